@@ -1,0 +1,74 @@
+#pragma once
+// The program-wide values and objects of the main program: one instance,
+// reached through ProgramContext::current(). Start-up fills it before any
+// window uses it; tests give each case a fresh one.
+//
+// The service objects are created by start-up and released by shut-down in
+// a fixed order; the context only holds them.
+
+#include <QString>
+
+#include <array>
+
+class Connection;
+class Recordset;
+class clsDatabase;
+class clsActions;
+class clsLinks;
+class clsEmails;
+class frmMain;
+
+class ProgramContext {
+public:
+    static ProgramContext& current();
+    // A fresh context in place of the current one (tests, and a clean start).
+    static void reset();
+
+    // Versions.
+    static constexpr double AppVersion = 2.1004;
+    static constexpr double RequiredDatabaseVersion = 1.0002;
+
+    // Fixed at start-up.
+    QString gAppTitle = QStringLiteral("Vendaro");
+    QString gAppFolder;                 // the program folder, no trailing separator
+    QString gBrowserCaptionSuffix = QStringLiteral(" - Vendaro Browser");
+
+    // Program-wide objects (owned by start-up; released at shut-down).
+    Connection* gConnection = nullptr;
+    Recordset* gRecordset = nullptr;
+    clsDatabase* gDatabase = nullptr;
+    clsActions* gActions = nullptr;
+    clsLinks* gLinks = nullptr;
+    clsEmails* gEmails = nullptr;
+    frmMain* gMainWindow = nullptr;
+
+    // The open database.
+    QString gDatabaseFile;
+    QString gDatabaseTitle;
+
+    // Recent databases, newest first: index 0 is position 1.
+    static constexpr int RecentCount = 5;
+    std::array<QString, RecentCount> gRecentFileNames;
+    std::array<QString, RecentCount> gRecentFileTitles;
+
+    // The Links rows that serve each site page role.
+    int gLinkIdHome = 1;
+    int gLinkIdViewAuction = 2;
+    int gLinkIdLogin = 3;
+    int gLinkIdLoginCheck = 4;
+    int gLinkIdOpenPage = 5;
+    int gLinkIdRefund = 6;
+    int gLinkIdRelist = 7;
+    int gLinkIdFixedPriceOffer = 8;
+
+    // The undo selection: the history entry the undo command works on.
+    QString gUndoAuctionId;
+    QString gUndoSelectedAuctionId;
+    QString gUndoAuctionDesc;
+    QString gUndoDescription;
+    QString gUndoChanged;
+    qint64 gUndoAutonumber = 0;
+
+    // Shared by every animated picture (the wizards' mascot).
+    int mAnimateFrame = 0;
+};

@@ -1,0 +1,92 @@
+#include "FormsRegistry.h"
+
+#include "MessageService.h"
+
+#include <QDialog>
+#include <QMetaProperty>
+#include <QWidget>
+
+FormsRegistry& FormsRegistry::instance()
+{
+    static FormsRegistry registry;
+    return registry;
+}
+
+void FormsRegistry::registerForm(const QString& name, Factory factory) { m_factories.insert(name, std::move(factory)); }
+
+void FormsRegistry::overrideForm(const QString& name, Factory factory) { m_overrides.insert(name, std::move(factory)); }
+
+void FormsRegistry::clearOverrides() { m_overrides.clear(); }
+
+bool FormsRegistry::isBuilt(const QString& name) const { return bool(factoryFor(name)); }
+
+FormsRegistry::Factory FormsRegistry::factoryFor(const QString& name) const
+{
+    if (auto it = m_overrides.constFind(name); it != m_overrides.constEnd()) return *it;
+    return m_factories.value(name);
+}
+
+QString FormsRegistry::notAvailableText(const QString& name)
+{
+    return QStringLiteral("This window (%1) is not yet available in this version of Vendaro.").arg(name);
+}
+
+void FormsRegistry::recordStub(const QString& name, const QVariantMap& vars, bool modal)
+{
+    m_stubCalls.append({name, vars, modal});
+    MsgBox(notAvailableText(name), vbmsg::Information);
+}
+
+QWidget* FormsRegistry::create(const QString& name, const QVariantMap& vars, QWidget* parent)
+{
+    const Factory factory = factoryFor(name);
+    if (!factory) return nullptr;
+    QWidget* w = factory(parent);
+    if (!w) return nullptr;
+    if (w->objectName().isEmpty()) w->setObjectName(name);
+    for (auto it = vars.constBegin(); it != vars.constEnd(); ++it) w->setProperty(it.key().toUtf8().constData(), it.value());
+    return w;
+}
+
+QVariantMap FormsRegistry::showModal(const QString& name, const QVariantMap& vars, QWidget* parent)
+{
+    QPointer<QWidget> w = create(name, vars, parent);
+    if (!w) {
+        recordStub(name, vars, true);
+        return vars;
+    }
+    int code = 0;
+    if (auto* dialog = qobject_cast<QDialog*>(w.data())) {
+        code = dialog->exec();
+    } else {
+        // Every modal window is a QDialog; anything else is shown and left open.
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        return vars;
+    }
+    QVariantMap result;
+    if (w) {
+        const QMetaObject* mo = w->metaObject();
+        for (int i = QDialog::staticMetaObject.propertyCount(); i < mo->propertyCount(); ++i) {
+            const QMetaProperty p = mo->property(i);
+            if (p.isReadable()) result.insert(QString::fromLatin1(p.name()), p.read(w));
+        }
+        for (const QByteArray& dyn : w->dynamicPropertyNames())
+            if (!dyn.startsWith("_q_")) result.insert(QString::fromUtf8(dyn), w->property(dyn.constData()));
+        delete w.data();
+    }
+    result.insert(QStringLiteral("result"), code);
+    return result;
+}
+
+QWidget* FormsRegistry::showModeless(const QString& name, const QVariantMap& vars, QWidget* parent)
+{
+    QWidget* w = create(name, vars, parent);
+    if (!w) {
+        recordStub(name, vars, false);
+        return nullptr;
+    }
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->show();
+    return w;
+}

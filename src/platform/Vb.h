@@ -1,0 +1,56 @@
+#pragma once
+// Value helpers with the semantics the program was written against: OLE date
+// serials, Int/Fix, banker's rounding, Val, Format patterns, twips and colour numbers.
+// Everything here is independent of the machine's locale.
+
+#include <QColor>
+#include <QDateTime>
+#include <QString>
+
+namespace vb {
+
+// Day 0 of the OLE date scale: 1899-12-30 00:00 local time.
+QDate oleEpoch();
+
+// Local date-time -> serial days (fraction = time of day). Negative serials keep
+// the time as a positive fraction, as OLE does (-1.25 = 1899-12-29 06:00).
+double toOleDate(const QDateTime& dt);
+double toOleDate(const QDate& d);
+QDateTime fromOleDate(double serial);
+
+// Current local time as a serial, and today's date (no time) as a serial.
+double now();
+double today();
+
+// Int: the largest whole number not above x. Fix: x without its fraction.
+double Int(double x);
+double Fix(double x);
+
+// VB Round: to the nearest, halves to the even neighbour.
+double roundHalfEven(double x, int digits = 0);
+
+// Val: the leading number of a text. Blanks, tabs and line feeds are ignored;
+// "&H"/"&O" prefixes are hex/octal; anything unreadable gives 0.
+double Val(const QString& text);
+
+// Format a number with a pattern such as "$0.00", "0.00 cm" or "#,##0".
+QString formatNumber(double value, const QString& pattern);
+// Format a date serial with a pattern such as "d/mm/yyyy", "h:mm ampm",
+// "ddd d mmm h:mm ampm". English names and "AM"/"PM".
+QString formatDate(double serial, const QString& pattern);
+QString formatDate(const QDateTime& dt, const QString& pattern);
+// The default text of a date value: "d/mm/yyyy h:mm:ss AM", without the date
+// when the day is 0, else without the time when it is midnight.
+QString dateText(double serial);
+// Reads what dateText writes ("d/mm/yyyy[ h:mm[:ss][ AM|PM]]", or a time alone).
+bool parseDateText(const QString& text, double* serial);
+
+// Geometry given in twips (15 per pixel).
+constexpr int twipsPerPixel = 15;
+int twipsToPixels(double twips);
+double pixelsToTwips(int pixels);
+
+// VB colour number: 0x00BBGGRR, or a system colour 0x800000nn.
+QColor color(qint64 vbColor);
+
+}  // namespace vb

@@ -1,0 +1,46 @@
+#include "TestEnvironment.h"
+
+#include "core/ProgramContext.h"
+#include "platform/FormsRegistry.h"
+
+#include <QDir>
+#include <QSettings>
+
+#include <cstdlib>
+
+TestEnvironment::TestEnvironment()
+{
+    ProgramContext::reset();
+    ProgramContext::current().gAppFolder = m_programDir.path();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    MessageService::install(&m_messages);
+    MessageService::setDefaultTitle(ProgramContext::current().gAppTitle);
+    FormsRegistry::instance().clearOverrides();
+    FormsRegistry::instance().clearStubCalls();
+}
+
+TestEnvironment::~TestEnvironment()
+{
+    m_messages.verifyDone();
+    MessageService::install(nullptr);
+    FormsRegistry::instance().clearOverrides();
+    FormsRegistry::instance().clearStubCalls();
+    ProgramContext::reset();
+}
+
+QString TestEnvironment::settingsFile() const { return QDir(m_settingsDir.path()).filePath(QStringLiteral("Vendaro/Vendaro.ini")); }
+
+void TestEnvironment::prepareProcess()
+{
+    static QTemporaryDir home;
+    const QDir root(home.path());
+    for (const char* sub : {"config", "data", "cache", "runtime", "Desktop"}) root.mkpath(QString::fromLatin1(sub));
+    QFile::setPermissions(root.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", root.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", root.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", root.filePath(QStringLiteral("runtime")).toUtf8());
+    qputenv("XDG_DESKTOP_DIR", root.filePath(QStringLiteral("Desktop")).toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
