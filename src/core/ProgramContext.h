@@ -3,8 +3,10 @@
 // reached through ProgramContext::current(). Start-up fills it before any
 // window uses it; tests give each case a fresh one.
 //
-// The service objects are created by start-up and released by shut-down in
-// a fixed order; the context only holds them.
+// The program-wide objects are created by CreateObjects and released by
+// ReleaseObjects (shut-down) in a fixed order.
+
+#include "Configuration.h"
 
 #include <QString>
 
@@ -28,6 +30,16 @@ public:
     static constexpr double AppVersion = 2.1004;
     static constexpr double RequiredDatabaseVersion = 1.0002;
 
+    ProgramContext() = default;
+    ~ProgramContext();
+    ProgramContext(const ProgramContext&) = delete;
+    ProgramContext& operator=(const ProgramContext&) = delete;
+
+    // Creates the connection, the shared record set and the service objects.
+    void CreateObjects();
+    // Releases them: connection, record set, database, links, actions, e-mails.
+    void ReleaseObjects();
+
     // Fixed at start-up.
     QString gAppTitle = QStringLiteral("Vendaro");
     QString gAppFolder;                 // the program folder, no trailing separator
@@ -42,9 +54,10 @@ public:
     clsEmails* gEmails = nullptr;
     frmMain* gMainWindow = nullptr;
 
-    // The open database.
+    // The open database and its settings.
     QString gDatabaseFile;
     QString gDatabaseTitle;
+    Configuration gConfiguration;
 
     // Recent databases, newest first: index 0 is position 1.
     static constexpr int RecentCount = 5;

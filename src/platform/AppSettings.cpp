@@ -64,6 +64,13 @@ void AppSettings::SaveSetting(const QString& section, const QString& key, const 
     s.setValue(encodeKey(key), value);
 }
 
+void AppSettings::SaveSettings(const QString& section, const QList<QPair<QString, QString>>& values)
+{
+    Store s;
+    s.beginGroup(groupFor(section));
+    for (const auto& [key, value] : values) s.setValue(encodeKey(key), value);
+}
+
 void AppSettings::DeleteSetting(const QString& section, const QString& key)
 {
     Store s;

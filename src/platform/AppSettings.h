@@ -16,6 +16,8 @@ class AppSettings {
 public:
     static QString GetSetting(const QString& section, const QString& key, const QString& defaultValue = QString());
     static void SaveSetting(const QString& section, const QString& key, const QString& value);
+    // Several values of one section, written to disk once.
+    static void SaveSettings(const QString& section, const QList<QPair<QString, QString>>& values);
     // An empty key removes the whole section.
     static void DeleteSetting(const QString& section, const QString& key = QString());
     static bool HasSetting(const QString& section, const QString& key);

@@ -1,5 +1,6 @@
 #include "TestEnvironment.h"
 
+#include "DatabaseFixture.h"
 #include "core/ProgramContext.h"
 #include "platform/FormsRegistry.h"
 
@@ -12,6 +13,8 @@ TestEnvironment::TestEnvironment()
 {
     ProgramContext::reset();
     ProgramContext::current().gAppFolder = m_programDir.path();
+    // The program folder holds the template database, as an installed one does.
+    QFile::copy(DatabaseFixture::templatePath(), QDir(m_programDir.path()).filePath(QStringLiteral("data.mdb")));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
     MessageService::install(&m_messages);
     MessageService::setDefaultTitle(ProgramContext::current().gAppTitle);

@@ -1,6 +1,6 @@
 #pragma once
 // What every test case runs in: a fresh program context with its own
-// temporary program folder and settings folder, the scripted message service
+// temporary program folder (holding data.mdb) and settings folder, the scripted message service
 // and a forms registry without test overrides. Create one in init() (or as a
 // member reset there) and let it go in cleanup(); leftover scripted answers
 // fail the test then.

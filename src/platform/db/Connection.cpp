@@ -1,0 +1,214 @@
+#include "Connection.h"
+
+#include "platform/Vb.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace dbvalue {
+
+Kind kindOf(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()) return Kind::Null;
+    switch (value.typeId()) {
+    case QMetaType::Bool: return Kind::Boolean;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: return Kind::Whole;
+    case QMetaType::Double:
+    case QMetaType::Float: return Kind::Real;
+    case QMetaType::QDateTime: return Kind::DateTime;
+    case QMetaType::QDate: return Kind::Date;
+    case QMetaType::QByteArray: return Kind::Bytes;
+    default: return Kind::Text;
+    }
+}
+
+bool bind(sqlite3_stmt* stmt, int index, const QVariant& value)
+{
+    switch (kindOf(value)) {
+    case Kind::Null: return sqlite3_bind_null(stmt, index) == SQLITE_OK;
+    case Kind::Boolean: return sqlite3_bind_int(stmt, index, value.toBool() ? 1 : 0) == SQLITE_OK;
+    case Kind::Whole: return sqlite3_bind_int64(stmt, index, value.toLongLong()) == SQLITE_OK;
+    case Kind::Real: return sqlite3_bind_double(stmt, index, value.toDouble()) == SQLITE_OK;
+    case Kind::DateTime: return sqlite3_bind_double(stmt, index, vb::toOleDate(value.toDateTime())) == SQLITE_OK;
+    case Kind::Date: return sqlite3_bind_double(stmt, index, vb::toOleDate(value.toDate())) == SQLITE_OK;
+    case Kind::Bytes: {
+        const QByteArray bytes = value.toByteArray();
+        return sqlite3_bind_blob(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT) == SQLITE_OK;
+    }
+    case Kind::Text: break;
+    }
+    const QByteArray text = value.toString().toUtf8();
+    return sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT) == SQLITE_OK;
+}
+
+QVariant column(sqlite3_stmt* stmt, int index)
+{
+    switch (sqlite3_column_type(stmt, index)) {
+    case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(stmt, index)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt, index));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, index)),
+                                          sqlite3_column_bytes(stmt, index)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, index)), sqlite3_column_bytes(stmt, index)));
+    default: return QVariant();
+    }
+}
+
+}  // namespace dbvalue
+
+Connection::~Connection() { Close(); }
+
+bool Connection::Open(const QString& path)
+{
+    Close();
+    m_lastError.clear();
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || !info.isFile()) {
+        m_lastError = QStringLiteral("The file does not exist.");
+        return false;
+    }
+    // SQLite would take an empty file for an empty database; it holds no shop.
+    if (info.size() == 0) {
+        m_lastError = QStringLiteral("The file is empty; it is not a database.");
+        return false;
+    }
+    // A file marked read-only stays untouched, even for a user (root) who could write it.
+    if (!info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner)) {
+        m_lastError = QStringLiteral("The file is read-only.");
+        return false;
+    }
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        m_lastError = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("Out of memory.");
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_extended_result_codes(db, 1);
+    // Reading the schema tells a database from any other file, without writing.
+    char* err = nullptr;
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(err ? err : sqlite3_errmsg(db));
+        sqlite3_free(err);
+        sqlite3_close(db);
+        return false;
+    }
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        m_lastError = QStringLiteral("The file is read-only.");
+        sqlite3_close(db);
+        return false;
+    }
+    m_db = db;
+    m_path = path;
+    m_depth = 0;
+    return true;
+}
+
+void Connection::Close()
+{
+    if (!m_db) return;
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_path.clear();
+    m_depth = 0;
+}
+
+sqlite3_stmt* Connection::Prepare(const QString& sql, const QVariantList& binds)
+{
+    if (!m_db) {
+        m_lastError = QStringLiteral("The database is not open.");
+        return nullptr;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return nullptr;
+    }
+    if (!stmt) {
+        m_lastError = QStringLiteral("The statement is empty.");
+        return nullptr;
+    }
+    // One statement at a time: a second one hidden after a ';' is refused.
+    if (tail && QByteArray(tail).trimmed().size() > 0 && QByteArray(tail).trimmed() != ";") {
+        sqlite3_finalize(stmt);
+        m_lastError = QStringLiteral("Only one statement may be run at a time.");
+        return nullptr;
+    }
+    if (sqlite3_bind_parameter_count(stmt) != binds.size()) {
+        sqlite3_finalize(stmt);
+        m_lastError = QStringLiteral("The statement takes %1 values; %2 were given.")
+                          .arg(sqlite3_bind_parameter_count(stmt))
+                          .arg(binds.size());
+        return nullptr;
+    }
+    for (int i = 0; i < binds.size(); ++i) {
+        if (!dbvalue::bind(stmt, i + 1, binds[i])) {
+            m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+            sqlite3_finalize(stmt);
+            return nullptr;
+        }
+    }
+    return stmt;
+}
+
+bool Connection::Execute(const QString& sql, const QVariantList& binds, int* rowsAffected)
+{
+    sqlite3_stmt* stmt = Prepare(sql, binds);
+    if (!stmt) return false;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    const bool ok = rc == SQLITE_DONE;
+    if (!ok) m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_finalize(stmt);
+    if (ok && rowsAffected) *rowsAffected = sqlite3_changes(m_db);
+    return ok;
+}
+
+QVariant Connection::Scalar(const QString& sql, const QVariantList& binds, bool* ok)
+{
+    if (ok) *ok = false;
+    sqlite3_stmt* stmt = Prepare(sql, binds);
+    if (!stmt) return {};
+    QVariant value;
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) value = dbvalue::column(stmt, 0);
+    const bool good = rc == SQLITE_ROW || rc == SQLITE_DONE;
+    if (!good) m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_finalize(stmt);
+    if (ok) *ok = good;
+    return value;
+}
+
+QStringList Connection::TableColumns(const QString& table)
+{
+    QStringList columns;
+    sqlite3_stmt* stmt = Prepare(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table});
+    if (!stmt) return columns;
+    while (sqlite3_step(stmt) == SQLITE_ROW) columns << dbvalue::column(stmt, 0).toString();
+    sqlite3_finalize(stmt);
+    return columns;
+}
+
+QStringList Connection::PrimaryKey(const QString& table)
+{
+    QStringList columns;
+    sqlite3_stmt* stmt = Prepare(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk"), {table});
+    if (!stmt) return columns;
+    while (sqlite3_step(stmt) == SQLITE_ROW) columns << dbvalue::column(stmt, 0).toString();
+    sqlite3_finalize(stmt);
+    return columns;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// A connection to one SQLite database file (the stand-in for the ADO
+// connection over a Jet file). Opens existing files only.
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens an existing database file read-write. A missing file, a file that
+    // is not a database, or one the user may not write fails with a message
+    // in lastError(); nothing is created or changed.
+    bool Open(const QString& path);
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    QString path() const { return m_path; }
+    QString lastError() const { return m_lastError; }
+    sqlite3* handle() const { return m_db; }
+
+    // Runs one statement that returns no rows, with ? values bound in order.
+    bool Execute(const QString& sql, const QVariantList& binds = {}, int* rowsAffected = nullptr);
+    // The first column of the first row (invalid when there is none or on error).
+    QVariant Scalar(const QString& sql, const QVariantList& binds = {}, bool* ok = nullptr);
+    // The columns of a table (as declared), and its primary key columns.
+    QStringList TableColumns(const QString& table);
+    QStringList PrimaryKey(const QString& table);
+
+    // Prepares sql with its values bound; nullptr (and lastError) on failure.
+    sqlite3_stmt* Prepare(const QString& sql, const QVariantList& binds);
+    void setLastError(const QString& error) { m_lastError = error; }
+
+    // Nesting depth of open transactions (see Transaction).
+    int transactionDepth() const { return m_depth; }
+
+private:
+    friend class Transaction;
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    QString m_lastError;
+    int m_depth = 0;
+};
+
+// Values as SQLite takes and gives them: Null <-> invalid QVariant, Yes/No as
+// 1/0, dates as OLE serial days.
+namespace dbvalue {
+enum class Kind { Null, Boolean, Whole, Real, DateTime, Date, Bytes, Text };
+Kind kindOf(const QVariant& value);
+bool bind(sqlite3_stmt* stmt, int index, const QVariant& value);
+QVariant column(sqlite3_stmt* stmt, int index);
+}  // namespace dbvalue

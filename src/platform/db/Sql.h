@@ -1,0 +1,17 @@
+#pragma once
+// The one place where a value becomes SQL text. Prefer bound values (?); use
+// these where a condition is handed on as text.
+
+#include <QString>
+#include <QVariant>
+
+namespace Sql {
+// A literal: Null -> NULL, numbers in the C locale, Yes/No as 1/0, dates as
+// OLE serials, text in single quotes with quotes doubled.
+QString Quote(const QVariant& value);
+// A quoted identifier (table or column name).
+QString Identifier(const QString& name);
+// The LIKE pattern that finds text anywhere, "%" and "_" matching
+// themselves; use with ESCAPE '\'.
+QString LikeContains(const QString& text);
+}  // namespace Sql

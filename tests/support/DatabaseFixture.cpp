@@ -1,0 +1,68 @@
+#include "DatabaseFixture.h"
+
+#include "platform/db/Connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <cmath>
+
+QString DatabaseFixture::templatePath()
+{
+    return QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath(QStringLiteral("data.mdb"));
+}
+
+bool DatabaseFixture::execute(const QString& path, const QStringList& statements)
+{
+    Connection c;
+    if (!c.Open(path)) {
+        qWarning() << "cannot open" << path << c.lastError();
+        return false;
+    }
+    for (const QString& sql : statements) {
+        if (!c.Execute(sql)) {
+            qWarning() << sql << c.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+QString DatabaseFixture::create(const QString& folder, const QString& fileName, double version)
+{
+    const QString path = QDir(folder).filePath(fileName);
+    QFile::remove(path);
+    if (!QFile::copy(templatePath(), path)) {
+        QTest::qFail(qPrintable(QStringLiteral("cannot copy the template %1").arg(templatePath())), __FILE__, __LINE__);
+        return {};
+    }
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QStringList statements;
+    if (std::fabs(version - 1.0002) > 1e-9) {
+        statements << QStringLiteral("ALTER TABLE Configuration DROP COLUMN TradeMeMemberId");
+        if (std::fabs(version - 1.0) < 1e-9)
+            statements << QStringLiteral("ALTER TABLE Configuration DROP COLUMN FPOunsold")
+                       << QStringLiteral("ALTER TABLE Configuration DROP COLUMN FPOsold")
+                       << QStringLiteral("ALTER TABLE Configuration DROP COLUMN RelistUnsold");
+        statements << QStringLiteral("UPDATE Configuration SET DatabaseVersion=%1").arg(version, 0, 'g', 17);
+    }
+    if (!statements.isEmpty() && !execute(path, statements)) {
+        QTest::qFail("cannot shape the database fixture", __FILE__, __LINE__);
+        return {};
+    }
+    return path;
+}
+
+QString DatabaseFixture::createFilled(const QString& folder, const DemoDataOptions& options, const QString& fileName)
+{
+    const QString path = create(folder, fileName);
+    if (path.isEmpty()) return {};
+    Connection c;
+    QString error;
+    if (!c.Open(path) || !DemoData::Fill(c, options, &error)) {
+        QTest::qFail(qPrintable(QStringLiteral("cannot fill the fixture: %1").arg(error + c.lastError())), __FILE__, __LINE__);
+        return {};
+    }
+    return path;
+}

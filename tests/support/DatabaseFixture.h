@@ -1,0 +1,23 @@
+#pragma once
+// Databases for tests: copies of the template data.mdb that the build made,
+// at the current or an older version, optionally filled with demo data.
+
+#include "tools/DemoData.h"
+
+#include <QString>
+
+class DatabaseFixture {
+public:
+    // The template database in the build's program folder.
+    static QString templatePath();
+    // A copy of the template as folder/fileName, at version 1.0, 1.0001 or
+    // 1.0002 (older versions lack the columns their upgrades add). Fails the
+    // test and returns "" when it cannot be made.
+    static QString create(const QString& folder, const QString& fileName = QStringLiteral("shop.mdb"),
+                          double version = 1.0002);
+    // As create, then filled by DemoData.
+    static QString createFilled(const QString& folder, const DemoDataOptions& options,
+                                const QString& fileName = QStringLiteral("shop.mdb"));
+    // Runs statements on a closed database file (to shape a fixture).
+    static bool execute(const QString& path, const QStringList& statements);
+};
