@@ -1,17 +1,19 @@
 -- The seller's database. Text compares without regard to case; dates are OLE
--- serial days (REAL, 0 = 1899-12-30 00:00 local time); Yes/No columns hold 1/0.
+-- serial days ("REAL DATE", 0 = 1899-12-30 00:00 local time); Yes/No columns
+-- ("INTEGER YESNO") hold 1/0. The second word of a type tells the program what
+-- a column means where the storage type alone does not.
 
 CREATE TABLE Configuration (
     DatabaseVersion       REAL NOT NULL DEFAULT 1.0002,
     DatabaseDesc          TEXT COLLATE NOCASE,
-    DateSystemStart       REAL DEFAULT 0,
-    DateLastUpdate        REAL DEFAULT 0,
+    DateSystemStart       REAL DATE DEFAULT 0,
+    DateLastUpdate        REAL DATE DEFAULT 0,
     LocationId            TEXT COLLATE NOCASE DEFAULT 'NZD',
     DefaultLink           INTEGER DEFAULT 1,
     NextAuctionNumber     INTEGER DEFAULT 1000,
     NextAuctionNumberStep INTEGER DEFAULT 1,
-    ShowGrid              INTEGER DEFAULT 0,
-    DefaultList           INTEGER DEFAULT 1,
+    ShowGrid              INTEGER YESNO DEFAULT 0,
+    DefaultList           INTEGER YESNO DEFAULT 1,
     ListColor             REAL DEFAULT 16777215,
     EmailFrom             TEXT COLLATE NOCASE,
     EmailCC               TEXT COLLATE NOCASE,
@@ -29,9 +31,9 @@ CREATE TABLE Configuration (
     BankAccountName       TEXT COLLATE NOCASE,
     BankAccountNumber     TEXT COLLATE NOCASE,
     DefaultFPOdays        INTEGER DEFAULT 3,
-    FPOunsold             INTEGER DEFAULT 1,
-    FPOsold               INTEGER DEFAULT 1,
-    RelistUnsold          INTEGER DEFAULT 1,
+    FPOunsold             INTEGER YESNO DEFAULT 1,
+    FPOsold               INTEGER YESNO DEFAULT 1,
+    RelistUnsold          INTEGER YESNO DEFAULT 1,
     -- Label sheet layout: centimetres, counts and points.
     LabelTop              REAL DEFAULT 0.8,
     LabelLeft             REAL DEFAULT 0,
@@ -64,7 +66,7 @@ CREATE TABLE Auction (
     AuctionType       TEXT COLLATE NOCASE,
     ItemId            TEXT COLLATE NOCASE,
     Description       TEXT COLLATE NOCASE,
-    dateStart         REAL,
+    dateStart         REAL DATE,
     CustomerId        TEXT COLLATE NOCASE,
     Winningbid        REAL DEFAULT 0,
     Shipping          REAL DEFAULT 0,
@@ -73,23 +75,23 @@ CREATE TABLE Auction (
     MaxBidAmount      REAL DEFAULT 0,
     BuyNowPrice       REAL,
     PayId             TEXT COLLATE NOCASE,
-    datePaid          REAL,
-    dateSent          REAL,
-    DateEnded         REAL,
-    dateNextAction    REAL,
+    datePaid          REAL DATE,
+    dateSent          REAL DATE,
+    DateEnded         REAL DATE,
+    dateNextAction    REAL DATE,
     ActionId          INTEGER DEFAULT 1,
     Notes             TEXT COLLATE NOCASE,
     DeliveryAddress   TEXT COLLATE NOCASE,
     TrackingNumber    TEXT COLLATE NOCASE DEFAULT '',
-    NonAuction        INTEGER DEFAULT 0,
-    Bold              INTEGER DEFAULT 0,
-    Highlight         INTEGER DEFAULT 0,
-    FixedPriceOffered INTEGER DEFAULT 0,
-    HasBids           INTEGER DEFAULT 0,
+    NonAuction        INTEGER YESNO DEFAULT 0,
+    Bold              INTEGER YESNO DEFAULT 0,
+    Highlight         INTEGER YESNO DEFAULT 0,
+    FixedPriceOffered INTEGER YESNO DEFAULT 0,
+    HasBids           INTEGER YESNO DEFAULT 0,
     ExtraFeatures     TEXT COLLATE NOCASE,
-    DurationFixed     INTEGER DEFAULT 1,
+    DurationFixed     INTEGER YESNO DEFAULT 1,
     DurationDays      INTEGER DEFAULT 0,
-    DurationTime      REAL DEFAULT 0
+    DurationTime      REAL DATE DEFAULT 0
 );
 CREATE INDEX AuctionTask ON Auction (ActionId, dateNextAction);
 CREATE INDEX AuctionCustomer ON Auction (CustomerId);
@@ -105,7 +107,7 @@ CREATE TABLE Customer (
     EmailCC    TEXT COLLATE NOCASE,
     Address    TEXT COLLATE NOCASE,
     Comment    TEXT COLLATE NOCASE,
-    DontEmail  INTEGER DEFAULT 0
+    DontEmail  INTEGER YESNO DEFAULT 0
 );
 CREATE INDEX CustomerEmail ON Customer (Email);
 CREATE INDEX CustomerName ON Customer (Name);
@@ -128,14 +130,14 @@ CREATE INDEX EmailKind ON Email (ActionId);
 CREATE TABLE Item (
     ItemId            TEXT COLLATE NOCASE PRIMARY KEY,
     Description       TEXT COLLATE NOCASE,
-    Stocked           INTEGER DEFAULT 0,
-    Relist            INTEGER DEFAULT 0,
+    Stocked           INTEGER YESNO DEFAULT 0,
+    Relist            INTEGER YESNO DEFAULT 0,
     MaxListings       INTEGER DEFAULT 0,
     MaxListingsNoBids INTEGER DEFAULT 0,
     MaxListingsPerDay INTEGER DEFAULT 0,
     MinDaysApart      INTEGER DEFAULT 0,
     EndDay            TEXT COLLATE NOCASE DEFAULT ',',
-    UseStock          INTEGER DEFAULT 0,
+    UseStock          INTEGER YESNO DEFAULT 0,
     Stock             INTEGER DEFAULT 0,
     StockWarning      INTEGER DEFAULT 0
 );
@@ -150,12 +152,12 @@ CREATE TABLE ItemDetail (
     MaxListingsNoBids INTEGER DEFAULT 0,
     MaxListingsPerDay INTEGER DEFAULT 0,
     MinDaysApart      INTEGER DEFAULT 0,
-    UseStock          INTEGER DEFAULT 0,
+    UseStock          INTEGER YESNO DEFAULT 0,
     Stock             INTEGER DEFAULT 0,
     StockWarning      INTEGER DEFAULT 0,
-    DurationFixed     INTEGER DEFAULT 1,
+    DurationFixed     INTEGER YESNO DEFAULT 1,
     DurationDays      INTEGER DEFAULT 7,
-    DurationTime      REAL DEFAULT 0
+    DurationTime      REAL DATE DEFAULT 0
 );
 CREATE INDEX ItemDetailItem ON ItemDetail (ItemId);
 CREATE INDEX ItemDetailTitle ON ItemDetail (Title);
@@ -163,7 +165,7 @@ CREATE INDEX ItemDetailTitle ON ItemDetail (Title);
 CREATE TABLE History (
     Autonumber  INTEGER PRIMARY KEY AUTOINCREMENT,
     AuctionId   TEXT COLLATE NOCASE,
-    "Date"      REAL,
+    "Date"      REAL DATE,
     Description TEXT COLLATE NOCASE,
     Changed     TEXT COLLATE NOCASE
 );

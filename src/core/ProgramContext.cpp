@@ -1,6 +1,9 @@
 #include "ProgramContext.h"
 
+#include "EmailsApi.h"
+#include "clsActions.h"
 #include "clsDatabase.h"
+#include "clsLinks.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 
@@ -19,7 +22,15 @@ void release(T*& object)
     delete object;
     object = nullptr;
 }
+
+std::function<EmailsApi*()>& emailsFactory()
+{
+    static std::function<EmailsApi*()> factory;
+    return factory;
+}
 }  // namespace
+
+void ProgramContext::SetEmailsFactory(std::function<EmailsApi*()> factory) { emailsFactory() = std::move(factory); }
 
 ProgramContext& ProgramContext::current() { return *slot(); }
 
@@ -32,6 +43,9 @@ void ProgramContext::CreateObjects()
     if (!gConnection) gConnection = new Connection;
     if (!gRecordset) gRecordset = new Recordset;
     if (!gDatabase) gDatabase = new clsDatabase;
+    if (!gActions) gActions = new clsActions;
+    if (!gLinks) gLinks = new clsLinks;
+    if (!gEmails && emailsFactory()) gEmails = emailsFactory()();
 }
 
 void ProgramContext::ReleaseObjects()
@@ -39,4 +53,7 @@ void ProgramContext::ReleaseObjects()
     release(gConnection);
     release(gRecordset);
     release(gDatabase);
+    release(gLinks);
+    release(gActions);
+    release(gEmails);
 }

@@ -11,14 +11,15 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class Connection;
 class Recordset;
 class clsDatabase;
 class clsActions;
 class clsLinks;
-class clsEmails;
-class frmMain;
+class EmailsApi;
+class MainWindowApi;
 
 class ProgramContext {
 public:
@@ -37,6 +38,8 @@ public:
 
     // Creates the connection, the shared record set and the service objects.
     void CreateObjects();
+    // How CreateObjects makes gEmails (the e-mail subsystem registers it).
+    static void SetEmailsFactory(std::function<EmailsApi*()> factory);
     // Releases them: connection, record set, database, links, actions, e-mails.
     void ReleaseObjects();
 
@@ -51,8 +54,8 @@ public:
     clsDatabase* gDatabase = nullptr;
     clsActions* gActions = nullptr;
     clsLinks* gLinks = nullptr;
-    clsEmails* gEmails = nullptr;
-    frmMain* gMainWindow = nullptr;
+    EmailsApi* gEmails = nullptr;        // provided by the e-mail subsystem (see SetEmailsFactory)
+    MainWindowApi* gMainWindow = nullptr;  // the one main window; not owned
 
     // The open database and its settings.
     QString gDatabaseFile;

@@ -1,10 +1,15 @@
 #include "clsDatabase.h"
 
+#include "MainWindowApi.h"
 #include "ProgramContext.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Transaction.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Sql.h"
+
+#include <QDateTime>
 
 #include <algorithm>
 
@@ -140,4 +145,221 @@ int clsDatabase::GetCurrentListings(const QString& ItemId, const QString& strTit
 int clsDatabase::GetSoldNotShippedListings(const QString& ItemId, const QString& strTitle)
 {
     return countListings(QStringLiteral("(ActionId=10 OR ActionId=11 OR (ActionId>1 AND ActionId<8))"), ItemId, strTitle);
+}
+
+// ---- change log ------------------------------------------------------------
+
+const clsDataLog* clsDatabase::Log(const QString& AuctionId, const QString& TableId, const QString& FieldId,
+                                   const QVariant& FieldValue, bool FieldTypeString, bool DeletedRecord)
+{
+    if (!DeletedRecord) {
+        for (clsDataLog& entry : mDataLog) {
+            if (entry.AuctionId == AuctionId && entry.TableId == TableId && entry.FieldId == FieldId) {
+                entry.FieldValue = FieldValue;
+                return nullptr;
+            }
+        }
+    }
+    const bool isDate = FieldValue.typeId() == QMetaType::QDateTime || FieldValue.typeId() == QMetaType::QDate;
+    clsDataLog entry;
+    entry.AuctionId = AuctionId;
+    entry.TableId = TableId;
+    entry.FieldId = FieldId;
+    entry.FieldValue = FieldValue;
+    entry.FieldType = FieldTypeString ? QStringLiteral("string") : isDate ? QStringLiteral("date") : QStringLiteral("number");
+    entry.DeletedRecord = DeletedRecord;
+    mDataLog.append(entry);
+    return &mDataLog.last();
+}
+
+bool clsDatabase::CheckLog()
+{
+    ProgramContext& ctx = ProgramContext::current();
+    bool result = true;
+    while (!mDataLog.isEmpty() && result) {
+        clsDataLog& entry = mDataLog.last();
+        const QString field = Sql::Identifier(entry.FieldId);
+        QString sql = QStringLiteral("SELECT AuctionId FROM %1 WHERE AuctionId=? AND ").arg(Sql::Identifier(entry.TableId));
+        QVariantList binds{entry.AuctionId};
+        if (entry.FieldType == QLatin1String("date") && !entry.DeletedRecord) {
+            const double serial = entry.FieldValue.typeId() == QMetaType::QDate ? vb::toOleDate(entry.FieldValue.toDate())
+                                                                                 : vb::toOleDate(entry.FieldValue.toDateTime());
+            sql += field + QStringLiteral(">=? AND ") + field + QStringLiteral("<=?");
+            binds << serial - 0.0035 << serial + 0.0035;
+        } else {
+            sql += field + QStringLiteral("=?");
+            binds << entry.FieldValue;
+        }
+        Recordset rs;
+        const bool ran = rs.Open(sql, ctx.gConnection, Recordset::adOpenStatic, Recordset::adLockReadOnly, binds);
+        const bool confirmed = ran && (entry.DeletedRecord ? rs.isEOF() : !rs.isEOF());
+        // An entry that can never be confirmed must not keep the list waiting.
+        if (confirmed || !ran || ++entry.Checks >= MaxLogChecks) {
+            const QString auctionId = entry.AuctionId;
+            mDataLog.removeLast();
+            if (ctx.gMainWindow) ctx.gMainWindow->RefreshListItem(auctionId);
+        } else {
+            result = false;
+        }
+    }
+    return result;
+}
+
+void clsDatabase::UpdateLog(const QString& OldAuctionId, const QString& NewAuctionId)
+{
+    for (clsDataLog& entry : mDataLog)
+        if (entry.AuctionId == OldAuctionId) entry.AuctionId = NewAuctionId;
+}
+
+// ---- history and undo --------------------------------------------------------
+
+bool clsDatabase::UpdateHistory(const QString& AuctionId, double HistDate, const QString& HistDesc, const QString& HistChanged,
+                                bool UpdateLog)
+{
+    if (HistDesc.isEmpty()) return true;
+    if (!OpenDB(QStringLiteral("INSERT INTO History (AuctionId, \"Date\", Description, Changed) VALUES (?, ?, ?, ?)"),
+                {AuctionId, HistDate, HistDesc, HistChanged}, false, false, true))
+        return false;
+    if (UpdateLog) Log(AuctionId, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(HistDate), false, false);
+    return true;
+}
+
+bool clsDatabase::GetHistory(const QString& AuctionId)
+{
+    ProgramContext& ctx = ProgramContext::current();
+    QString sql = QStringLiteral(
+        "SELECT History.*, Auction.Description AS AuctionDesc "
+        "FROM Auction INNER JOIN History ON Auction.AuctionId = History.AuctionId WHERE ");
+    QVariantList binds;
+    if (!AuctionId.isEmpty()) {
+        sql += QStringLiteral("Auction.AuctionId = ? AND ");
+        binds << AuctionId;
+    }
+    // Rows written in the same second come back newest first.
+    sql += QStringLiteral("Changed<>'[AUTOCOMPLETE]' ORDER BY History.\"Date\" DESC, History.Autonumber DESC LIMIT 1");
+    Recordset rs;
+    if (!OpenDB(sql, binds, false, true, true, &rs)) return false;
+    if (rs.isEOF()) {
+        MsgBox(QStringLiteral("Nothing to undo!"), vbmsg::Information, ctx.gAppTitle);
+        return false;
+    }
+    ctx.gUndoAuctionId = rs.text(QStringLiteral("AuctionId"));
+    ctx.gUndoAuctionDesc = rs.text(QStringLiteral("AuctionDesc"));
+    ctx.gUndoDescription = rs.text(QStringLiteral("Description"));
+    ctx.gUndoChanged = rs.text(QStringLiteral("Changed"));
+    ctx.gUndoAutonumber = rs.value(QStringLiteral("Autonumber")).toLongLong();
+    return true;
+}
+
+bool clsDatabase::deleteUndoneHistory()
+{
+    const ProgramContext& ctx = ProgramContext::current();
+    return OpenDB(QStringLiteral("DELETE FROM History WHERE AuctionId=? AND (Changed='[AUTOCOMPLETE]' OR Autonumber=?)"),
+                  {ctx.gUndoAuctionId, ctx.gUndoAutonumber}, false, false, true);
+}
+
+namespace {
+
+// The value of a recipe pair for a column of this kind; false when it does not convert.
+bool recipeValue(Connection::ColumnKind kind, const QString& text, QVariant* out)
+{
+    const bool isNull = text.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0;
+    switch (kind) {
+    case Connection::ColumnKind::YesNo: {
+        const QString t = text.trimmed().toLower();
+        const bool yes = t == QLatin1String("true") || t == QLatin1String("1") || t == QLatin1String("-1");
+        const bool no = t == QLatin1String("false") || t == QLatin1String("0");
+        *out = yes;
+        return yes || no;
+    }
+    case Connection::ColumnKind::Number: {
+        if (isNull) { *out = QVariant(); return true; }
+        bool ok = false;
+        const double d = text.trimmed().toDouble(&ok);
+        *out = d;
+        return ok;
+    }
+    case Connection::ColumnKind::Date: {
+        if (isNull || text.trimmed().isEmpty()) { *out = QVariant(); return true; }
+        bool ok = false;
+        double serial = text.trimmed().toDouble(&ok);
+        if (!ok) {
+            const QDateTime iso = QDateTime::fromString(text.trimmed(), Qt::ISODate);
+            if (iso.isValid()) { serial = vb::toOleDate(iso); ok = true; }
+        }
+        if (!ok) ok = vb::parseDateText(text, &serial);
+        *out = serial;
+        return ok;
+    }
+    case Connection::ColumnKind::Text: break;
+    }
+    *out = isNull ? QVariant() : QVariant(text);
+    return true;
+}
+
+}  // namespace
+
+bool clsDatabase::PerformUndo()
+{
+    ProgramContext& ctx = ProgramContext::current();
+    const QString auctionId = ctx.gUndoAuctionId;
+    auto failed = [&](const QString& why) {
+        MsgBox(QStringLiteral("The task could not be undone.") + CrLf + CrLf + why, vbmsg::Exclamation, ctx.gAppTitle);
+        return false;
+    };
+
+    bool result = false;
+    Transaction tx(ctx.gConnection);
+    if (!tx.isActive()) return failed(tx.lastError());
+
+    if (ctx.gUndoChanged == QLatin1String("[DELETE]")) {
+        const int answer = MsgBox(QStringLiteral("Warning! This action will permanantly delete Auction number ") + auctionId + CrLf +
+                                      CrLf + QStringLiteral("Do you want to delete this Auction?"),
+                                  vbmsg::YesNo + vbmsg::Exclamation, ctx.gAppTitle);
+        if (answer != vbmsg::Yes) return false;
+        result = OpenDB(QStringLiteral("DELETE FROM Auction WHERE AuctionId=?"), {auctionId}, false, false, true);
+    } else if (ctx.gUndoChanged == QLatin1String("[NOTHING]")) {
+        result = true;
+    } else {
+        Recordset rs;
+        if (!OpenDB(QStringLiteral("SELECT * FROM Auction WHERE AuctionId=?"), {auctionId}, false, false, true, &rs)) return false;
+        if (rs.isEOF()) return failed(QStringLiteral("Auction number %1 is no longer in the database.").arg(auctionId));
+
+        // Every pair is checked before anything is written: a recipe that does
+        // not fit the sale's row undoes nothing.
+        const QHash<QString, Connection::ColumnKind> kinds = ctx.gConnection->ColumnKinds(QStringLiteral("Auction"));
+        QStringList stockItems;
+        QString& recipe = ctx.gUndoChanged;
+        recipe += u',';
+        while (recipe.contains(u'=') && recipe.contains(u',')) {
+            const int eq = int(recipe.indexOf(u'='));
+            const int comma = int(recipe.indexOf(u','));
+            const QString name = recipe.left(eq).toLower();
+            const QString value = comma > eq ? recipe.mid(eq + 1, comma - eq - 1) : QString();
+            recipe.remove(0, comma + 1);
+            if (name.isEmpty() && value.isEmpty()) continue;
+            if (name == QLatin1String("[stock]")) {
+                stockItems << value;
+                continue;
+            }
+            if (!kinds.contains(name))
+                return failed(QStringLiteral("The history entry names a column that does not exist: %1.").arg(name));
+            QVariant converted;
+            if (!recipeValue(kinds.value(name), value, &converted) || !rs.setValue(name, converted))
+                return failed(QStringLiteral("The history entry holds a value that does not fit the column %1: %2.").arg(name, value));
+        }
+        for (const QString& item : stockItems)
+            if (!OpenDB(QStringLiteral("UPDATE Item SET Stock = COALESCE(Stock, 0) + 1 WHERE ItemId=?"), {item}, false, false, true))
+                return false;
+        if (!rs.Update()) return failed(rs.lastError());
+        result = true;
+    }
+
+    if (!result || !deleteUndoneHistory()) {
+        ctx.gUndoSelectedAuctionId.clear();
+        return false;
+    }
+    if (!tx.Commit()) return failed(tx.lastError());
+    ctx.gUndoSelectedAuctionId = auctionId;
+    return true;
 }

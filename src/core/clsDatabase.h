@@ -3,6 +3,9 @@
 // database: queries into record sets, the main window's search conditions,
 // the defaults of a new sale and an item's listing counts.
 
+#include "clsDataLog.h"
+
+#include <QList>
 #include <QString>
 #include <QVariantList>
 
@@ -33,6 +36,36 @@ public:
     int GetCurrentListings(const QString& ItemId, const QString& strTitle);
     int GetSoldNotShippedListings(const QString& ItemId, const QString& strTitle);
 
+    // ---- change log: changes the main list has not shown yet ----
+    // Records that a value of a sale was written. An entry pending for the same
+    // sale, table and column only takes the new value (unless DeletedRecord).
+    // A QDateTime/QDate value is a date. Returns the entry added, or null.
+    const clsDataLog* Log(const QString& AuctionId, const QString& TableId, const QString& FieldId, const QVariant& FieldValue,
+                          bool FieldTypeString, bool DeletedRecord);
+    // Confirms pending entries newest first: each one the database shows is
+    // dropped and its sale's list row refreshed. An entry that cannot be
+    // confirmed after MaxLogChecks checks, or whose statement fails, is dropped
+    // (and its row refreshed) all the same. True when nothing is pending.
+    bool CheckLog();
+    void UpdateLog(const QString& OldAuctionId, const QString& NewAuctionId);
+    const QList<clsDataLog>& PendingLog() const { return mDataLog; }
+    static constexpr int MaxLogChecks = 20;
+
+    // ---- history and undo ----
+    // Adds one History row (nothing when HistDesc is empty); with UpdateLog the
+    // change log follows it. False when the row could not be written.
+    bool UpdateHistory(const QString& AuctionId, double HistDate, const QString& HistDesc, const QString& HistChanged,
+                       bool UpdateLog);
+    // Puts the newest undoable History row of a sale ("" = of all sales) into
+    // the undo selection; "Nothing to undo!" and false when there is none.
+    bool GetHistory(const QString& AuctionId);
+    // Undoes the selected row from its recipe and removes it, all in one
+    // transaction. False (with a message saying why) when nothing was undone.
+    bool PerformUndo();
+
 private:
+    bool deleteUndoneHistory();
     int countListings(const QString& actionCondition, const QString& ItemId, const QString& strTitle);
+
+    QList<clsDataLog> mDataLog;  // oldest first
 };

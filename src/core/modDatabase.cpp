@@ -1,6 +1,7 @@
 #include "modDatabase.h"
 
 #include "ProgramContext.h"
+#include "clsActions.h"
 #include "clsDatabase.h"
 #include "platform/AppSettings.h"
 #include "platform/MessageService.h"
@@ -54,9 +55,9 @@ bool UpgradeDatabase(double Version)
         double next = 0;
         if (sameVersion(Version, 1.0)) {
             next = 1.0001;
-            ok = upgradeStep({{QStringLiteral("FPOunsold"), QStringLiteral("INTEGER DEFAULT 1")},
-                              {QStringLiteral("FPOsold"), QStringLiteral("INTEGER DEFAULT 1")},
-                              {QStringLiteral("RelistUnsold"), QStringLiteral("INTEGER DEFAULT 1")}},
+            ok = upgradeStep({{QStringLiteral("FPOunsold"), QStringLiteral("INTEGER YESNO DEFAULT 1")},
+                              {QStringLiteral("FPOsold"), QStringLiteral("INTEGER YESNO DEFAULT 1")},
+                              {QStringLiteral("RelistUnsold"), QStringLiteral("INTEGER YESNO DEFAULT 1")}},
                              QStringLiteral("UPDATE Configuration SET FPOunsold=1, FPOsold=1, RelistUnsold=1, DatabaseVersion=?"),
                              {next});
         } else if (sameVersion(Version, 1.0001)) {
@@ -156,6 +157,8 @@ bool OpenDatabase(const QString& FileName, const QString& FileTitle, bool ShowEr
     const bool loaded = ctx.gConfiguration.Load(rs);
     rs.Close();
     if (!loaded) return failure();
+
+    ctx.gActions->LoadActionsFromDatabase();
 
     QList<QPair<QString, QString>> settings = {{QStringLiteral("LastFileName"), ctx.gDatabaseFile},
                                                {QStringLiteral("LastFileTitle"), ctx.gDatabaseTitle}};

@@ -95,6 +95,10 @@ bool Connection::Open(const QString& path)
         return false;
     }
     sqlite3_busy_timeout(db, 5000);
+    // A double-quoted name is always a name: SQLite would otherwise take an
+    // unknown one for a text literal, and a mistyped column would match text.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_extended_result_codes(db, 1);
     // Reading the schema tells a database from any other file, without writing.
     char* err = nullptr;
@@ -211,4 +215,24 @@ QStringList Connection::PrimaryKey(const QString& table)
     while (sqlite3_step(stmt) == SQLITE_ROW) columns << dbvalue::column(stmt, 0).toString();
     sqlite3_finalize(stmt);
     return columns;
+}
+
+QHash<QString, Connection::ColumnKind> Connection::ColumnKinds(const QString& table)
+{
+    QHash<QString, ColumnKind> kinds;
+    sqlite3_stmt* stmt = Prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {table});
+    if (!stmt) return kinds;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const QString name = dbvalue::column(stmt, 0).toString().toLower();
+        const QString type = dbvalue::column(stmt, 1).toString().toUpper();
+        ColumnKind kind = ColumnKind::Text;
+        if (type.contains(QLatin1String("DATE"))) kind = ColumnKind::Date;
+        else if (type.contains(QLatin1String("YESNO"))) kind = ColumnKind::YesNo;
+        else if (type.contains(QLatin1String("INT")) || type.contains(QLatin1String("REAL")) ||
+                 type.contains(QLatin1String("NUM")) || type.contains(QLatin1String("DOUB")) || type.contains(QLatin1String("FLOA")))
+            kind = ColumnKind::Number;
+        kinds.insert(name, kind);
+    }
+    sqlite3_finalize(stmt);
+    return kinds;
 }

@@ -2,6 +2,7 @@
 // A connection to one SQLite database file (the stand-in for the ADO
 // connection over a Jet file). Opens existing files only.
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -33,6 +34,10 @@ public:
     // The columns of a table (as declared), and its primary key columns.
     QStringList TableColumns(const QString& table);
     QStringList PrimaryKey(const QString& table);
+    // What each column of a table holds, by its declared type ("REAL DATE" is a
+    // date, "INTEGER YESNO" a Yes/No); keys are lower-case column names.
+    enum class ColumnKind { Text, Number, Date, YesNo };
+    QHash<QString, ColumnKind> ColumnKinds(const QString& table);
 
     // Prepares sql with its values bound; nullptr (and lastError) on failure.
     sqlite3_stmt* Prepare(const QString& sql, const QVariantList& binds);

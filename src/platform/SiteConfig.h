@@ -1,0 +1,19 @@
+#pragma once
+// Where the auction site and the maker's site are. The built-in addresses are
+// the real sites; VENDARO_SITE_URL and VENDARO_MAKER_URL point the program at
+// others (the local stand-in site in tests and the demo).
+
+#include <QString>
+
+class SiteConfig {
+public:
+    // Base addresses without a trailing "/".
+    static QString defaultSiteUrl();
+    static QString siteUrl();
+    static QString makerUrl();
+    // The site's home page.
+    static QString siteHome();
+    // An address on the built-in site, moved onto the configured one; any
+    // other text (another site, a code such as "[RELIST]") is returned as is.
+    static QString rebase(const QString& address);
+};

@@ -1,0 +1,18 @@
+#pragma once
+// A stand-in for the main window that records what the core asks of it.
+
+#include "core/MainWindowApi.h"
+
+#include <QStringList>
+
+class RecordingMainWindow : public MainWindowApi {
+public:
+    void RefreshListItem(const QString& AuctionId) override { refreshed << AuctionId; }
+    void DisplayDetails(const QString& AuctionId) override { displayed << AuctionId; }
+    void TradeMe_Link(const QString& URL) override { opened << URL; }
+    QString SelectedAuctionId() const override { return selectedAuctionId; }
+    QString SelectedItemId() const override { return selectedItemId; }
+
+    QStringList refreshed, displayed, opened;
+    QString selectedAuctionId, selectedItemId;
+};
