@@ -1,6 +1,9 @@
 // vendaro: the main program.
 
+#include "core/CoreForms.h"
 #include "core/ProgramContext.h"
+#include "core/frmBrowser.h"
+#include "email/clsEmails.h"
 #include "platform/MessageService.h"
 
 #include <QApplication>
@@ -9,6 +12,8 @@
 
 int main(int argc, char* argv[])
 {
+    // WebEngine needs this before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vendaro"));
     QApplication::setApplicationName(QStringLiteral("Vendaro"));
@@ -16,6 +21,10 @@ int main(int argc, char* argv[])
     ProgramContext& ctx = ProgramContext::current();
     ctx.gAppFolder = QApplication::applicationDirPath();
     MessageService::setDefaultTitle(ctx.gAppTitle);
+    CoreForms::Register();
+    clsEmails::Register();
+    // A filled login page left by an earlier run holds the password.
+    frmBrowser::DeleteLoginPage();
 
     QMainWindow window;
     window.setObjectName(QStringLiteral("frmMain"));

@@ -16,4 +16,10 @@ public:
     // An address on the built-in site, moved onto the configured one; any
     // other text (another site, a code such as "[RELIST]") is returned as is.
     static QString rebase(const QString& address);
+    // The same for every built-in site address within a text (a page template).
+    static QString rebaseText(const QString& text);
+    // What the site's addresses contain ("trademe.co.nz", or the configured host).
+    static QString siteDomain();
+    // Whether an address lies on the site.
+    static bool isOnSite(const QString& address);
 };

@@ -41,10 +41,10 @@ private slots:
     void unbuiltWindowsAreStubsThatSaySo()
     {
         FormsRegistry& forms = FormsRegistry::instance();
-        env->messages().answer(vbmsg::OK, "frmAuction").answer(vbmsg::OK, "frmBrowser");
+        env->messages().answer(vbmsg::OK, "frmAuction").answer(vbmsg::OK, "frmLabels");
         const QVariantMap back = forms.showModal("frmAuction", {{"mRemoteId", "555"}, {"mRemoteEdit", true}});
         QCOMPARE(back.value("mRemoteId").toString(), QStringLiteral("555"));
-        QCOMPARE(forms.showModeless("frmBrowser", {{"StartingAddress", "http://x/"}}), nullptr);
+        QCOMPARE(forms.showModeless("frmLabels", {{"pSingleAuctionNumber", "7"}}), nullptr);
 
         QCOMPARE(forms.stubCalls().size(), 2);
         QCOMPARE(forms.stubCalls()[0].form, QStringLiteral("frmAuction"));

@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include "DatabaseFixture.h"
+#include "core/CoreForms.h"
 #include "core/ProgramContext.h"
 #include "platform/FormsRegistry.h"
 
@@ -13,8 +14,11 @@ TestEnvironment::TestEnvironment()
 {
     ProgramContext::reset();
     ProgramContext::current().gAppFolder = m_programDir.path();
-    // The program folder holds the template database, as an installed one does.
-    QFile::copy(DatabaseFixture::templatePath(), QDir(m_programDir.path()).filePath(QStringLiteral("data.mdb")));
+    // The program folder holds the template database and the page templates, as an installed one does.
+    const QDir built(qEnvironmentVariable("VENDARO_PROGRAM_DIR"));
+    for (const QString& name : built.entryList({QStringLiteral("data.mdb"), QStringLiteral("*.frm")}, QDir::Files))
+        QFile::copy(built.filePath(name), QDir(m_programDir.path()).filePath(name));
+    CoreForms::Register();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
     MessageService::install(&m_messages);
     MessageService::setDefaultTitle(ProgramContext::current().gAppTitle);
@@ -46,4 +50,6 @@ void TestEnvironment::prepareProcess()
     qputenv("XDG_RUNTIME_DIR", root.filePath(QStringLiteral("runtime")).toUtf8());
     qputenv("XDG_DESKTOP_DIR", root.filePath(QStringLiteral("Desktop")).toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // WebEngine needs this before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }

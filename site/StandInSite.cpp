@@ -1,0 +1,280 @@
+#include "StandInSite.h"
+
+#include <httplib.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutex>
+#include <QRandomGenerator>
+#include <QUrl>
+
+#include <thread>
+
+namespace {
+
+const char* const loginPath = "/Members/Login.aspx";
+const char* const loginCheckPath = "/MyTradeMe/Default.aspx";
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& q) { return q.toStdString(); }
+QString esc(const QString& text) { return text.toHtmlEscaped(); }
+
+std::string page(const QString& title, const QString& body)
+{
+    return s(QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
+                            "<body>\n<div id=\"header\"><a href=\"/\">TradeMe</a> | <a href=\"%2\">My TradeMe</a></div>\n%3\n</body></html>\n")
+                 .arg(esc(title), QString::fromLatin1(loginCheckPath), body));
+}
+
+}  // namespace
+
+struct StandInSite::Impl {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    mutable QMutex mutex;
+    QList<Account> accounts;
+    QMap<QString, QString> sessions;  // token -> userId
+    QList<Request> log;
+
+    const Account* accountByUser(const QString& userId) const
+    {
+        for (const Account& a : accounts)
+            if (a.userId.compare(userId, Qt::CaseInsensitive) == 0) return &a;
+        return nullptr;
+    }
+
+    // The account of the request's session cookie, or null.
+    const Account* sessionAccount(const httplib::Request& req) const
+    {
+        const QString cookies = q(req.get_header_value("Cookie"));
+        for (const QString& part : cookies.split(u';')) {
+            const QString c = part.trimmed();
+            if (!c.startsWith(sessionCookieName() + u'=')) continue;
+            const QString token = c.mid(sessionCookieName().size() + 1);
+            if (sessions.contains(token)) return accountByUser(sessions.value(token));
+        }
+        return nullptr;
+    }
+
+    void record(const httplib::Request& req)
+    {
+        Request r;
+        r.method = q(req.method);
+        r.path = q(req.path);
+        for (const auto& [k, v] : req.params) {
+            if (req.method == "POST") r.form.insert(q(k), q(v));
+            else r.query.insert(q(k), q(v));
+        }
+        if (req.method == "POST" && req.get_header_value("Content-Type").find("application/x-www-form-urlencoded") != std::string::npos) {
+            httplib::Params form;
+            httplib::detail::parse_query_text(req.body, form);
+            for (const auto& [k, v] : form) r.form.insert(q(k), q(v));
+        }
+        if (const Account* a = sessionAccount(req)) r.account = a->userId;
+        log.append(r);
+    }
+
+    QString newSession(const QString& userId)
+    {
+        const QString token = QString::number(QRandomGenerator::global()->generate64(), 16);
+        sessions.insert(token, userId);
+        return token;
+    }
+
+    void routes();
+};
+
+QString StandInSite::sessionCookieName() { return QStringLiteral("vsession"); }
+
+StandInSite::StandInSite() : d(std::make_unique<Impl>())
+{
+    // Not the library's default, which adds SO_REUSEPORT: a second site on a
+    // port in use must fail to start rather than share the port with the first.
+    d->server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    d->routes();
+}
+
+StandInSite::~StandInSite() { stop(); }
+
+void StandInSite::addAccount(const Account& account)
+{
+    QMutexLocker lock(&d->mutex);
+    d->accounts.append(account);
+}
+
+bool StandInSite::loadFixture(const QString& path, QString* error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error) *error = QStringLiteral("cannot read %1").arg(path);
+        return false;
+    }
+    QJsonParseError parse;
+    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &parse);
+    if (doc.isNull()) {
+        if (error) *error = parse.errorString();
+        return false;
+    }
+    for (const QJsonValue v : doc.object().value(QStringLiteral("accounts")).toArray()) {
+        const QJsonObject a = v.toObject();
+        addAccount({a.value("userId").toString(), a.value("email").toString(), a.value("password").toString(),
+                    a.value("member").toString()});
+    }
+    return true;
+}
+
+bool StandInSite::start(quint16 port)
+{
+    if (d->thread.joinable()) return true;
+    d->port = port == 0 ? d->server.bind_to_any_port("127.0.0.1") : (d->server.bind_to_port("127.0.0.1", port) ? port : -1);
+    if (d->port <= 0) return false;
+    d->thread = std::thread([this] { d->server.listen_after_bind(); });
+    while (!d->server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
+void StandInSite::stop()
+{
+    if (!d->thread.joinable()) return;
+    d->server.stop();
+    d->thread.join();
+}
+
+quint16 StandInSite::port() const { return quint16(d->port); }
+
+QString StandInSite::baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(d->port); }
+
+QList<StandInSite::Request> StandInSite::requests() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->log;
+}
+
+void StandInSite::clearRequests()
+{
+    QMutexLocker lock(&d->mutex);
+    d->log.clear();
+}
+
+QString StandInSite::openSession(const QString& userId)
+{
+    QMutexLocker lock(&d->mutex);
+    return d->newSession(userId);
+}
+
+void StandInSite::Impl::routes()
+{
+    // Every request is recorded once it has been read whole (posted forms too).
+    server.set_post_routing_handler([this](const httplib::Request& req, httplib::Response&) {
+        QMutexLocker lock(&mutex);
+        record(req);
+    });
+
+    server.Get("/", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(page(QStringLiteral("TradeMe - New Zealand's online auction site"),
+                             QStringLiteral("<h1>Welcome to TradeMe</h1>\n<p>Buy and sell anything, any time.</p>\n"
+                                            "<p><a href=\"%1\">Log in</a></p>")
+                                 .arg(QString::fromLatin1(loginPath))),
+                        "text/html; charset=utf-8");
+    });
+
+    // The login form: a manual login, and the post target of the program's own login page.
+    auto loginForm = [](const QString& error) {
+        return page(QStringLiteral("Log in - TradeMe"),
+                    QStringLiteral("<h1>Log in</h1>\n%1<form method=\"post\" action=\"%2\">\n"
+                                   "<p>Email <input type=\"text\" name=\"email\"></p>\n"
+                                   "<p>Password <input type=\"password\" name=\"password\"></p>\n"
+                                   "<p><input type=\"submit\" value=\"Log in\"></p>\n</form>")
+                        .arg(error.isEmpty() ? QString() : QStringLiteral("<p class=\"error\">%1</p>\n").arg(esc(error)),
+                             QString::fromLatin1(loginPath)));
+    };
+    server.Get(loginPath, [loginForm](const httplib::Request&, httplib::Response& res) {
+        res.set_content(loginForm(QString()), "text/html; charset=utf-8");
+    });
+    server.Post(loginPath, [this, loginForm](const httplib::Request& req, httplib::Response& res) {
+        httplib::Params form;
+        httplib::detail::parse_query_text(req.body, form);
+        auto field = [&](const char* name) {
+            auto it = form.find(name);
+            return it == form.end() ? QString() : q(it->second);
+        };
+        const QString email = field("email"), password = field("password");
+        QMutexLocker lock(&mutex);
+        for (const Account& a : accounts) {
+            if (a.email.compare(email, Qt::CaseInsensitive) == 0 && a.password == password) {
+                const QString token = newSession(a.userId);
+                res.set_header("Set-Cookie", s(StandInSite::sessionCookieName() + u'=' + token + QStringLiteral("; Path=/; HttpOnly")));
+                res.set_redirect(s(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QString::fromLatin1(loginCheckPath))), 302);
+                return;
+            }
+        }
+        res.set_content(loginForm(QStringLiteral("Your email or password is incorrect. Please try again.")), "text/html; charset=utf-8");
+    });
+
+    // The login check: who is logged in, or the plain refusal text.
+    server.Get(loginCheckPath, [this](const httplib::Request& req, httplib::Response& res) {
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) {
+            res.set_content(page(QStringLiteral("My TradeMe"),
+                                 QStringLiteral("<p>You need to login to view this page</p>\n<p><a href=\"%1\">Log in</a></p>")
+                                     .arg(QString::fromLatin1(loginPath))),
+                            "text/html; charset=utf-8");
+            return;
+        }
+        res.set_content(page(QStringLiteral("My TradeMe"),
+                             QStringLiteral("<p>%1 (%2)</p>\n<p>You are member %3<br>Welcome back to My TradeMe.</p>\n"
+                                            "<ul><li><a href=\"/MyTradeMe/Selling.aspx\">Items I'm selling</a></li>"
+                                            "<li><a href=\"/MyTradeMe/Sold.aspx\">Sold items</a></li></ul>")
+                                 .arg(esc(a->userId), esc(a->email), esc(a->member))),
+                        "text/html; charset=utf-8");
+    });
+
+    // For the download tests: an empty answer, and a slow one.
+    server.Get("/_test/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
+    server.Get("/_test/slow", [](const httplib::Request& req, httplib::Response& res) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000")));
+        res.set_content("late", "text/plain");
+    });
+
+    // The public auction page.
+    server.Get("/Browse/Listing.aspx", [](const httplib::Request& req, httplib::Response& res) {
+        const QString id = q(req.get_param_value("id"));
+        res.set_content(page(QStringLiteral("Auction %1 - TradeMe").arg(id), QStringLiteral("<h1>Auction %1</h1>").arg(esc(id))),
+                        "text/html; charset=utf-8");
+    });
+
+    // Member pages: refused without a session.
+    const std::pair<const char*, const char*> memberPages[] = {
+        {"/MyTradeMe/Selling.aspx", "Items I'm selling"},
+        {"/MyTradeMe/Sold.aspx", "Sold items"},
+        {"/MyTradeMe/Sell/Unsold.aspx", "Unsold items"},
+        {"/MyTradeMe/Refund.aspx", "Request a refund"},
+        {"/MyTradeMe/FixedPriceOffer.aspx", "Fixed price offer"},
+    };
+    for (const auto& [path, title] : memberPages) {
+        const QString caption = QString::fromLatin1(title);
+        server.Get(path, [this, caption](const httplib::Request& req, httplib::Response& res) {
+            QMutexLocker lock(&mutex);
+            const Account* a = sessionAccount(req);
+            if (!a) {
+                res.status = 403;
+                res.set_content(page(QStringLiteral("My TradeMe"), QStringLiteral("<p>You need to login to view this page</p>")),
+                                "text/html; charset=utf-8");
+                return;
+            }
+            const QString id = q(req.get_param_value("id"));
+            res.set_content(page(caption + QStringLiteral(" - TradeMe"),
+                                 QStringLiteral("<h1>%1</h1>\n<p>Member %2</p>%3")
+                                     .arg(esc(caption), esc(a->userId),
+                                          id.isEmpty() ? QString() : QStringLiteral("\n<p>Auction %1</p>").arg(esc(id)))),
+                            "text/html; charset=utf-8");
+        });
+    }
+}

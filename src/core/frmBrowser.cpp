@@ -1,0 +1,388 @@
+#include "frmBrowser.h"
+
+#include "ProgramContext.h"
+#include "clsLinks.h"
+#include "modCommon.h"
+#include "platform/AppSettings.h"
+#include "platform/MessageService.h"
+#include "platform/SiteConfig.h"
+#include "platform/Vb.h"
+#include "platform/browser/WebBrowser.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextStream>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+const QString Section = QStringLiteral("Settings\\frmBrowser");
+const char* const navigateTags[] = {"Back", "Next", "Refresh", "Search", "Home", "Stop", "Go", "TradeMe", "Login"};
+enum Button { Back, Next, RefreshButton, Search, Home, StopButton, Go, TradeMe, LoginButton };
+
+QString loginPagePath() { return QDir(ProgramContext::current().gAppFolder).filePath(QStringLiteral("VNTMLI.sub")); }
+}  // namespace
+
+frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent), web(WebBrowser::create(this))
+{
+    setObjectName(QStringLiteral("frmBrowser"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setWindowFlag(Qt::WindowMinimizeButtonHint);
+    setSizeGripEnabled(true);
+
+    picControls = new QWidget(this);
+    picControls->setObjectName(QStringLiteral("picControls"));
+    auto* strip = new QHBoxLayout(picControls);
+    strip->setContentsMargins(4, 4, 4, 4);
+    txtAddress = new QLineEdit(picControls);
+    txtAddress->setObjectName(QStringLiteral("txtAddress"));
+    txtAddress->installEventFilter(this);
+    strip->addWidget(txtAddress, 1);
+    for (int i = 0; i < 9; ++i) {
+        auto* b = new QPushButton(QString::fromLatin1(navigateTags[i]), picControls);
+        b->setObjectName(QStringLiteral("cmdNavigate(%1)").arg(i));
+        b->setProperty("Tag", QString::fromLatin1(navigateTags[i]));
+        b->setToolTip(i == LoginButton ? QStringLiteral("Login to TradeMe") : QString::fromLatin1(navigateTags[i]));
+        b->setAutoDefault(false);
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        connect(b, &QPushButton::clicked, this, [this, i] { cmdNavigate_Click(i); });
+        cmdNavigate << b;
+        strip->addWidget(b);
+    }
+    lblMessage = new QLabel(QStringLiteral("TradeMe login...please wait"), this);
+    lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    lblMessage->setAlignment(Qt::AlignCenter);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(picControls);
+    layout->addWidget(lblMessage, 1);
+    if (QWidget* view = web->widget()) {
+        view->setObjectName(QStringLiteral("web"));
+        layout->addWidget(view, 1);
+    }
+
+    connect(txtAddress, &QLineEdit::textChanged, this, [this] { updateAddressButtons(); });
+    connect(txtAddress, &QLineEdit::returnPressed, this, [this] { navigate(txtAddress->text()); });
+    connect(web, &WebBrowser::DocumentComplete, this, &frmBrowser::web_DocumentComplete);
+    updateAddressButtons();
+}
+
+frmBrowser::~frmBrowser() { DeleteLoginPage(); }
+
+void frmBrowser::DeleteLoginPage() { QFile::remove(loginPagePath()); }
+
+void frmBrowser::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (mLoaded) return;
+    mLoaded = true;
+    QTimer::singleShot(0, this, &frmBrowser::Form_Load);
+}
+
+void frmBrowser::Form_Load()
+{
+    mLoginState = Browsing;
+    LoginOK = false;
+    LoadWindowPosition();
+    if (AutoLogin) {
+        Login();
+        return;
+    }
+    navigate(StartingAddress.isEmpty() ? ProgramContext::current().gLinks->Link(ProgramContext::current().gLinkIdHome, false)
+                                       : StartingAddress);
+}
+
+void frmBrowser::done(int result)
+{
+    SaveWindowPosition();
+    DeleteLoginPage();
+    QDialog::done(result);
+}
+
+void frmBrowser::navigate(const QString& address)
+{
+    web->Navigate(address);
+    updateAddressButtons();
+}
+
+void frmBrowser::Login()
+{
+    ProgramContext& ctx = ProgramContext::current();
+    SaveWindowPosition();
+    setWindowTitle(QStringLiteral("Log in"));
+    AutoLogin = true;
+    setLoginLook(true);
+    mLoginState = CheckRequested;
+    navigate(ctx.gLinks->Link(ctx.gLinkIdLoginCheck));
+}
+
+int frmBrowser::CheckLoginStatus()
+{
+    ProgramContext& ctx = ProgramContext::current();
+    Configuration& config = ctx.gConfiguration;
+    const QString text = web->BodyText();
+    const QString lower = text.toLower();
+    if (lower.contains(QLatin1String("you need to login to view this page"))) return 0;
+    const qsizetype p = lower.indexOf(QLatin1String("you are member "));
+    if (p < 0) return 0;
+    if (!lower.contains(config.TradeMeUserId.toLower() + QStringLiteral(" ("))) return 0;
+    if (!lower.contains(config.TradeMeEmail.toLower())) return 0;
+    const qsizetype q = text.indexOf(CrLf, p);
+    if (q < 0) return 0;
+    const QString id = text.mid(p + 15, q - p - 15);
+    if (GetTradeMeMemberId) {
+        config.TradeMeMemberId = id;
+        return 1;
+    }
+    if (id != config.TradeMeMemberId) {
+        MsgBox(QStringLiteral("Could not login to TradeMe.") + CrLf + CrLf +
+                   QStringLiteral("Please check your TradeMe login details are correct under tools/options on the main menu.  "
+                                  "You cannot log into a different account with this database.  If you are using a different "
+                                  "TradeMe account you will first need to setup a new database for that account."),
+               vbmsg::Critical, ctx.gAppTitle);
+        return -1;
+    }
+    return 1;
+}
+
+bool frmBrowser::CreateLoginFile(const QString& Name)
+{
+    ProgramContext& ctx = ProgramContext::current();
+    const QDir folder(ctx.gAppFolder);
+    QFile in(folder.filePath(Name + QStringLiteral(".frm")));
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        MsgBox(QStringLiteral("The login page %1.frm is missing from the program folder:").arg(Name) + CrLf + ctx.gAppFolder + CrLf +
+                   CrLf + QStringLiteral("Please reinstall Vendaro."),
+               vbmsg::Critical, ctx.gAppTitle);
+        return false;
+    }
+    QString page;
+    QTextStream lines(&in);
+    while (!lines.atEnd()) page += lines.readLine() + CrLf;
+    // Values are text in the page, whatever characters they hold.
+    modCommon::ReplaceText(page, QStringLiteral("[USERID]"), ctx.gConfiguration.TradeMeEmail.toHtmlEscaped());
+    modCommon::ReplaceText(page, QStringLiteral("[PASSWORD]"), ctx.gConfiguration.TradeMePassword.toHtmlEscaped());
+    page = SiteConfig::rebaseText(page);
+
+    // The filled page holds the password: readable by the seller alone.
+    const QString path = folder.filePath(Name + QStringLiteral(".sub"));
+    QFile::remove(path);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner) || out.write(page.toUtf8()) < 0) {
+        MsgBox(QStringLiteral("The login page could not be written:") + CrLf + path + CrLf + CrLf + out.errorString(), vbmsg::Critical,
+               ctx.gAppTitle);
+        return false;
+    }
+    return true;
+}
+
+void frmBrowser::web_DocumentComplete(const QString& address)
+{
+    ProgramContext& ctx = ProgramContext::current();
+    txtAddress->setProperty("Tag", address);
+    txtAddress->setText(address);
+    updateAddressButtons();
+
+    switch (mLoginState) {
+    case Browsing: setCaptionFromPage(); break;
+    case CheckRequested:
+    case FormPosted:
+        if (SiteConfig::isOnSite(address)) settleLoginCheck(mLoginState == FormPosted ? 2 : 1);
+        break;
+    case FilledPageRequested:
+        if (address.toUpper().contains(QLatin1String("VNTMLI"))) {
+            mLoginState = FormPosted;
+        } else if (SiteConfig::isOnSite(address)) {
+            // The local page submitted itself before its own load was reported.
+            settleLoginCheck(2);
+        }
+        break;
+    case ManualLogin:
+        if (address.toLower().contains(QLatin1String("login.aspx"))) break;
+        mLoginState = Browsing;
+        if (address.toLower().contains(ctx.gLinks->Link(ctx.gLinkIdLoginCheck).toLower())) {
+            if (CheckLoginStatus() == 1) {
+                LoginOK = true;
+                close();
+                return;
+            }
+            mLoginState = ManualLogin;
+            navigate(ctx.gLinks->Link(ctx.gLinkIdLogin));
+        } else if (MsgBox(QStringLiteral("Cancel login?"), vbmsg::YesNo + vbmsg::Question, ctx.gAppTitle) == vbmsg::Yes) {
+            close();
+        } else {
+            mLoginState = ManualLogin;
+            navigate(ctx.gLinks->Link(ctx.gLinkIdLogin));
+        }
+        break;
+    }
+}
+
+void frmBrowser::settleLoginCheck(int attempt)
+{
+    ProgramContext& ctx = ProgramContext::current();
+    const Configuration& config = ctx.gConfiguration;
+    mLoginState = Browsing;
+    DeleteLoginPage();
+    const int status = CheckLoginStatus();
+    if (status == 1) {
+        LoginOK = true;
+        if (!RemoteForm) {
+            AutoLogin = false;
+            setLoginLook(false);
+            LoadWindowPosition();
+        } else if (ExitAfterLogin) {
+            close();
+        }
+        return;
+    }
+    if (status == -1) {
+        if (ExitAfterLogin) {
+            close();
+            return;
+        }
+        AutoLogin = false;
+        setLoginLook(false);
+        return;
+    }
+    if (attempt == 1) {
+        if (!config.TradeMePassword.isEmpty() && !config.TradeMeEmail.isEmpty()) {
+            if (!CreateLoginFile(QStringLiteral("VNTMLI"))) {
+                // Without the page there is no login: the caller hears so.
+                if (ExitAfterLogin) {
+                    close();
+                    return;
+                }
+                AutoLogin = false;
+                setLoginLook(false);
+                return;
+            }
+            mLoginState = FilledPageRequested;
+            navigate(QDir(ctx.gAppFolder).filePath(QStringLiteral("VNTMLI.sub")));
+            DeleteLoginPage();  // the browser has its content
+            return;
+        }
+        // No stored login: the seller logs in by hand.
+        if (ExitAfterLogin) mLoginState = ManualLogin;
+        AutoLogin = false;
+        setLoginLook(false);
+        navigate(ctx.gLinks->Link(ctx.gLinkIdLogin));
+        return;
+    }
+    // The posted login failed.
+    AutoLogin = false;
+    RemoteForm = nullptr;
+    setLoginLook(false);
+    QCoreApplication::processEvents();
+    if (GetTradeMeMemberId) {
+        close();
+        return;
+    }
+    MsgBox(QStringLiteral("Could not login to TradeMe.") + CrLf + CrLf + QStringLiteral("Possible cause:") + CrLf +
+               QStringLiteral("1. Check your TradeMe UserId and Password (under Options).") + CrLf +
+               QStringLiteral("2. Check you are using the latest software (update).") + CrLf +
+               QStringLiteral("3. Check your connection to the internet is active.") + CrLf +
+               QStringLiteral("4. TradeMe could be temporarily down (try again later)."),
+           vbmsg::Critical, ctx.gAppTitle);
+    navigate(ctx.gLinks->Link(ctx.gLinkIdLogin));
+}
+
+void frmBrowser::setCaptionFromPage()
+{
+    setWindowTitle(web->LocationName() + ProgramContext::current().gBrowserCaptionSuffix);
+}
+
+void frmBrowser::cmdNavigate_Click(int index)
+{
+    ProgramContext& ctx = ProgramContext::current();
+    switch (index) {
+    case Back: web->GoBack(); break;
+    case Next: web->GoForward(); break;
+    case RefreshButton: web->Refresh(); break;
+    case Search: navigate(SiteConfig::siteUrl() + QStringLiteral("/Browse/SearchResults.aspx")); break;
+    case Home: navigate(ctx.gLinks->Link(ctx.gLinkIdHome, false)); break;
+    case StopButton:
+        web->Stop();
+        setCaptionFromPage();
+        break;
+    case Go: navigate(txtAddress->text()); break;
+    case TradeMe: navigate(ctx.gLinks->Link(ctx.gLinkIdHome)); break;
+    case LoginButton: Login(); break;
+    }
+    txtAddress->setFocus();
+}
+
+bool frmBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtAddress && event->type() == QEvent::FocusIn) QTimer::singleShot(0, txtAddress, &QLineEdit::selectAll);
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmBrowser::updateAddressButtons()
+{
+    const bool loaded = txtAddress->text() == txtAddress->property("Tag").toString();
+    const bool busy = web->Busy();
+    cmdNavigate[RefreshButton]->setVisible(loaded && !busy);
+    cmdNavigate[Go]->setVisible(!loaded);
+    cmdNavigate[StopButton]->setVisible(loaded && busy);
+}
+
+void frmBrowser::setLoginLook(bool login)
+{
+    picControls->setVisible(!login);
+    lblMessage->setVisible(login);
+    if (QWidget* view = web->widget()) view->setVisible(!login);
+    if (login) {
+        setWindowState(Qt::WindowNoState);
+        setMinimumSize(0, 0);
+        resize(vb::twipsToPixels(6500), vb::twipsToPixels(2100));
+    } else {
+        setMinimumSize(vb::twipsToPixels(10000), vb::twipsToPixels(6000));
+    }
+}
+
+void frmBrowser::LoadWindowPosition()
+{
+    if (GetTradeMeMemberId) {
+        const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        const int margin = vb::twipsToPixels(500);
+        setGeometry(screen.left() + margin, screen.top() + margin, screen.width() - 2 * margin, screen.height() - 2 * margin);
+    } else if (!AutoLogin) {
+        const int state = AppSettings::GetSetting(Section, QStringLiteral("WindowState"), QStringLiteral("2")).toInt();
+        if (state == 2) {
+            setWindowState(Qt::WindowMaximized);
+        } else {
+            setWindowState(Qt::WindowNoState);
+            auto twips = [&](const char* key, int pixels) {
+                return vb::twipsToPixels(AppSettings::GetSetting(Section, QLatin1String(key), QString::number(vb::pixelsToTwips(pixels))).toDouble());
+            };
+            setGeometry(twips("Left", x()), twips("Top", y()), twips("Width", width()), twips("Height", height()));
+        }
+    }
+    setLoginLook(AutoLogin);
+}
+
+void frmBrowser::SaveWindowPosition()
+{
+    if (isMinimized() || AutoLogin || GetTradeMeMemberId || !mLoaded) return;
+    const bool maximised = isMaximized();
+    QList<QPair<QString, QString>> values = {{QStringLiteral("WindowState"), maximised ? QStringLiteral("2") : QStringLiteral("0")}};
+    if (!maximised) {
+        values.append({QStringLiteral("Top"), QString::number(vb::pixelsToTwips(y()))});
+        values.append({QStringLiteral("Left"), QString::number(vb::pixelsToTwips(x()))});
+        values.append({QStringLiteral("Width"), QString::number(vb::pixelsToTwips(width()))});
+        values.append({QStringLiteral("Height"), QString::number(vb::pixelsToTwips(height()))});
+    }
+    AppSettings::SaveSettings(Section, values);
+}

@@ -1,0 +1,32 @@
+#include "FakeBrowser.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+void FakeBrowser::Navigate(const QString& address)
+{
+    m_history << address;
+    QString content;
+    if (isLocalSubmitPage(address)) {
+        // Read now, as the real browser does: the file may go right after.
+        QFile f(localPath(address));
+        if (f.open(QIODevice::ReadOnly)) content = QString::fromUtf8(f.readAll());
+        m_contents << content;
+    }
+    ++m_pending;
+    QPointer<FakeBrowser> self(this);
+    QTimer::singleShot(0, this, [self, address, content] {
+        if (!self) return;
+        const Page page = self->m_handler ? self->m_handler(address, content) : Page{};
+        --self->m_pending;
+        const QString local = localPath(address);
+        self->m_url = !page.url.isEmpty() ? page.url : local.isEmpty() ? address : QUrl::fromLocalFile(local).toString();
+        self->m_title = page.title;
+        self->m_text = normaliseText(page.text);
+        self->m_html = page.html;
+        emit self->DocumentComplete(self->m_url);
+        if (self && !page.then.isEmpty()) self->Navigate(page.then);
+    });
+}

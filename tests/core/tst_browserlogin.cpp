@@ -1,0 +1,319 @@
+#include "DatabaseFixture.h"
+#include "TestEnvironment.h"
+#include "core/ProgramContext.h"
+#include "core/clsLinks.h"
+#include "core/frmBrowser.h"
+#include "core/modDatabase.h"
+#include "core/modWebProcessing.h"
+#include "platform/AppSettings.h"
+#include "platform/FormsRegistry.h"
+#include "platform/browser/FakeBrowser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QRegularExpression>
+
+#include <optional>
+
+namespace {
+const QString Site = QStringLiteral("https://www.trademe.co.nz");
+const QString LoginCheck = Site + QStringLiteral("/MyTradeMe/Default.aspx");
+const QString LoginPage = Site + QStringLiteral("/Members/Login.aspx");
+const QString Password = QStringLiteral("pa\"ss<&>word");
+
+QString unescape(QString s)
+{
+    s.replace("&quot;", "\"").replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&");
+    return s;
+}
+}  // namespace
+
+// The site as the login sees it: the login check, the login form and its answer.
+struct ScriptedSite {
+    bool loggedIn = false;
+    QString member = QStringLiteral("1234567");
+    QString password = Password;
+    QStringList pagesBeforeAnswer;  // pages that are not the site's, shown first
+    bool localPageExisted = false;  // the filled page was still on disk when loaded
+    QString localPath;
+
+    FakeBrowser::Page answer(const QString& address, const QString& content)
+    {
+        if (!content.isEmpty()) {
+            localPageExisted = QFile::exists(localPath);
+            auto field = [&](const QString& name) {
+                const auto m = QRegularExpression("name=\"" + name + "\" value=\"([^\"]*)\"").match(content);
+                return unescape(m.captured(1));
+            };
+            loggedIn = field("email") == "seller@example.co.nz" && field("password") == password &&
+                       content.contains("action=\"" + Site + "/Members/Login.aspx\"");
+            return {QString(), "VNTMLI", "Logging in", content, loggedIn ? LoginCheck : LoginPage + "?error=1"};
+        }
+        if (!pagesBeforeAnswer.isEmpty() && address == LoginCheck) {
+            const QString other = pagesBeforeAnswer.takeFirst();
+            return {other, "blank", "", "", LoginCheck};
+        }
+        if (address.startsWith(LoginCheck)) {
+            if (!loggedIn) return {address, "My TradeMe", "You need to login to view this page", ""};
+            return {address, "My TradeMe",
+                    "kiwi_seller (seller@example.co.nz)\n\nYou are member " + member + "\nWelcome back to My TradeMe.", ""};
+        }
+        if (address.startsWith(LoginPage)) return {address, "Log in", "Log in\nEmail\nPassword", ""};
+        return {address, "Somewhere", "Another page", ""};
+    }
+};
+
+class tst_browserlogin : public QObject {
+    Q_OBJECT
+    std::optional<TestEnvironment> env;
+    ScriptedSite site;
+    QWidget caller;
+
+    ProgramContext& ctx() { return ProgramContext::current(); }
+    QString filledPage() const { return QDir(env->programFolder()).filePath("VNTMLI.sub"); }
+
+    // A login window for the calling window, with the scripted site behind it.
+    frmBrowser* open(bool exitAfterLogin = true, bool learn = false)
+    {
+        auto* w = new frmBrowser;
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        w->RemoteForm = &caller;
+        w->AutoLogin = true;
+        w->ExitAfterLogin = exitAfterLogin;
+        w->GetTradeMeMemberId = learn;
+        fake(w)->setHandler([this](const QString& a, const QString& c) { return site.answer(a, c); });
+        w->show();
+        return w;
+    }
+    static FakeBrowser* fake(frmBrowser* w) { return static_cast<FakeBrowser*>(w->browser()); }
+    static QString lastNavigation(frmBrowser* w)
+    {
+        const QStringList all = fake(w)->navigations();
+        return all.isEmpty() ? QString() : all.last();
+    }
+    static bool postedFilledPage(frmBrowser* w)
+    {
+        for (const QString& a : fake(w)->navigations())
+            if (a.endsWith("VNTMLI.sub")) return true;
+        return false;
+    }
+
+private slots:
+    void initTestCase() { WebBrowser::setFactory([](QObject* parent) { return new FakeBrowser(parent); }); }
+    void cleanupTestCase() { WebBrowser::setFactory({}); }
+
+    void init()
+    {
+        qunsetenv("VENDARO_SITE_URL");
+        env.emplace();
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        Configuration& c = ctx().gConfiguration;
+        c.TradeMeUserId = "kiwi_seller";
+        c.TradeMeEmail = "seller@example.co.nz";
+        c.TradeMePassword = Password;
+        c.TradeMeMemberId = "1234567";
+        site = ScriptedSite();
+        site.localPath = filledPage();
+    }
+    void cleanup()
+    {
+        QVERIFY2(!QFile::exists(filledPage()), "the filled login page must never stay on disk");
+        env.reset();
+    }
+
+    void alreadyLoggedInSettlesAtTheFirstPage()
+    {
+        site.loggedIn = true;
+        std::unique_ptr<frmBrowser> w(open());
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(w->LoginOK);
+        QCOMPARE(fake(w.get())->navigations(), QStringList{LoginCheck});
+        QCOMPARE(w->windowTitle(), QStringLiteral("Log in"));
+    }
+
+    void freshLoginPostsTheFilledPage()
+    {
+        std::unique_ptr<frmBrowser> w(open());
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(w->LoginOK);
+        QVERIFY(postedFilledPage(w.get()));
+        // The password reached the site intact, escaped in the page.
+        QVERIFY(fake(w.get())->localContents().value(0).contains("pa&quot;ss&lt;&amp;&gt;word"));
+        // The page was gone from disk as soon as the browser had read it.
+        QVERIFY(!site.localPageExisted);
+    }
+
+    void pagesOffTheSiteAreIgnoredWhileChecking()
+    {
+        site.loggedIn = true;
+        site.pagesBeforeAnswer = {"about:blank"};
+        std::unique_ptr<frmBrowser> w(open());
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(w->LoginOK);
+    }
+
+    void wrongPasswordSaysSoAndOpensTheLoginPage()
+    {
+        site.password = "something else";
+        env->messages().answer(vbmsg::OK, "Could not login to TradeMe.\r\n\r\nPossible cause:\r\n1. Check your TradeMe UserId");
+        std::unique_ptr<frmBrowser> w(open());
+        QTRY_COMPARE(lastNavigation(w.get()), LoginPage);
+        QVERIFY(!w->LoginOK);
+        QVERIFY(w->isVisible());  // left open for a login by hand
+        QVERIFY(!w->AutoLogin);
+        QCOMPARE(w->RemoteForm, nullptr);
+        QVERIFY(w->findChild<QWidget*>("picControls")->isVisibleTo(w.get()));
+        QCOMPARE(env->messages().prompts()[0].style, int(vbmsg::Critical));
+        w->close();
+    }
+
+    void wrongPasswordWhileLearningClosesQuietly()
+    {
+        site.password = "something else";
+        std::unique_ptr<frmBrowser> w(open(true, true));
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(!w->LoginOK);
+    }
+
+    void anotherAccountIsRefused()
+    {
+        site.loggedIn = true;
+        site.member = "7654321";
+        env->messages().answer(vbmsg::OK, "You cannot log into a different account with this database.");
+        std::unique_ptr<frmBrowser> w(open());
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(!w->LoginOK);
+        QCOMPARE(ctx().gConfiguration.TradeMeMemberId, QStringLiteral("1234567"));
+    }
+
+    void learningTakesTheMemberNumber()
+    {
+        ctx().gConfiguration.TradeMeMemberId = "0";
+        site.member = "7654321";
+        std::unique_ptr<frmBrowser> w(open(true, true));
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(w->LoginOK);
+        QCOMPARE(ctx().gConfiguration.TradeMeMemberId, QStringLiteral("7654321"));
+    }
+
+    void withoutAStoredPasswordTheSellerLogsInByHand()
+    {
+        ctx().gConfiguration.TradeMePassword.clear();
+        std::unique_ptr<frmBrowser> w(open());
+        QTRY_COMPARE(w->loginState(), int(frmBrowser::ManualLogin));
+        QCOMPARE(lastNavigation(w.get()), LoginPage);
+        QVERIFY(!postedFilledPage(w.get()));
+        // The seller logs in; the site shows the login check page.
+        site.loggedIn = true;
+        fake(w.get())->Navigate(LoginCheck);
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(w->LoginOK);
+    }
+
+    void leavingTheManualLoginAsksToCancel_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("yes closes") << int(vbmsg::Yes);
+        QTest::newRow("no goes back to the login page") << int(vbmsg::No);
+    }
+    void leavingTheManualLoginAsksToCancel()
+    {
+        QFETCH(int, answer);
+        ctx().gConfiguration.TradeMeEmail.clear();
+        std::unique_ptr<frmBrowser> w(open());
+        QTRY_COMPARE(w->loginState(), int(frmBrowser::ManualLogin));
+        env->messages().answer(answer, "Cancel login?");
+        fake(w.get())->Navigate(Site + "/Browse/Listing.aspx?id=1");
+        if (answer == vbmsg::Yes) {
+            QTRY_VERIFY(!w->isVisible());
+        } else {
+            QTRY_COMPARE(lastNavigation(w.get()), LoginPage);
+            QCOMPARE(w->loginState(), int(frmBrowser::ManualLogin));
+            w->close();
+        }
+        QCOMPARE(env->messages().prompts()[0].style, vbmsg::YesNo + vbmsg::Question);
+        QVERIFY(!w->LoginOK);
+    }
+
+    void missingTemplateFailsTheLogin()
+    {
+        QFile::remove(QDir(env->programFolder()).filePath("VNTMLI.frm"));
+        env->messages().answer(vbmsg::OK, "The login page VNTMLI.frm is missing");
+        std::unique_ptr<frmBrowser> w(open());
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(!w->LoginOK);
+        QVERIFY(!postedFilledPage(w.get()));
+    }
+
+    void showBrowserReportsTheResult()
+    {
+        site.loggedIn = true;
+        FormsRegistry::instance().overrideForm("frmBrowser", [this](QWidget* parent) {
+            auto* w = new frmBrowser(parent);
+            static_cast<FakeBrowser*>(w->browser())->setHandler([this](const QString& a, const QString& c) { return site.answer(a, c); });
+            return w;
+        });
+        QVERIFY(modWebProcessing::ShowBrowser(&caller, true, true, false));
+        site.loggedIn = false;
+        site.password = "no";
+        FormsRegistry::instance().overrideForm("frmBrowser", [this](QWidget* parent) {
+            auto* w = new frmBrowser(parent);
+            static_cast<FakeBrowser*>(w->browser())->setHandler([this](const QString& a, const QString& c) { return site.answer(a, c); });
+            return w;
+        });
+        // Learning with a wrong password closes the window with no login.
+        QVERIFY(!modWebProcessing::ShowBrowser(&caller, true, true, true));
+    }
+
+    void checkLoginStatus_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("status");
+        const QString ok = "kiwi_seller (seller@example.co.nz)\nYou are member 1234567\nmore";
+        QTest::newRow("logged in") << ok << 1;
+        QTest::newRow("case of user and e-mail ignored") << "KIWI_SELLER (SELLER@EXAMPLE.CO.NZ)\nYou are member 1234567\n" << 1;
+        QTest::newRow("login required") << ok + "\nYou need to login to view this page" << 0;
+        QTest::newRow("no member line") << "kiwi_seller (seller@example.co.nz)" << 0;
+        QTest::newRow("another user") << "someone (seller@example.co.nz)\nYou are member 1234567\n" << 0;
+        QTest::newRow("another e-mail") << "kiwi_seller (x@example.co.nz)\nYou are member 1234567\n" << 0;
+        QTest::newRow("member number without line end") << "kiwi_seller (seller@example.co.nz)\nYou are member 1234567" << 0;
+        QTest::newRow("another member") << "kiwi_seller (seller@example.co.nz)\nYou are member 999\n" << -1;
+    }
+    void checkLoginStatus()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, status);
+        frmBrowser w;
+        auto* f = fake(&w);
+        f->setHandler([text](const QString& a, const QString&) { return FakeBrowser::Page{a, "t", text, ""}; });
+        f->Navigate("test://page");
+        QTRY_COMPARE(f->LocationURL(), QStringLiteral("test://page"));
+        if (status == -1) env->messages().answer(vbmsg::OK, "different account");
+        QCOMPARE(w.CheckLoginStatus(), status);
+    }
+
+    void plainBrowserKeepsItsPlace()
+    {
+        AppSettings::SaveSetting("Settings\\frmBrowser", "WindowState", "0");
+        AppSettings::SaveSetting("Settings\\frmBrowser", "Width", "12000");
+        AppSettings::SaveSetting("Settings\\frmBrowser", "Height", "9000");
+        {
+            frmBrowser w;
+            w.StartingAddress = Site + "/Browse/Listing.aspx?id=5";
+            fake(&w)->setHandler([this](const QString& a, const QString& c) { return site.answer(a, c); });
+            w.show();
+            QTRY_COMPARE(w.windowTitle(), QStringLiteral("Somewhere") + ctx().gBrowserCaptionSuffix);
+            QCOMPARE(w.size(), QSize(800, 600));
+            QCOMPARE(w.findChild<QLineEdit*>("txtAddress")->text(), Site + "/Browse/Listing.aspx?id=5");
+            QVERIFY(w.findChild<QWidget*>("picControls")->isVisibleTo(&w));
+            w.resize(900, 700);
+            w.close();
+        }
+        QCOMPARE(AppSettings::GetSetting("Settings\\frmBrowser", "Width"), QStringLiteral("13500"));
+        QCOMPARE(AppSettings::GetSetting("Settings\\frmBrowser", "Height"), QStringLiteral("10500"));
+    }
+};
+
+VENDARO_TEST_MAIN(tst_browserlogin)
+#include "tst_browserlogin.moc"

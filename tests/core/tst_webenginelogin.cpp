@@ -1,0 +1,156 @@
+// The login against the stand-in site in the real browser (WebEngine, offscreen).
+
+#include "DatabaseFixture.h"
+#include "StandInSite.h"
+#include "TestEnvironment.h"
+#include "core/ProgramContext.h"
+#include "core/frmBrowser.h"
+#include "core/modDatabase.h"
+#include "platform/browser/WebBrowser.h"
+#include "platform/browser/WebEngineBrowser.h"
+#include "platform/transfer/Downloader.h"
+#include "platform/transfer/SiteCookieJar.h"
+
+#include <QDir>
+#include <QNetworkCookie>
+#include <QWebEngineCookieStore>
+#include <QWebEngineProfile>
+
+#include <memory>
+#include <optional>
+
+namespace {
+constexpr int Patience = 30000;
+}
+
+class tst_webenginelogin : public QObject {
+    Q_OBJECT
+    StandInSite site;
+    std::optional<TestEnvironment> env;
+    QWidget caller;
+
+    ProgramContext& ctx() { return ProgramContext::current(); }
+    QString filledPage() const { return QDir(env->programFolder()).filePath("VNTMLI.sub"); }
+
+    std::unique_ptr<frmBrowser> open(bool learn = false)
+    {
+        auto w = std::make_unique<frmBrowser>();
+        w->RemoteForm = &caller;
+        w->AutoLogin = true;
+        w->ExitAfterLogin = true;
+        w->GetTradeMeMemberId = learn;
+        w->show();
+        return w;
+    }
+    int loginPosts() const
+    {
+        int n = 0;
+        for (const auto& r : site.requests()) n += r.method == "POST" && r.path == "/Members/Login.aspx";
+        return n;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        site.addAccount({"kiwi_seller", "seller@example.co.nz", "pa\"ss<word", "1234567"});
+        site.addAccount({"other_seller", "other@example.co.nz", "other-pass", "7654321"});
+        QVERIFY(site.start());
+        qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
+    }
+    void cleanupTestCase() { site.stop(); }
+
+    void init()
+    {
+        env.emplace();
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        Configuration& c = ctx().gConfiguration;
+        c.TradeMeUserId = "kiwi_seller";
+        c.TradeMeEmail = "seller@example.co.nz";
+        c.TradeMePassword = "pa\"ss<word";
+        c.TradeMeMemberId = "1234567";
+        WebEngineBrowser::profile()->cookieStore()->deleteAllCookies();
+        SiteCookieJar::instance()->clear();
+        site.clearRequests();
+    }
+    void cleanup()
+    {
+        QVERIFY(!QFile::exists(filledPage()));
+        env.reset();
+    }
+
+    void freshLoginServesTheDownloadsToo()
+    {
+        QVERIFY(!Downloader::Get(QUrl(site.baseUrl() + "/MyTradeMe/Selling.aspx")).ok);
+        auto w = open();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), Patience);
+        QVERIFY(w->LoginOK);
+        QCOMPARE(loginPosts(), 1);
+        for (const auto& r : site.requests())
+            if (r.method == "POST") QCOMPARE(r.form.value("password"), QStringLiteral("pa\"ss<word"));
+        // The session the browser got also authorises the program's downloads.
+        Downloader::Result r;
+        QTRY_VERIFY_WITH_TIMEOUT((r = Downloader::Get(QUrl(site.baseUrl() + "/MyTradeMe/Selling.aspx"))).ok, 5000);
+        QVERIFY(r.data.contains("Items I'm selling"));
+    }
+
+    void alreadyLoggedInSettlesAtTheFirstPage()
+    {
+        QNetworkCookie cookie(StandInSite::sessionCookieName().toUtf8(), site.openSession("kiwi_seller").toUtf8());
+        cookie.setDomain("127.0.0.1");
+        cookie.setPath("/");
+        WebEngineBrowser::profile()->cookieStore()->setCookie(cookie, QUrl(site.baseUrl()));
+        auto w = open();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), Patience);
+        QVERIFY(w->LoginOK);
+        QCOMPARE(loginPosts(), 0);
+    }
+
+    void wrongPasswordLandsOnTheLoginPage()
+    {
+        ctx().gConfiguration.TradeMePassword = "wrong";
+        env->messages().answer(vbmsg::OK, "Could not login to TradeMe.\r\n\r\nPossible cause:");
+        auto w = open();
+        QTRY_VERIFY_WITH_TIMEOUT(env->messages().pending() == 0, Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(w->browser()->LocationURL().endsWith("/Members/Login.aspx") && !w->browser()->Busy(), Patience);
+        QVERIFY(!w->LoginOK);
+        QCOMPARE(loginPosts(), 1);
+        w->close();
+    }
+
+    void anotherAccountIsRefused()
+    {
+        ctx().gConfiguration.TradeMeMemberId = "999";
+        env->messages().answer(vbmsg::OK, "You cannot log into a different account with this database.");
+        auto w = open();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), Patience);
+        QVERIFY(!w->LoginOK);
+    }
+
+    void learningTakesTheMemberNumber()
+    {
+        ctx().gConfiguration.TradeMeMemberId = "0";
+        auto w = open(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), Patience);
+        QVERIFY(w->LoginOK);
+        QCOMPARE(ctx().gConfiguration.TradeMeMemberId, QStringLiteral("1234567"));
+    }
+
+    void plainBrowserAtTheHomePage()
+    {
+        frmBrowser w;
+        w.StartingAddress = site.baseUrl() + "/";
+        w.show();
+        QTRY_VERIFY_WITH_TIMEOUT(w.windowTitle().startsWith("TradeMe - New Zealand"), Patience);
+        QCOMPARE(w.windowTitle(), QStringLiteral("TradeMe - New Zealand's online auction site") + ctx().gBrowserCaptionSuffix);
+        QVERIFY(w.browser()->BodyText().contains("Welcome to TradeMe\r\n"));
+        // A picture for the eye, kept beside the build's programs.
+        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
+        QDir().mkpath(shots);
+        QTest::qWait(300);
+        w.grab().save(QDir(shots).filePath("browser-home.png"));
+        w.close();
+    }
+};
+
+VENDARO_TEST_MAIN(tst_webenginelogin)
+#include "tst_webenginelogin.moc"

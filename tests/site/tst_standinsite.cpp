@@ -1,0 +1,494 @@
+// The stand-in auction site as the program and the other tests use it, and
+// the downloads that go to it.
+
+#include "StandInSite.h"
+#include "TestEnvironment.h"
+#include "platform/transfer/Downloader.h"
+#include "platform/transfer/SiteCookieJar.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QUrlQuery>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+const StandInSite::Account kiwi{QStringLiteral("kiwi_seller"), QStringLiteral("Seller@Example.co.nz"),
+                                QStringLiteral("Secret-Pass"), QStringLiteral("1234567")};
+const StandInSite::Account other{QStringLiteral("other_seller"), QStringLiteral("other@example.co.nz"),
+                                 QStringLiteral("other-pass"), QStringLiteral("7654321")};
+
+const QString loginPath = QStringLiteral("/Members/Login.aspx");
+const QString loginCheckPath = QStringLiteral("/MyTradeMe/Default.aspx");
+const QString mustLogIn = QStringLiteral("You need to login to view this page");
+
+// What came back for one request, redirects not followed.
+struct Answer {
+    int status = 0;
+    QByteArray body;
+    QString location;
+    QList<QNetworkCookie> cookies;
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+
+    QString text() const { return QString::fromUtf8(body); }
+    std::optional<QNetworkCookie> session() const
+    {
+        for (const QNetworkCookie& c : cookies)
+            if (c.name() == StandInSite::sessionCookieName().toLatin1()) return c;
+        return std::nullopt;
+    }
+};
+
+QByteArray sessionHeader(const QString& token)
+{
+    return (StandInSite::sessionCookieName() + u'=' + token).toLatin1();
+}
+
+QNetworkCookie sessionCookie(const QString& token)
+{
+    QNetworkCookie cookie(StandInSite::sessionCookieName().toLatin1(), token.toLatin1());
+    cookie.setDomain(QStringLiteral("127.0.0.1"));
+    cookie.setPath(QStringLiteral("/"));
+    return cookie;
+}
+
+QByteArray formFields(const QString& email, const QString& password)
+{
+    QUrlQuery form;
+    form.addQueryItem(QStringLiteral("email"), email);
+    form.addQueryItem(QStringLiteral("password"), password);
+    return form.toString(QUrl::FullyEncoded).toLatin1();
+}
+
+}  // namespace
+
+class tst_standinsite : public QObject {
+    Q_OBJECT
+    std::optional<TestEnvironment> env;
+    std::unique_ptr<StandInSite> site;
+    std::unique_ptr<QNetworkAccessManager> nam;
+
+    QUrl at(const QString& pathAndQuery, const StandInSite& on) const { return QUrl(on.baseUrl() + pathAndQuery); }
+    QUrl at(const QString& pathAndQuery) const { return at(pathAndQuery, *site); }
+
+    // A request of our own: no cookie jar, no redirects followed, the Cookie header as given.
+    Answer send(const QUrl& url, const QByteArray& cookieHeader = {}, const std::optional<QByteArray>& postedForm = {})
+    {
+        QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+        request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+        if (!cookieHeader.isEmpty()) request.setRawHeader("Cookie", cookieHeader);
+        QNetworkReply* reply;
+        if (postedForm) {
+            request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+            reply = nam->post(request, *postedForm);
+        } else {
+            reply = nam->get(request);
+        }
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        if (!reply->isFinished()) finished.wait(10000);
+        Answer answer;
+        answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        answer.body = reply->readAll();
+        answer.location = QString::fromUtf8(reply->rawHeader("Location"));
+        answer.cookies = reply->header(QNetworkRequest::SetCookieHeader).value<QList<QNetworkCookie>>();
+        answer.error = reply->error();
+        delete reply;
+        return answer;
+    }
+
+    Answer postLogin(const QString& email, const QString& password, const StandInSite* on = nullptr)
+    {
+        return send(at(loginPath, on ? *on : *site), {}, formFields(email, password));
+    }
+
+    // A site stops only once its idle kept-alive connections are gone, so
+    // the clients let go of theirs first.
+    void dropConnections()
+    {
+        nam->clearConnectionCache();
+        Downloader::manager()->clearConnectionCache();
+    }
+
+private slots:
+    void init()
+    {
+        env.emplace();
+        SiteCookieJar::instance()->clear();
+        nam = std::make_unique<QNetworkAccessManager>();
+        site = std::make_unique<StandInSite>();
+        site->addAccount(kiwi);
+        site->addAccount(other);
+        QVERIFY(site->start());
+    }
+    void cleanup()
+    {
+        dropConnections();
+        nam.reset();
+        site.reset();
+        SiteCookieJar::instance()->clear();
+        env.reset();
+    }
+
+    void homePageLinksToTheLoginForm()
+    {
+        QVERIFY(site->port() != 0);
+        QCOMPARE(site->baseUrl(), QStringLiteral("http://127.0.0.1:%1").arg(site->port()));
+        const Downloader::Result home = Downloader::Get(at(QStringLiteral("/")), 5000);
+        QVERIFY2(home.ok, qPrintable(home.error));
+        QCOMPARE(home.status, 200);
+        QVERIFY(QString::fromUtf8(home.data).contains(QStringLiteral("href=\"%1\"").arg(loginPath)));
+
+        const Answer form = send(at(loginPath));
+        QCOMPARE(form.status, 200);
+        QVERIFY(form.text().contains(QStringLiteral("method=\"post\" action=\"%1\"").arg(loginPath)));
+        QVERIFY(form.text().contains(QStringLiteral("name=\"email\"")));
+        QVERIFY(form.text().contains(QStringLiteral("name=\"password\"")));
+    }
+
+    // The program reads who is logged in from this page; without a session it
+    // still answers 200, with the refusal text.
+    void loginCheckTellsWhoIsLoggedIn_data()
+    {
+        QTest::addColumn<QString>("sessionOf");  // "" no session, "?" a token the site never gave
+        QTest::addColumn<bool>("throughJar");    // the cookie from the shared jar, else a Cookie header
+        QTest::addColumn<QString>("shown");      // "<userId> (<email>)", "" for the refusal
+        QTest::addColumn<QString>("member");
+        QTest::newRow("no session") << "" << false << "" << "";
+        QTest::newRow("unknown session") << "?" << false << "" << "";
+        QTest::newRow("unknown session in the jar") << "?" << true << "" << "";
+        QTest::newRow("first account, header") << kiwi.userId << false << "kiwi_seller (Seller@Example.co.nz)" << kiwi.member;
+        QTest::newRow("second account, header") << other.userId << false << "other_seller (other@example.co.nz)" << other.member;
+        QTest::newRow("first account, jar") << kiwi.userId << true << "kiwi_seller (Seller@Example.co.nz)" << kiwi.member;
+    }
+    void loginCheckTellsWhoIsLoggedIn()
+    {
+        QFETCH(QString, sessionOf);
+        QFETCH(bool, throughJar);
+        QFETCH(QString, shown);
+        QFETCH(QString, member);
+
+        QString token;
+        if (sessionOf == u'?') token = QStringLiteral("0123456789abcdef");
+        else if (!sessionOf.isEmpty()) token = site->openSession(sessionOf);
+
+        QString page;
+        if (throughJar) {
+            SiteCookieJar::instance()->add(sessionCookie(token));
+            const Downloader::Result r = Downloader::Get(at(loginCheckPath), 5000);
+            QVERIFY2(r.ok, qPrintable(r.error));
+            page = QString::fromUtf8(r.data);
+        } else {
+            const Answer a = send(at(loginCheckPath), token.isEmpty() ? QByteArray() : sessionHeader(token));
+            QCOMPARE(a.status, 200);
+            page = a.text();
+        }
+
+        if (shown.isEmpty()) {
+            QVERIFY(page.contains(mustLogIn));
+            QVERIFY(!page.contains(QStringLiteral("You are member")));
+            QVERIFY(!page.contains(kiwi.userId) && !page.contains(other.userId));
+        } else {
+            QVERIFY(!page.contains(mustLogIn));
+            QVERIFY(page.contains(shown));
+            // The member number runs up to the line break.
+            const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("You are member (\\d+)<br")).match(page);
+            QVERIFY(m.hasMatch());
+            QCOMPARE(m.captured(1), member);
+        }
+    }
+
+    void loginForm_data()
+    {
+        QTest::addColumn<QString>("email");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("loggedIn");  // the account, "" when refused
+        QTest::newRow("right credentials") << kiwi.email << kiwi.password << kiwi.userId;
+        QTest::newRow("second account") << other.email << other.password << other.userId;
+        QTest::newRow("e-mail in another case") << "SELLER@example.CO.NZ" << kiwi.password << kiwi.userId;
+        QTest::newRow("wrong password") << kiwi.email << "wrong" << "";
+        QTest::newRow("password in another case") << kiwi.email << "secret-pass" << "";
+        QTest::newRow("other account's password") << kiwi.email << other.password << "";
+        QTest::newRow("unknown e-mail") << "nobody@example.co.nz" << kiwi.password << "";
+        QTest::newRow("empty form") << "" << "" << "";
+        QTest::newRow("user name instead of e-mail") << kiwi.userId << kiwi.password << "";
+    }
+    void loginForm()
+    {
+        QFETCH(QString, email);
+        QFETCH(QString, password);
+        QFETCH(QString, loggedIn);
+
+        const Answer a = postLogin(email, password);
+        if (loggedIn.isEmpty()) {
+            QCOMPARE(a.status, 200);
+            QVERIFY(!a.session());
+            QVERIFY(a.location.isEmpty());
+            // The login form again, with the reason.
+            QVERIFY(a.text().contains(QStringLiteral("class=\"error\"")));
+            QVERIFY(a.text().contains(QStringLiteral("Your email or password is incorrect")));
+            QVERIFY(a.text().contains(QStringLiteral("action=\"%1\"").arg(loginPath)));
+            return;
+        }
+        QCOMPARE(a.status, 302);
+        QCOMPARE(a.location, site->baseUrl() + loginCheckPath);
+        const std::optional<QNetworkCookie> cookie = a.session();
+        QVERIFY(cookie);
+        QVERIFY(!cookie->value().isEmpty());
+        QCOMPARE(cookie->path(), QStringLiteral("/"));
+
+        // The cookie is a session of that account.
+        const Answer check = send(at(loginCheckPath), sessionHeader(QString::fromLatin1(cookie->value())));
+        QCOMPARE(check.status, 200);
+        QVERIFY(check.text().contains(QStringLiteral("%1 (").arg(loggedIn)));
+    }
+
+    void memberPagesNeedASession_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("selling") << "/MyTradeMe/Selling.aspx" << "Items I'm selling";
+        QTest::newRow("sold") << "/MyTradeMe/Sold.aspx" << "Sold items";
+        QTest::newRow("unsold") << "/MyTradeMe/Sell/Unsold.aspx" << "Unsold items";
+        QTest::newRow("refund") << "/MyTradeMe/Refund.aspx" << "Request a refund";
+        QTest::newRow("fixed price offer") << "/MyTradeMe/FixedPriceOffer.aspx" << "Fixed price offer";
+    }
+    void memberPagesNeedASession()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, caption);
+
+        const Answer refused = send(at(path));
+        QCOMPARE(refused.status, 403);
+        QVERIFY(refused.text().contains(mustLogIn));
+        const Answer stranger = send(at(path), sessionHeader(QStringLiteral("0123456789abcdef")));
+        QCOMPARE(stranger.status, 403);
+
+        const QByteArray session = sessionHeader(site->openSession(other.userId));
+        const Answer served = send(at(path + QStringLiteral("?id=4711")), session);
+        QCOMPARE(served.status, 200);
+        QVERIFY(!served.text().contains(mustLogIn));
+        QVERIFY(served.text().contains(caption.toHtmlEscaped()));
+        QVERIFY(served.text().contains(QStringLiteral("Member other_seller")));
+        QVERIFY(served.text().contains(QStringLiteral("Auction 4711")));
+    }
+
+    void requestLogRecordsWhatWasAsked()
+    {
+        const QString token = site->openSession(kiwi.userId);
+        QVERIFY(site->requests().isEmpty());
+
+        send(at(QStringLiteral("/Browse/Listing.aspx?id=42&tab=bids")), sessionHeader(token));
+        postLogin(other.email, QStringLiteral("a&b=c d"));
+        send(at(QStringLiteral("/MyTradeMe/Sold.aspx")));
+
+        const QList<StandInSite::Request> log = site->requests();
+        QCOMPARE(log.size(), 3);
+
+        QCOMPARE(log[0].method, QStringLiteral("GET"));
+        QCOMPARE(log[0].path, QStringLiteral("/Browse/Listing.aspx"));
+        const QMap<QString, QString> query{{QStringLiteral("id"), QStringLiteral("42")}, {QStringLiteral("tab"), QStringLiteral("bids")}};
+        QCOMPARE(log[0].query, query);
+        QVERIFY(log[0].form.isEmpty());
+        QCOMPARE(log[0].account, kiwi.userId);
+
+        QCOMPARE(log[1].method, QStringLiteral("POST"));
+        QCOMPARE(log[1].path, loginPath);
+        QVERIFY(log[1].query.isEmpty());
+        const QMap<QString, QString> form{{QStringLiteral("email"), other.email}, {QStringLiteral("password"), QStringLiteral("a&b=c d")}};
+        QCOMPARE(log[1].form, form);
+        QCOMPARE(log[1].account, QString());
+
+        QCOMPARE(log[2].path, QStringLiteral("/MyTradeMe/Sold.aspx"));
+        QCOMPARE(log[2].account, QString());
+
+        site->clearRequests();
+        QVERIFY(site->requests().isEmpty());
+        send(at(QStringLiteral("/")));
+        QCOMPARE(site->requests().size(), 1);
+        QCOMPARE(site->requests().constFirst().path, QStringLiteral("/"));
+    }
+
+    void fixtureProvidesTheAccounts()
+    {
+        const QString path = QDir(env->programFolder()).filePath(QStringLiteral("site.json"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(R"({ "accounts": [
+            { "userId": "fixture_seller", "email": "fixture@example.co.nz", "password": "fixture-pass", "member": "555" } ] })");
+        file.close();
+
+        StandInSite fromFixture;
+        QString error;
+        QVERIFY2(fromFixture.loadFixture(path, &error), qPrintable(error));
+        QVERIFY(fromFixture.start());
+        const Answer login = postLogin(QStringLiteral("fixture@example.co.nz"), QStringLiteral("fixture-pass"), &fromFixture);
+        QCOMPARE(login.status, 302);
+        QVERIFY(login.session());
+        const Answer check = send(at(loginCheckPath, fromFixture), sessionHeader(QString::fromLatin1(login.session()->value())));
+        QVERIFY(check.text().contains(QStringLiteral("fixture_seller (fixture@example.co.nz)")));
+        QVERIFY(check.text().contains(QStringLiteral("You are member 555<br")));
+        dropConnections();
+    }
+
+    void unreadableFixtureIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("content");  // empty: no file at all
+        QTest::newRow("missing file") << QByteArray();
+        QTest::newRow("cut short") << QByteArray(R"({ "accounts": [ { "userId": "x" )");
+        QTest::newRow("not JSON") << QByteArray("accounts = none");
+    }
+    void unreadableFixtureIsRefused()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = QDir(env->programFolder()).filePath(QStringLiteral("broken.json"));
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        StandInSite broken;
+        QString error;
+        QVERIFY(!broken.loadFixture(path, &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void twoSitesRunSideBySide()
+    {
+        StandInSite second;
+        second.addAccount(other);
+        QVERIFY(second.start());
+        QVERIFY(second.port() != 0);
+        QVERIFY(second.port() != site->port());
+        // A port in use cannot be taken.
+        StandInSite third;
+        QVERIFY(!third.start(site->port()));
+
+        // Each keeps its own accounts, sessions and log.
+        QCOMPARE(postLogin(kiwi.email, kiwi.password, &second).status, 200);
+        const Answer login = postLogin(other.email, other.password, &second);
+        QCOMPARE(login.status, 302);
+        QCOMPARE(login.location, second.baseUrl() + loginCheckPath);
+        const QByteArray session = sessionHeader(QString::fromLatin1(login.session()->value()));
+        QCOMPARE(send(at(QStringLiteral("/MyTradeMe/Selling.aspx"), second), session).status, 200);
+        QCOMPARE(send(at(QStringLiteral("/MyTradeMe/Selling.aspx")), session).status, 403);
+        QCOMPARE(second.requests().size(), 3);
+        QCOMPARE(site->requests().size(), 1);
+        dropConnections();
+    }
+
+    void restartsAfterStop()
+    {
+        const QString token = site->openSession(kiwi.userId);
+        QVERIFY(Downloader::Get(at(QStringLiteral("/")), 5000).ok);
+        dropConnections();
+        site->stop();
+        QVERIFY(!Downloader::Get(at(QStringLiteral("/")), 5000).ok);
+        site->stop();  // a second stop does nothing
+
+        QVERIFY(site->start());
+        QVERIFY(site->start());  // already running
+        QVERIFY(Downloader::Get(at(QStringLiteral("/")), 5000).ok);
+        // Accounts and sessions outlive the restart; the redirect names the new port.
+        QCOMPARE(send(at(QStringLiteral("/MyTradeMe/Sold.aspx")), sessionHeader(token)).status, 200);
+        const Answer login = postLogin(kiwi.email, kiwi.password);
+        QCOMPARE(login.status, 302);
+        QCOMPARE(login.location, site->baseUrl() + loginCheckPath);
+    }
+
+    // Downloads: only a 2xx answer with a body counts; a failure leaves no file.
+    void downloadOutcome_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("errorPart");
+        QTest::newRow("page") << "/Browse/Listing.aspx?id=99" << 5000 << true << 200 << "";
+        QTest::newRow("refused member page") << "/MyTradeMe/Selling.aspx" << 5000 << false << 403 << "403";
+        QTest::newRow("unknown address") << "/Browse/Nothing.aspx" << 5000 << false << 404 << "404";
+        QTest::newRow("empty answer") << "/_test/empty" << 5000 << false << 200 << "sent nothing";
+        QTest::newRow("slow answer") << "/_test/slow?ms=3000" << 500 << false << 0 << "timed out";
+    }
+    void downloadOutcome()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, timeoutMs);
+        QFETCH(bool, ok);
+        QFETCH(int, status);
+        QFETCH(QString, errorPart);
+
+        QElapsedTimer clock;
+        clock.start();
+        const Downloader::Result r = Downloader::Get(at(path), timeoutMs);
+        QVERIFY(clock.elapsed() < 2500);  // the slow answer is cut short, not waited out
+        QCOMPARE(r.ok, ok);
+        QCOMPARE(r.status, status);
+        if (ok) {
+            QVERIFY(r.error.isEmpty());
+            QVERIFY(r.data.contains("Auction 99"));
+        } else {
+            QVERIFY2(r.error.contains(errorPart, Qt::CaseInsensitive), qPrintable(r.error));
+        }
+
+        const QString file = QDir(env->programFolder()).filePath(QStringLiteral("download.html"));
+        QString error;
+        QCOMPARE(Downloader::GetToFile(at(path), file, &error, timeoutMs), ok);
+        QCOMPARE(QFile::exists(file), ok);
+        if (ok) {
+            QFile saved(file);
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            QCOMPARE(saved.readAll(), r.data);
+        } else {
+            QVERIFY2(error.contains(errorPart, Qt::CaseInsensitive), qPrintable(error));
+        }
+    }
+
+    void downloadFromNowhereFails()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 deadPort = probe.serverPort();
+        probe.close();
+        const QUrl url(QStringLiteral("http://127.0.0.1:%1/").arg(deadPort));
+
+        const Downloader::Result r = Downloader::Get(url, 5000);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.status, 0);
+        QVERIFY(!r.error.isEmpty());
+        const QString file = QDir(env->programFolder()).filePath(QStringLiteral("nowhere.html"));
+        QString error;
+        QVERIFY(!Downloader::GetToFile(url, file, &error, 5000));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFile::exists(file));
+    }
+
+    // The browser login leaves its cookie in the shared jar; downloads send it.
+    void sessionInTheJarAuthorisesDownloads()
+    {
+        const QUrl sold = at(QStringLiteral("/MyTradeMe/Sold.aspx"));
+        QCOMPARE(Downloader::Get(sold, 5000).status, 403);
+
+        SiteCookieJar::instance()->add(sessionCookie(site->openSession(kiwi.userId)));
+        const Downloader::Result r = Downloader::Get(sold, 5000);
+        QVERIFY2(r.ok, qPrintable(r.error));
+        QVERIFY(r.data.contains("Member kiwi_seller"));
+        QCOMPARE(site->requests().constLast().account, kiwi.userId);
+
+        SiteCookieJar::instance()->clear();
+        QCOMPARE(Downloader::Get(sold, 5000).status, 403);
+    }
+};
+
+VENDARO_TEST_MAIN(tst_standinsite)
+#include "tst_standinsite.moc"
