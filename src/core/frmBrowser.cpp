@@ -248,24 +248,13 @@ void frmBrowser::settleLoginCheck(int attempt)
         return;
     }
     if (status == -1) {
-        if (ExitAfterLogin) {
-            close();
-            return;
-        }
-        AutoLogin = false;
-        setLoginLook(false);
+        giveUp();
         return;
     }
     if (attempt == 1) {
         if (!config.TradeMePassword.isEmpty() && !config.TradeMeEmail.isEmpty()) {
             if (!CreateLoginFile(QStringLiteral("VNTMLI"))) {
-                // Without the page there is no login: the caller hears so.
-                if (ExitAfterLogin) {
-                    close();
-                    return;
-                }
-                AutoLogin = false;
-                setLoginLook(false);
+                giveUp();  // without the page there is no login: the caller hears so
                 return;
             }
             mLoginState = FilledPageRequested;
@@ -296,6 +285,16 @@ void frmBrowser::settleLoginCheck(int attempt)
                QStringLiteral("4. TradeMe could be temporarily down (try again later)."),
            vbmsg::Critical, ctx.gAppTitle);
     navigate(ctx.gLinks->Link(ctx.gLinkIdLogin));
+}
+
+void frmBrowser::giveUp()
+{
+    if (ExitAfterLogin) {
+        close();
+        return;
+    }
+    AutoLogin = false;
+    setLoginLook(false);
 }
 
 void frmBrowser::setCaptionFromPage()

@@ -58,6 +58,8 @@ protected:
 private:
     void web_DocumentComplete(const QString& address);
     void settleLoginCheck(int attempt);
+    // Ends a login without success: a window meant to exit closes, any other shows its normal look.
+    void giveUp();
     void cmdNavigate_Click(int index);
     void navigate(const QString& address);
     void setLoginLook(bool login);
