@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutex>
+#include <QSet>
 #include <QRandomGenerator>
 #include <QUrl>
 
@@ -37,6 +38,8 @@ struct StandInSite::Impl {
     mutable QMutex mutex;
     QList<Account> accounts;
     QMap<QString, QString> sessions;  // token -> userId
+    QMap<QString, QString> buyers;    // lower-case member name -> member number
+    QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
     QList<Request> log;
 
     const Account* accountByUser(const QString& userId) const
@@ -108,6 +111,12 @@ void StandInSite::addAccount(const Account& account)
     d->accounts.append(account);
 }
 
+void StandInSite::addBuyer(const QString& userId, const QString& member)
+{
+    QMutexLocker lock(&d->mutex);
+    d->buyers.insert(userId.toLower(), member);
+}
+
 bool StandInSite::loadFixture(const QString& path, QString* error)
 {
     QFile f(path);
@@ -125,6 +134,10 @@ bool StandInSite::loadFixture(const QString& path, QString* error)
         const QJsonObject a = v.toObject();
         addAccount({a.value("userId").toString(), a.value("email").toString(), a.value("password").toString(),
                     a.value("member").toString()});
+    }
+    for (const QJsonValue v : doc.object().value(QStringLiteral("buyers")).toArray()) {
+        const QJsonObject b = v.toObject();
+        addBuyer(b.value("userId").toString(), b.value("member").toString());
     }
     return true;
 }
@@ -241,6 +254,57 @@ void StandInSite::Impl::routes()
     server.Get("/_test/slow", [](const httplib::Request& req, httplib::Response& res) {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000")));
         res.set_content("late", "text/plain");
+    });
+
+    // The seller search: a known member name leads to that member's page.
+    server.Get("/Browse/SearchResults.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+        const QString wanted = q(req.get_param_value("searchstring"));
+        QMutexLocker lock(&mutex);
+        if (q(req.get_param_value("searchtype")).compare(QLatin1String("SELLER"), Qt::CaseInsensitive) == 0 &&
+            buyers.contains(wanted.toLower())) {
+            res.set_redirect(s(QStringLiteral("/Members/Listings.aspx?member=%1").arg(buyers.value(wanted.toLower()))), 302);
+            return;
+        }
+        res.set_content(page(QStringLiteral("Search results - TradeMe"),
+                             QStringLiteral("<h1>Search results</h1>\n<p>No members found for %1.</p>").arg(esc(wanted))),
+                        "text/html; charset=utf-8");
+    });
+    server.Get("/Members/Listings.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+        const QString member = q(req.get_param_value("member"));
+        QMutexLocker lock(&mutex);
+        const QString name = buyers.key(member);
+        res.set_content(page(QStringLiteral("Member %1 - TradeMe").arg(member),
+                             QStringLiteral("<h1>%1</h1>\n<p>Member number %2</p>").arg(esc(name), esc(member))),
+                        "text/html; charset=utf-8");
+    });
+
+    // Placing feedback (the program's VNTMFB page posts here): once per auction.
+    server.Post("/MyTradeMe/Feedback/Place.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) {
+            res.status = 403;
+            res.set_content(page(QStringLiteral("My TradeMe"), QStringLiteral("<p>You need to login to view this page</p>")),
+                            "text/html; charset=utf-8");
+            return;
+        }
+        httplib::Params form;
+        httplib::detail::parse_query_text(req.body, form);
+        const auto field = [&](const char* name) {
+            auto it = form.find(name);
+            return it == form.end() ? QString() : q(it->second);
+        };
+        const QString key = a->userId + u'/' + field("auctionid");
+        QString text;
+        if (field("auctionid").isEmpty() || field("memberid").isEmpty()) {
+            text = QStringLiteral("Sorry, that feedback could not be placed.");
+        } else if (feedback.contains(key)) {
+            text = QStringLiteral("You may only place feedback once on an auction.");
+        } else {
+            feedback.insert(key);
+            text = QStringLiteral("Your feedback has been placed. Thank you.");
+        }
+        res.set_content(page(QStringLiteral("Feedback - TradeMe"), QStringLiteral("<p>%1</p>").arg(esc(text))), "text/html; charset=utf-8");
     });
 
     // The public auction page.

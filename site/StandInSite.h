@@ -34,6 +34,8 @@ public:
     // Reads accounts (and later listings) from a JSON fixture; false with a reason.
     bool loadFixture(const QString& path, QString* error = nullptr);
     void addAccount(const Account& account);
+    // A buyer the seller search finds (member name and number).
+    void addBuyer(const QString& userId, const QString& member);
 
     // Listens on 127.0.0.1 (port 0: any free port) in a thread of its own.
     bool start(quint16 port = 0);

@@ -3,7 +3,9 @@
 #include "core/CoreForms.h"
 #include "core/ProgramContext.h"
 #include "core/frmBrowser.h"
+#include "core/modStart.h"
 #include "email/clsEmails.h"
+#include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 
 #include <QApplication>
@@ -23,16 +25,26 @@ int main(int argc, char* argv[])
     MessageService::setDefaultTitle(ctx.gAppTitle);
     CoreForms::Register();
     clsEmails::Register();
+    // Until the main window is built: a plain window with the program and database titles.
+    FormsRegistry::instance().registerForm(QStringLiteral("frmMain"), [](QWidget*) {
+        auto* window = new QMainWindow;
+        const ProgramContext& c = ProgramContext::current();
+        window->setWindowTitle(c.gAppTitle + QStringLiteral(" - ") + c.gDatabaseTitle);
+        auto* label = new QLabel(c.gAppTitle + QStringLiteral("\n\n") + c.gConfiguration.DatabaseDesc, window);
+        label->setAlignment(Qt::AlignCenter);
+        window->setCentralWidget(label);
+        window->resize(800, 600);
+        return window;
+    });
     // A filled login page left by an earlier run holds the password.
     frmBrowser::DeleteLoginPage();
 
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("frmMain"));
-    window.setWindowTitle(ctx.gAppTitle);
-    auto* label = new QLabel(ctx.gAppTitle, &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(800, 600);
-    window.show();
-    return app.exec();
+    if (!modStart::IsInstalled(ctx.gAppFolder)) {
+        modStart::Main();
+        return 0;
+    }
+    modStart::NormalRun();
+    const int result = app.exec();
+    ctx.ReleaseObjects();
+    return result;
 }

@@ -2,7 +2,7 @@
 
 #include "ProgramContext.h"
 #include "clsLinks.h"
-#include "modCommon.h"
+#include "modWebProcessing.h"
 #include "platform/AppSettings.h"
 #include "platform/MessageService.h"
 #include "platform/SiteConfig.h"
@@ -10,7 +10,6 @@
 #include "platform/browser/WebBrowser.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
@@ -19,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextStream>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -29,7 +27,7 @@ const QString Section = QStringLiteral("Settings\\frmBrowser");
 const char* const navigateTags[] = {"Back", "Next", "Refresh", "Search", "Home", "Stop", "Go", "TradeMe", "Login"};
 enum Button { Back, Next, RefreshButton, Search, Home, StopButton, Go, TradeMe, LoginButton };
 
-QString loginPagePath() { return QDir(ProgramContext::current().gAppFolder).filePath(QStringLiteral("VNTMLI.sub")); }
+QString loginPagePath() { return modWebProcessing::SubmitPagePath(QStringLiteral("VNTMLI")); }
 }  // namespace
 
 frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent), web(WebBrowser::create(this))
@@ -158,33 +156,12 @@ int frmBrowser::CheckLoginStatus()
 
 bool frmBrowser::CreateLoginFile(const QString& Name)
 {
-    ProgramContext& ctx = ProgramContext::current();
-    const QDir folder(ctx.gAppFolder);
-    QFile in(folder.filePath(Name + QStringLiteral(".frm")));
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        MsgBox(QStringLiteral("The login page %1.frm is missing from the program folder:").arg(Name) + CrLf + ctx.gAppFolder + CrLf +
-                   CrLf + QStringLiteral("Please reinstall Vendaro."),
-               vbmsg::Critical, ctx.gAppTitle);
-        return false;
-    }
-    QString page;
-    QTextStream lines(&in);
-    while (!lines.atEnd()) page += lines.readLine() + CrLf;
-    // Values are text in the page, whatever characters they hold.
-    modCommon::ReplaceText(page, QStringLiteral("[USERID]"), ctx.gConfiguration.TradeMeEmail.toHtmlEscaped());
-    modCommon::ReplaceText(page, QStringLiteral("[PASSWORD]"), ctx.gConfiguration.TradeMePassword.toHtmlEscaped());
-    page = SiteConfig::rebaseText(page);
-
+    const Configuration& config = ProgramContext::current().gConfiguration;
     // The filled page holds the password: readable by the seller alone.
-    const QString path = folder.filePath(Name + QStringLiteral(".sub"));
-    QFile::remove(path);
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner) || out.write(page.toUtf8()) < 0) {
-        MsgBox(QStringLiteral("The login page could not be written:") + CrLf + path + CrLf + CrLf + out.errorString(), vbmsg::Critical,
-               ctx.gAppTitle);
-        return false;
-    }
-    return true;
+    return modWebProcessing::FillTemplate(Name,
+                                          {{QStringLiteral("[USERID]"), config.TradeMeEmail},
+                                           {QStringLiteral("[PASSWORD]"), config.TradeMePassword}},
+                                          true);
 }
 
 void frmBrowser::web_DocumentComplete(const QString& address)
@@ -258,7 +235,7 @@ void frmBrowser::settleLoginCheck(int attempt)
                 return;
             }
             mLoginState = FilledPageRequested;
-            navigate(QDir(ctx.gAppFolder).filePath(QStringLiteral("VNTMLI.sub")));
+            navigate(loginPagePath());
             DeleteLoginPage();  // the browser has its content
             return;
         }

@@ -239,7 +239,7 @@ private slots:
     void missingTemplateFailsTheLogin()
     {
         QFile::remove(QDir(env->programFolder()).filePath("VNTMLI.frm"));
-        env->messages().answer(vbmsg::OK, "The login page VNTMLI.frm is missing");
+        env->messages().answer(vbmsg::OK, "VNTMLI.frm is missing from the program folder");
         std::unique_ptr<frmBrowser> w(open());
         QTRY_VERIFY(!w->isVisible());
         QVERIFY(!w->LoginOK);

@@ -1,7 +1,6 @@
 #include "TestEnvironment.h"
 
 #include "DatabaseFixture.h"
-#include "core/CoreForms.h"
 #include "core/ProgramContext.h"
 #include "platform/FormsRegistry.h"
 
@@ -16,9 +15,8 @@ TestEnvironment::TestEnvironment()
     ProgramContext::current().gAppFolder = m_programDir.path();
     // The program folder holds the template database and the page templates, as an installed one does.
     const QDir built(qEnvironmentVariable("VENDARO_PROGRAM_DIR"));
-    for (const QString& name : built.entryList({QStringLiteral("data.mdb"), QStringLiteral("*.frm")}, QDir::Files))
+    for (const QString& name : built.entryList({QStringLiteral("data.mdb"), QStringLiteral("*.frm"), QStringLiteral("*.sub")}, QDir::Files))
         QFile::copy(built.filePath(name), QDir(m_programDir.path()).filePath(name));
-    CoreForms::Register();
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
     MessageService::install(&m_messages);
     MessageService::setDefaultTitle(ProgramContext::current().gAppTitle);

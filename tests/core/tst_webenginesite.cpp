@@ -1,4 +1,4 @@
-// The login against the stand-in site in the real browser (WebEngine, offscreen).
+// Site work against the stand-in site in the real browser (WebEngine, offscreen).
 
 #include "DatabaseFixture.h"
 #include "StandInSite.h"
@@ -6,6 +6,7 @@
 #include "core/ProgramContext.h"
 #include "core/frmBrowser.h"
 #include "core/modDatabase.h"
+#include "core/modWebProcessing.h"
 #include "platform/browser/WebBrowser.h"
 #include "platform/browser/WebEngineBrowser.h"
 #include "platform/transfer/Downloader.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr int Patience = 30000;
 }
 
-class tst_webenginelogin : public QObject {
+class tst_webenginesite : public QObject {
     Q_OBJECT
     StandInSite site;
     std::optional<TestEnvironment> env;
@@ -54,6 +55,7 @@ private slots:
     {
         site.addAccount({"kiwi_seller", "seller@example.co.nz", "pa\"ss<word", "1234567"});
         site.addAccount({"other_seller", "other@example.co.nz", "other-pass", "7654321"});
+        site.addBuyer("sean1", "3000001");
         QVERIFY(site.start());
         qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
     }
@@ -135,6 +137,50 @@ private slots:
         QCOMPARE(ctx().gConfiguration.TradeMeMemberId, QStringLiteral("1234567"));
     }
 
+    // Feedback through the pages a feedback window drives: placed, refused
+    // the second time, and an unknown buyer.
+    void feedbackIsPlacedOnce()
+    {
+        QNetworkCookie cookie(StandInSite::sessionCookieName().toUtf8(), site.openSession("kiwi_seller").toUtf8());
+        cookie.setDomain("127.0.0.1");
+        cookie.setPath("/");
+        WebEngineBrowser::profile()->cookieStore()->setCookie(cookie, QUrl(site.baseUrl()));
+
+        QWidget window;
+        WebBrowser* browser = WebBrowser::create(&window);
+        browser->widget()->setParent(&window);
+        window.show();
+        const QString comment = "Great \"buyer\" & <fast> payment";
+        auto place = [&](const QString& auction, const QString& buyer) {
+            int step = 1;
+            int result = 0;
+            QMetaObject::Connection c = QObject::connect(browser, &WebBrowser::DocumentComplete, [&] {
+                if (result == 0) result = modWebProcessing::PlaceFeedback(&window, browser, step, auction, buyer, comment, "");
+            });
+            browser->Navigate(site.baseUrl() + "/Browse/SearchResults.aspx?searchtype=SELLER&searchstring=" + buyer + "&searchregion=100");
+            QTest::qWaitFor([&] { return result != 0; }, Patience);
+            QObject::disconnect(c);
+            return result;
+        };
+
+        QCOMPARE(place("555A", "sean1"), 1);
+        QList<StandInSite::Request> posts;
+        for (const auto& r : site.requests())
+            if (r.method == "POST" && r.path == "/MyTradeMe/Feedback/Place.aspx") posts << r;
+        QCOMPARE(posts.size(), 1);
+        QCOMPARE(posts[0].form.value("feedback"), comment + " :)");
+        QCOMPARE(posts[0].form.value("auctionid"), QStringLiteral("555"));
+        QCOMPARE(posts[0].form.value("memberid"), QStringLiteral("3000001"));
+        QCOMPARE(posts[0].form.value("role"), QStringLiteral("successful_bidder"));
+        QCOMPARE(posts[0].account, QStringLiteral("kiwi_seller"));
+
+        env->messages().answer(vbmsg::OK, "Feedback has already been placed for this member.");
+        QCOMPARE(place("555", "sean1"), -1);
+        env->messages().answer(vbmsg::OK, "Could not retrieve member number (nobody_here).");
+        QCOMPARE(place("556", "nobody_here"), -1);
+        QVERIFY(!QFile::exists(QDir(env->programFolder()).filePath("VNTMFB.sub")));
+    }
+
     void plainBrowserAtTheHomePage()
     {
         frmBrowser w;
@@ -152,5 +198,5 @@ private slots:
     }
 };
 
-VENDARO_TEST_MAIN(tst_webenginelogin)
-#include "tst_webenginelogin.moc"
+VENDARO_TEST_MAIN(tst_webenginesite)
+#include "tst_webenginesite.moc"

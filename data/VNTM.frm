@@ -1,0 +1,4 @@
+<html>
+<head><title>VNTM</title></head>
+<body></body>
+</html>

@@ -1,0 +1,104 @@
+#include "frmMessageBox.h"
+
+#include "ProgramContext.h"
+#include "platform/AppSettings.h"
+#include "platform/MessageService.h"
+#include "platform/Vb.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+QString section() { return QStringLiteral("Messages\\") + ProgramContext::current().gDatabaseTitle; }
+
+// Twips as the layout gives them.
+int px(double twips) { return vb::twipsToPixels(twips); }
+}  // namespace
+
+frmMessageBox::frmMessageBox(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmMessageBox"));
+    lblMessage = new QLabel(this);
+    lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    lblMessage->setWordWrap(true);
+    lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    picImage = new QLabel(this);
+    picImage->setObjectName(QStringLiteral("picImage"));
+    picOptions = new QWidget(this);
+    picOptions->setObjectName(QStringLiteral("picOptions"));
+    picOptions->setAutoFillBackground(true);
+    chkDontShowAgain = new QCheckBox(QStringLiteral("Don't show this message again"), picOptions);
+    chkDontShowAgain->setObjectName(QStringLiteral("chkDontShowAgain"));
+    cmdOK = new QPushButton(QStringLiteral("OK"), picOptions);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    connect(cmdOK, &QPushButton::clicked, this, &frmMessageBox::cmdOK_Click);
+}
+
+bool frmMessageBox::IsSwitchedOff(const QString& message)
+{
+    return AppSettings::GetSetting(section(), message, QStringLiteral("True")).compare(QLatin1String("False"), Qt::CaseInsensitive) == 0;
+}
+
+int frmMessageBox::exec()
+{
+    if (!Form_Load()) return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+bool frmMessageBox::Form_Load()
+{
+    if (IsSwitchedOff(Message)) return false;
+    setWindowTitle(formTitle);
+    lblMessage->setText(Message);
+    chkDontShowAgain->setVisible(ShowAgainVisible);
+
+    QStyle::StandardPixmap icon = QStyle::SP_CustomBase;
+    switch (MessageType) {
+    case vbmsg::Exclamation: icon = QStyle::SP_MessageBoxWarning; break;
+    case vbmsg::Information: icon = QStyle::SP_MessageBoxInformation; break;
+    case vbmsg::Question: icon = QStyle::SP_MessageBoxQuestion; break;
+    case vbmsg::Critical: icon = QStyle::SP_MessageBoxCritical; break;
+    default: break;
+    }
+    // The icon's room is kept even without an icon.
+    const int iconSize = px(480);
+    if (icon != QStyle::SP_CustomBase) {
+        picImage->setPixmap(style()->standardIcon(icon).pixmap(iconSize, iconSize));
+        QApplication::beep();
+    } else {
+        picImage->clear();
+    }
+
+    // The text wraps at 6500 twips and is cut at 6000 twips of height.
+    const int margin = px(120);
+    const QRect natural = lblMessage->fontMetrics().boundingRect(QRect(0, 0, px(6500), 100000), Qt::TextWordWrap, Message);
+    const int labelWidth = std::min(natural.width() + 2, px(6500));
+    const int labelHeight = std::min(natural.height() + 2, px(6000));
+    const int stripHeight = std::max(cmdOK->sizeHint().height(), chkDontShowAgain->sizeHint().height()) + 2 * margin;
+    const int width = std::max(iconSize + margin + margin + labelWidth + px(480), px(5400));
+    const int height = std::max(labelHeight + margin + margin + stripHeight, px(2500));
+    setFixedSize(width, height);
+
+    picOptions->setGeometry(0, height - stripHeight, width, stripHeight);
+    const QSize ok = cmdOK->sizeHint().expandedTo(QSize(px(1200), 0));
+    cmdOK->setGeometry(width - margin - ok.width(), (stripHeight - ok.height()) / 2, ok.width(), ok.height());
+    const QSize check = chkDontShowAgain->sizeHint();
+    chkDontShowAgain->setGeometry(margin, (stripHeight - check.height()) / 2, check.width(), check.height());
+
+    const int labelTop = (height - margin - stripHeight - margin - labelHeight) / 2 + margin;
+    lblMessage->setGeometry(margin + iconSize + margin, labelTop, labelWidth, labelHeight);
+    const int iconTop = iconSize > labelHeight ? labelTop - (iconSize - labelHeight) / 2 : labelTop;
+    picImage->setGeometry(margin, iconTop, iconSize, iconSize);
+    return true;
+}
+
+void frmMessageBox::cmdOK_Click()
+{
+    if (ShowOnceOnly || chkDontShowAgain->isChecked()) AppSettings::SaveSetting(section(), Message, QStringLiteral("False"));
+    accept();
+}

@@ -1,0 +1,97 @@
+#include "modStart.h"
+
+#include "ProgramContext.h"
+#include "modDatabase.h"
+#include "platform/AppSettings.h"
+#include "platform/FormsRegistry.h"
+#include "platform/MessageService.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace modStart {
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+}
+
+bool IsInstalled(const QString& folder)
+{
+    const QDir dir(folder);
+    return dir.exists(QStringLiteral("data.mdb")) && dir.exists(QStringLiteral("VNTMLI.frm"));
+}
+
+QString DesktopShortcutPath()
+{
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    return desktop.isEmpty() ? QString() : QDir(desktop).filePath(QStringLiteral("Vendaro.desktop"));
+}
+
+void CreateDesktopShortcut()
+{
+    const ProgramContext& ctx = ProgramContext::current();
+    const QString path = DesktopShortcutPath();
+    if (path.isEmpty() || !QFileInfo(path).dir().exists()) return;
+    QFile::remove(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) return;
+    const QString program = QDir(ctx.gAppFolder).filePath(QStringLiteral("vendaro"));
+    QTextStream out(&file);
+    out << "[Desktop Entry]\n"
+        << "Type=Application\n"
+        << "Name=Vendaro\n"
+        << "Comment=Vendaro Auction Management for TradeMe\n"
+        << "Exec=\"" << program << "\"\n"
+        << "Path=" << ctx.gAppFolder << "\n"
+        << "Terminal=false\n"
+        << "Categories=Office;\n";
+    out.flush();
+    file.close();
+    file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+}
+
+void RunInstaller(const QString& Action)
+{
+    const ProgramContext& ctx = ProgramContext::current();
+    QCoreApplication::processEvents();
+    AppSettings::SaveSettings(QStringLiteral("Settings"), {{QStringLiteral("action"), Action}, {QStringLiteral("filename"), QStringLiteral("vendaro.zip")}});
+    AppSettings::Sync();
+    const QString installer = QDir(ctx.gAppFolder).filePath(QStringLiteral("VendaroInstaller"));
+    if (!QFileInfo(installer).isExecutable() || !QProcess::startDetached(installer, {}, ctx.gAppFolder))
+        MsgBox(QStringLiteral("Installation failed.") + CrLf + CrLf + QStringLiteral("The application is not in the current folder?") + CrLf +
+                   CrLf + ctx.gAppFolder,
+               vbmsg::Critical, ctx.gAppTitle);
+}
+
+void Main()
+{
+    CreateDesktopShortcut();
+    const QVariantMap back = FormsRegistry::instance().showModal(QStringLiteral("frmAgreement"));
+    if (back.value(QStringLiteral("Agreed")).toBool()) RunInstaller(QStringLiteral("Install"));
+}
+
+void NormalRun()
+{
+    ProgramContext& ctx = ProgramContext::current();
+    ctx.CreateObjects();
+    // Without the list loaded first, the next open would leave it one entry long.
+    modDatabase::LoadRecentList();
+    const QString last = AppSettings::GetSetting(QStringLiteral("Database"), QStringLiteral("LastFileName"));
+    const QString title = AppSettings::GetSetting(QStringLiteral("Database"), QStringLiteral("LastFileTitle"), QFileInfo(last).fileName());
+    FormsRegistry& forms = FormsRegistry::instance();
+    if (!last.isEmpty() && modDatabase::OpenDatabase(last, title, true, false)) {
+        if (ctx.gConfiguration.TradeMeMemberId == QLatin1String("0"))
+            forms.showModeless(QStringLiteral("frmWizardSetup"), {{QStringLiteral("FirstRun"), true}});
+        else
+            forms.showModeless(QStringLiteral("frmMain"));
+        return;
+    }
+    forms.showModeless(QStringLiteral("frmWizardDatabase"), {{QStringLiteral("FirstRun"), true}});
+}
+
+}  // namespace modStart

@@ -1,0 +1,25 @@
+#pragma once
+// The start of the main program: the first-run bootstrap (agreement, desktop
+// shortcut, installer) and the normal run (reopen the last database).
+
+#include <QString>
+
+namespace modStart {
+
+// Whether the program folder holds an installed program (the template
+// database and the page templates); the first run comes before that.
+bool IsInstalled(const QString& folder);
+
+// The first-run bootstrap: desktop shortcut, agreement, then the installer.
+void Main();
+// (Re)creates the desktop launcher; errors are ignored.
+void CreateDesktopShortcut();
+QString DesktopShortcutPath();
+// Hands over to the installer program ("Install" or "Update").
+void RunInstaller(const QString& Action);
+
+// The normal run: program-wide objects, the recent list, the last database,
+// then the main window, the setup wizard or the database wizard.
+void NormalRun();
+
+}  // namespace modStart
