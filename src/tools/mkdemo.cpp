@@ -1,5 +1,6 @@
 // Makes a demo database: a copy of the template data.mdb filled with
-// realistic data. Usage: mkdemo TEMPLATE OUTPUT [SALES]
+// realistic data, set up for a seller account of the stand-in site.
+// Usage: mkdemo TEMPLATE OUTPUT [SALES [USERID EMAIL PASSWORD MEMBER]]
 
 #include "DemoData.h"
 #include "platform/db/Connection.h"
@@ -14,7 +15,7 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     QTextStream err(stderr);
     if (args.size() < 3) {
-        err << "usage: mkdemo TEMPLATE OUTPUT [SALES]\n";
+        err << "usage: mkdemo TEMPLATE OUTPUT [SALES [USERID EMAIL PASSWORD MEMBER]]\n";
         return 2;
     }
     const QString output = args[2];
@@ -28,8 +29,15 @@ int main(int argc, char** argv)
     DemoDataOptions options;
     if (args.size() > 3) options.sales = args[3].toInt();
     QString error;
-    if (!connection.Open(output) || !DemoData::Fill(connection, options, &error) ||
-        !connection.Execute(QStringLiteral("UPDATE Configuration SET DatabaseDesc='Demo shop', DateSystemStart=?"), {0.0})) {
+    const QStringList seller = args.mid(4, 4);
+    const QString setup = seller.size() == 4
+                              ? QStringLiteral("UPDATE Configuration SET DatabaseDesc='Demo shop', DateSystemStart=0, TradeMeUserId=?, "
+                                               "TradeMeEmail=?, TradeMePassword=?, TradeMeMemberId=?, EmailFrom=?, "
+                                               "BankAccountName='Demo Shop Ltd', BankAccountNumber='12-3456-7890123-00', "
+                                               "EmailSignature='Thanks from the Demo shop'")
+                              : QStringLiteral("UPDATE Configuration SET DatabaseDesc='Demo shop', DateSystemStart=0");
+    const QVariantList values = seller.size() == 4 ? QVariantList{seller[0], seller[1], seller[2], seller[3], seller[1]} : QVariantList{};
+    if (!connection.Open(output) || !DemoData::Fill(connection, options, &error) || !connection.Execute(setup, values)) {
         err << "mkdemo: " << (error.isEmpty() ? connection.lastError() : error) << "\n";
         return 1;
     }
