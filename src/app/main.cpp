@@ -5,12 +5,11 @@
 #include "core/frmBrowser.h"
 #include "core/modStart.h"
 #include "email/clsEmails.h"
+#include "mainwindow/frmMain.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
@@ -25,17 +24,7 @@ int main(int argc, char* argv[])
     MessageService::setDefaultTitle(ctx.gAppTitle);
     CoreForms::Register();
     clsEmails::Register();
-    // Until the main window is built: a plain window with the program and database titles.
-    FormsRegistry::instance().registerForm(QStringLiteral("frmMain"), [](QWidget*) {
-        auto* window = new QMainWindow;
-        const ProgramContext& c = ProgramContext::current();
-        window->setWindowTitle(c.gAppTitle + QStringLiteral(" - ") + c.gDatabaseTitle);
-        auto* label = new QLabel(c.gAppTitle + QStringLiteral("\n\n") + c.gConfiguration.DatabaseDesc, window);
-        label->setAlignment(Qt::AlignCenter);
-        window->setCentralWidget(label);
-        window->resize(800, 600);
-        return window;
-    });
+    FormsRegistry::instance().registerForm(QStringLiteral("frmMain"), [](QWidget* parent) { return new frmMain(parent); });
     // A filled login page left by an earlier run holds the password.
     frmBrowser::DeleteLoginPage();
 

@@ -76,7 +76,7 @@ class tst_undodialog : public QObject {
 
     // Two sales with history: B2's row is the newest of all, A1 has two rows.
     struct Rows {
-        qint64 a1Old, a1New, b2New;
+        qint64 a1Old, a1New, b2New, b2AutoComplete;
     };
     Rows addTwoSales()
     {
@@ -86,7 +86,7 @@ class tst_undodialog : public QObject {
         r.a1Old = addHistory("A1", 45000.5, "Auction ended successfully", "ActionId=1,DateNextAction=44990");
         r.a1New = addHistory("A1", 45001.5, "Payment received", "ActionId=4,DateNextAction=46000");
         r.b2New = addHistory("B2", 45002.5, "Sent invoice email", "ActionId=3,DateNextAction=46001");
-        addHistory("B2", 45003.5, "Completed", "[AUTOCOMPLETE]");  // never offered
+        r.b2AutoComplete = addHistory("B2", 45003.5, "Completed", "[AUTOCOMPLETE]");  // never offered
         return r;
     }
 
@@ -194,7 +194,13 @@ private slots:
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
         } else {
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
-            remaining.removeOne(undoneSale == "A1" ? rows.a1New : rows.b2New);
+            // An undo takes the sale's [AUTOCOMPLETE] rows along with the row undone.
+            if (undoneSale == "A1") {
+                remaining.removeOne(rows.a1New);
+            } else {
+                remaining.removeOne(rows.b2New);
+                remaining.removeOne(rows.b2AutoComplete);
+            }
         }
         QCOMPARE(historyRows(), remaining);
         QCOMPARE(saleState("A1"), QString(undoneSale == "A1" ? "4/46000" : "7/45000"));

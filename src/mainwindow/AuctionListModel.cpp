@@ -1,0 +1,167 @@
+#include "AuctionListModel.h"
+
+#include "core/ProgramContext.h"
+#include "core/clsActions.h"
+#include "platform/Vb.h"
+#include "platform/db/Connection.h"
+
+#include <QColor>
+#include <QFont>
+
+#include <algorithm>
+
+#include <sqlite3.h>
+
+QStringList AuctionListModel::headers()
+{
+    return {QStringLiteral("DateSortingIndex"), QStringLiteral("Auction#"), QStringLiteral("Item"), QStringLiteral("Title"),
+            QStringLiteral("BuyerId"), QStringLiteral("Email"), QStringLiteral("Action Date"), QStringLiteral("Next Action")};
+}
+
+QString AuctionListModel::dateKey(double serial)
+{
+    const qint64 day = qint64(vb::roundHalfEven(serial));
+    return QStringLiteral("%1").arg(std::llabs(day), 10, 10, QLatin1Char('0')).right(10);
+}
+
+QVariant AuctionListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size()) return {};
+    const AuctionRow& r = m_rows[index.row()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        switch (index.column()) {
+        case ColDateSortingIndex: return r.DateSortingIndex;
+        case ColAuction: return r.AuctionId;
+        case ColItem: return r.ItemId;
+        case ColTitle: return r.Description;
+        case ColBuyer: return r.CustomerId;
+        case ColEmail: return r.Email;
+        case ColActionDate: return r.ActionDate;
+        case ColNextAction: return r.NextAction;
+        default: return {};
+        }
+    case Qt::FontRole:
+        if (r.Highlight) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return {};
+    case Qt::ForegroundRole: return r.Highlight ? QVariant(QColor(Qt::red)) : QVariant();
+    case Qt::UserRole: return r.AuctionType;  // the Tag of the auction number
+    default: return {};
+    }
+}
+
+QVariant AuctionListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return headers().value(section);
+    return {};
+}
+
+bool AuctionListModel::load(Connection& connection, const QString& sql, QString* error)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_index.clear();
+    // Read straight from the statement: a seller's list may hold 50,000 sales.
+    sqlite3_stmt* stmt = connection.Prepare(sql, {});
+    bool ok = stmt != nullptr;
+    if (ok) {
+        const clsActions* actions = ProgramContext::current().gActions;
+        auto text = [stmt](int col) {
+            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+            return t ? QString::fromUtf8(t, sqlite3_column_bytes(stmt, col)) : QString();
+        };
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            // Columns: AuctionId, ItemId, Description, CustomerId, Email, ActionId,
+            // DateNextAction, DateStart, Highlight, AuctionType.
+            AuctionRow r;
+            r.AuctionId = text(0);
+            r.ItemId = text(1);
+            r.Description = text(2);
+            r.CustomerId = text(3);
+            r.Email = text(4);
+            r.ActionId = sqlite3_column_int(stmt, 5);
+            const bool hasDue = sqlite3_column_type(stmt, 6) != SQLITE_NULL;
+            r.DateSortingIndex = dateKey(sqlite3_column_double(stmt, hasDue ? 6 : 7));
+            r.ActionDate = hasDue ? vb::dateText(sqlite3_column_double(stmt, 6)) : QString();
+            r.Highlight = sqlite3_column_int(stmt, 8) != 0;
+            r.AuctionType = text(9);
+            r.NextAction = actions ? actions->Description(r.ActionId) : QString();
+            m_rows.append(std::move(r));
+        }
+        ok = rc == SQLITE_DONE;
+        if (!ok) connection.setLastError(QString::fromUtf8(sqlite3_errmsg(connection.handle())));
+        sqlite3_finalize(stmt);
+    }
+    if (!ok) {
+        if (error) *error = connection.lastError();
+        m_rows.clear();
+    }
+    reindex();
+    endResetModel();
+    return ok;
+}
+
+void AuctionListModel::sortRows(int column, Qt::SortOrder order)
+{
+    auto key = [column](const AuctionRow& r) -> const QString& {
+        switch (column) {
+        case ColAuction: return r.AuctionId;
+        case ColItem: return r.ItemId;
+        case ColTitle: return r.Description;
+        case ColBuyer: return r.CustomerId;
+        case ColEmail: return r.Email;
+        case ColActionDate: return r.ActionDate;
+        case ColNextAction: return r.NextAction;
+        default: return r.DateSortingIndex;
+        }
+    };
+    emit layoutAboutToBeChanged();
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const AuctionRow& a, const AuctionRow& b) {
+        const int c = QString::compare(key(a), key(b), Qt::CaseInsensitive);
+        return order == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+    reindex();
+    emit layoutChanged();
+}
+
+void AuctionListModel::setRow(int r, const AuctionRow& row)
+{
+    if (r < 0 || r >= m_rows.size()) return;
+    if (m_rows[r].AuctionId != row.AuctionId) {
+        m_index.remove(m_rows[r].AuctionId);
+        m_index.insert(row.AuctionId, r);
+    }
+    m_rows[r] = row;
+    emit dataChanged(index(r, 0), index(r, ColumnCount - 1));
+}
+
+void AuctionListModel::removeRowAt(int r)
+{
+    if (r < 0 || r >= m_rows.size()) return;
+    beginRemoveRows({}, r, r);
+    m_rows.remove(r);
+    reindex();
+    endRemoveRows();
+}
+
+void AuctionListModel::clearRows()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_index.clear();
+    endResetModel();
+}
+
+void AuctionListModel::reindex()
+{
+    m_index.clear();
+    m_index.reserve(m_rows.size());
+    // The first row of an auction number wins, as the list's walk finds it.
+    for (int i = int(m_rows.size()) - 1; i >= 0; --i) m_index.insert(m_rows[i].AuctionId, i);
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The rows of the main auction list: sales with their buyer's e-mail, kept
+// in memory and found again by auction number. The view shows them; the
+// list never holds a widget per row.
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+class Connection;
+
+struct AuctionRow {
+    QString DateSortingIndex;  // the date as a ten-digit day number
+    QString AuctionId;
+    QString AuctionType;
+    QString ItemId;
+    QString Description;
+    QString CustomerId;
+    QString Email;
+    QString ActionDate;        // DateNextAction as text, "" when Null
+    QString NextAction;        // the description of the current task
+    int ActionId = 0;
+    bool Highlight = false;
+};
+
+class AuctionListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ColDateSortingIndex, ColAuction, ColItem, ColTitle, ColBuyer, ColEmail, ColActionDate, ColNextAction, ColumnCount };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : ColumnCount; }
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Fills the list from one query (rows in the query's order); false (and
+    // the reason) when the query fails, leaving the list empty.
+    bool load(Connection& connection, const QString& sql, QString* error = nullptr);
+    // Sorts once by a column (stable); later row changes keep their place.
+    void sortRows(int column, Qt::SortOrder order);
+
+    int rowOf(const QString& auctionId) const { return m_index.value(auctionId, -1); }
+    const AuctionRow& row(int r) const { return m_rows[r]; }
+    void setRow(int r, const AuctionRow& row);
+    void removeRowAt(int r);
+    void clearRows();
+
+    // The ten-digit day number of a date serial (rounded, halves to even).
+    static QString dateKey(double serial);
+    static QStringList headers();
+
+private:
+    void reindex();
+
+    QVector<AuctionRow> m_rows;
+    QHash<QString, int> m_index;
+};

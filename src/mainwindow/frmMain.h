@@ -1,0 +1,134 @@
+#pragma once
+// The seller's home: the sales listed by task and due date, the selected
+// sale's details and history, and every command of the program.
+
+#include "core/MainWindowApi.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+class AuctionListModel;
+class NullableDateEdit;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class QToolBar;
+class QTreeView;
+class QTreeWidget;
+
+class frmMain : public QMainWindow, public MainWindowApi {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // MainWindowApi
+    void RefreshListItem(const QString& AuctionId) override;
+    void DisplayDetails(const QString& AuctionId) override;
+    void TradeMe_Link(const QString& URL) override;
+    QString SelectedAuctionId() const override;
+    QString SelectedItemId() const override;
+
+    // The list: rebuilt from the database in the current mode.
+    void Refreshlist();
+    void UpdateComboItems();
+    void RefreshNotes();
+    bool CheckItemSelected();
+    void UpdateModeLabel();
+    void SetListItemBold(int Index, bool Highlight);
+
+    // List modes (set by the toolbar and by other windows before Refreshlist).
+    bool mTaskList = false;
+    bool mTaskShip = false;
+    bool mRefreshEnabled = false;
+    int mSortKey = 7;
+    int mSortOrder = 0;
+    int mSortIndex = 8;
+
+    // What the window does when it first opens and on every activation.
+    void Form_Activate();
+    void ApplyConfiguration();
+    // One tick of the 500 ms main timer.
+    void timer_Timer();
+    // Column header click (1-based column), and the highlight toggle.
+    void list_ColumnClick(int column);
+    void ToggleHighlight();
+    void list_DblClick();
+    void cmdPaid_Click();
+    // Copies a details field to the clipboard with a short highlight.
+    void CopyToClipboard(QWidget* field, int x);
+
+    // A command that belongs to a window not built yet says so.
+    static void NotYetAvailable(const QString& what);
+
+    // The update the maker's site signals as pending (checked at first activation).
+    bool mUpdatePending = false;
+    static bool CheckForSoftwareUpdate();
+
+    // Controls, by their names.
+    QToolBar* tbar;
+    QLabel* lblMode;
+    QTreeView* list;
+    AuctionListModel* model;
+    QWidget* picSearch;
+    QWidget* picDetails;
+    QGroupBox* frameAuction;
+    QGroupBox* frameTotal;
+    QGroupBox* frameDetails;
+    QGroupBox* frameDelivery;
+    QLabel* txtAuctionId;
+    QLabel* txtDescription;
+    QLabel* txtCustomerId;
+    QLabel* txtEmail;
+    QLabel* lblTotal[5] = {};
+    QLabel* lblPayment[2] = {};
+    QLabel* lblShipped[2] = {};
+    QLabel* txtDatePaid;
+    QLabel* txtPayId;
+    QLabel* txtDateSent;
+    QLabel* txtTrackingNumber;
+    QPushButton* cmdPaid;
+    QLabel* lblAuctionId;
+    QPlainTextEdit* txtAddress;
+    QLineEdit* txtItemId;
+    QLineEdit* txtEmailCC;
+    QLineEdit* txtNextAction;
+    NullableDateEdit* dateNextAction;
+    QComboBox* cboNote;
+    QTreeWidget* listHistory;
+    QLabel* txtClipboard;
+    QWidget* picWait;
+    QLabel* lblWaitMessage;
+    QTimer* timer;
+    QMenu* mnuPopup = nullptr;
+
+    // Menu and toolbar entries by their names (mnu..., and the toolbar keys).
+    QHash<QString, QAction*> actions;
+    QAction* action(const QString& name) const { return actions.value(name); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+    void LoadSettings();
+    void SaveSettings();
+    void buildDetailsPane();
+    void buildMenus();
+    void layoutList();
+    int selectedRow() const;
+    void selectRow(int row);
+    void EndCopyHighlight(QWidget* field);
+    void enableListCommands(bool enabled);
+    void sortList();
+
+    bool mActivated = false;
+};
