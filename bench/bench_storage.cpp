@@ -6,11 +6,15 @@
 #include "core/clsDatabase.h"
 #include "core/modDatabase.h"
 #include "platform/AppSettings.h"
+#include "platform/Vb.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 #include "tools/DemoData.h"
 
-#include <QCoreApplication>
+#include "mainwindow/AuctionListModel.h"
+#include "mainwindow/frmMain.h"
+
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -54,7 +58,9 @@ int rawCount(sqlite3* db, sqlite3_stmt* stmt, const QByteArray& item, const QByt
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("VENDARO_MAKER_URL", "http://127.0.0.1:9");
+    QApplication app(argc, argv);
     QTextStream out(stdout);
     const int sales = argc > 1 ? std::atoi(argv[1]) : 50000;
     const int items = argc > 2 ? std::atoi(argv[2]) : 1000;
@@ -159,6 +165,46 @@ int main(int argc, char** argv)
         sqlite3_finalize(sold);
     }, 3);
     report(QStringLiteral("listing counts for %1 items").arg(items), countOurs, countFloor);
+    // The main window's list: every sale, the task list, and one row.
+    auto floorOf = [&](const QString& sql) {
+        const QByteArray text = sql.toUtf8();
+        return best([&] {
+            sqlite3_stmt* s = nullptr;
+            sqlite3_prepare_v2(raw, text.constData(), -1, &s, nullptr);
+            while (sqlite3_step(s) == SQLITE_ROW)
+                for (int i = 0; i < sqlite3_column_count(s); ++i) {
+                    if (sqlite3_column_type(s, i) == SQLITE_TEXT) sqlite3_column_text(s, i);
+                    else sqlite3_column_double(s, i);
+                }
+            sqlite3_finalize(s);
+        });
+    };
+    const QString listQuery = QString::fromLatin1(
+        "SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, Customer.Email, Auction.ActionId, "
+        "Auction.DateNextAction, Auction.DateStart, Auction.Highlight, Auction.AuctionType "
+        "FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId ");
+    const QString everything = listQuery + "ORDER BY Auction.DateStart DESC";
+    AuctionListModel model;
+    const double allOurs = best([&] {
+        model.load(*ctx.gConnection, everything);
+        model.sortRows(AuctionListModel::ColNextAction, Qt::AscendingOrder);
+    });
+    report(QStringLiteral("list all incl. completed (%1 rows)").arg(model.rowCount()), allOurs, floorOf(everything));
+
+    frmMain window;
+    window.mTaskList = true;
+    const double taskOurs = best([&] { window.Refreshlist(); });
+    const QString taskQuery = listQuery + QStringLiteral("WHERE Auction.ActionId <> 15 AND Auction.DateNextAction<=%1 ORDER BY Auction.DateStart DESC")
+                                              .arg(QString::number(vb::today(), 'f', 0));
+    report(QStringLiteral("Refreshlist, task list (%1 rows)").arg(window.model->rowCount()), taskOurs, floorOf(taskQuery));
+    window.mTaskList = false;
+    const double activeOurs = best([&] { window.Refreshlist(); });
+    report(QStringLiteral("Refreshlist, all active (%1 rows)").arg(window.model->rowCount()), activeOurs,
+           floorOf(listQuery + "WHERE Auction.ActionId <> 15 ORDER BY Auction.DateStart DESC"));
+    const QString one = window.model->row(window.model->rowCount() / 2).AuctionId;
+    const double rowOurs = best([&] { window.RefreshListItem(one); }, 20);
+    out << QStringLiteral("%1  ours %2 ms  (target under 5 ms)\n").arg(QStringLiteral("RefreshListItem of one sale"), -34).arg(rowOurs, 8, 'f', 2);
+
     sqlite3_close(raw);
     modDatabase::CloseDatabase();
     return 0;

@@ -176,6 +176,7 @@ bool clsDatabase::CheckLog()
 {
     ProgramContext& ctx = ProgramContext::current();
     bool result = true;
+    QStringList confirmedSales;  // each refreshed once, after the walk
     while (!mDataLog.isEmpty() && result) {
         clsDataLog& entry = mDataLog.last();
         const QString field = Sql::Identifier(entry.FieldId);
@@ -195,13 +196,14 @@ bool clsDatabase::CheckLog()
         const bool confirmed = ran && (entry.DeletedRecord ? rs.isEOF() : !rs.isEOF());
         // An entry that can never be confirmed must not keep the list waiting.
         if (confirmed || !ran || ++entry.Checks >= MaxLogChecks) {
-            const QString auctionId = entry.AuctionId;
+            if (!confirmedSales.contains(entry.AuctionId)) confirmedSales << entry.AuctionId;
             mDataLog.removeLast();
-            if (ctx.gMainWindow) ctx.gMainWindow->RefreshListItem(auctionId);
         } else {
             result = false;
         }
     }
+    if (ctx.gMainWindow)
+        for (const QString& auctionId : confirmedSales) ctx.gMainWindow->RefreshListItem(auctionId);
     return result;
 }
 

@@ -43,7 +43,8 @@ public:
     const clsDataLog* Log(const QString& AuctionId, const QString& TableId, const QString& FieldId, const QVariant& FieldValue,
                           bool FieldTypeString, bool DeletedRecord);
     // Confirms pending entries newest first: each one the database shows is
-    // dropped and its sale's list row refreshed. An entry that cannot be
+    // dropped, and each sale with confirmed entries has its list row
+    // refreshed once. An entry that cannot be
     // confirmed after MaxLogChecks checks, or whose statement fails, is dropped
     // (and its row refreshed) all the same. True when nothing is pending.
     bool CheckLog();

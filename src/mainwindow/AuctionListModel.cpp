@@ -71,6 +71,8 @@ bool AuctionListModel::load(Connection& connection, const QString& sql, QString*
     bool ok = stmt != nullptr;
     if (ok) {
         const clsActions* actions = ProgramContext::current().gActions;
+        // Most sales share a handful of due days: each date is written out once.
+        QHash<double, QString> dateTexts;
         auto text = [stmt](int col) {
             const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
             return t ? QString::fromUtf8(t, sqlite3_column_bytes(stmt, col)) : QString();
@@ -88,7 +90,12 @@ bool AuctionListModel::load(Connection& connection, const QString& sql, QString*
             r.ActionId = sqlite3_column_int(stmt, 5);
             const bool hasDue = sqlite3_column_type(stmt, 6) != SQLITE_NULL;
             r.DateSortingIndex = dateKey(sqlite3_column_double(stmt, hasDue ? 6 : 7));
-            r.ActionDate = hasDue ? vb::dateText(sqlite3_column_double(stmt, 6)) : QString();
+            if (hasDue) {
+                const double due = sqlite3_column_double(stmt, 6);
+                auto cached = dateTexts.constFind(due);
+                if (cached == dateTexts.constEnd()) cached = dateTexts.insert(due, vb::dateText(due));
+                r.ActionDate = *cached;
+            }
             r.Highlight = sqlite3_column_int(stmt, 8) != 0;
             r.AuctionType = text(9);
             r.NextAction = actions ? actions->Description(r.ActionId) : QString();

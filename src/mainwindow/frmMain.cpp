@@ -46,7 +46,7 @@ const QString CrLf = QStringLiteral("\r\n");
 const char* const MainQuery =
     "SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, Customer.Email, Auction.ActionId, "
     "Auction.DateNextAction, Auction.DateStart, Auction.Highlight, Auction.AuctionType "
-    "FROM Customer RIGHT JOIN Auction ON Customer.CustomerId = Auction.CustomerId ";
+    "FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId ";
 
 QString money(const QVariant& v) { return v.isNull() ? QString() : vb::formatNumber(v.toDouble(), QStringLiteral("$0.00")); }
 QString dateText(const QVariant& v) { return v.isNull() ? QString() : vb::dateText(v.toDouble()); }
@@ -79,6 +79,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
     picSearch = new QWidget(central);
     picSearch->setObjectName(QStringLiteral("picSearch"));
+    picSearch->setFixedWidth(px(3600));
+    auto* searchLayout = new QVBoxLayout(picSearch);
+    for (int i = 0; i < 2; ++i) {
+        cboSearch[i] = new QComboBox(picSearch);
+        cboSearch[i]->setObjectName(QStringLiteral("cboSearch(%1)").arg(i));
+        searchLayout->addWidget(cboSearch[i]);
+    }
+    searchLayout->addStretch();
     picSearch->hide();
 
     model = new AuctionListModel(this);
@@ -293,7 +301,10 @@ void frmMain::Form_Load()
     ctx.gMainWindow = this;
     mActivated = false;
     ApplyConfiguration();
-    // The task combo of the search panel is built with the search panel.
+    // The task combo: its index is the step number (step 3 is never searched for).
+    cboSearch[0]->clear();
+    cboSearch[0]->addItem(QString());
+    for (int id = 1; id <= 16; ++id) cboSearch[0]->addItem(id == 3 || !ctx.gActions ? QString() : ctx.gActions->Description(id));
     LoadSettings();
 }
 
@@ -569,8 +580,8 @@ void frmMain::RefreshListItem(const QString& AuctionId)
     if (r < 0) return;
     list->scrollTo(model->index(r, AuctionListModel::ColAuction));
     Recordset rs;
-    if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT Auction.*, Customer.Email FROM Customer RIGHT JOIN Auction ON "
-                                              "Customer.CustomerId = Auction.CustomerId WHERE AuctionId=?"),
+    if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT Auction.*, Customer.Email FROM Auction LEFT JOIN Customer ON "
+                                              "Customer.CustomerId = Auction.CustomerId WHERE Auction.AuctionId=?"),
                                {AuctionId}, false, true, true, &rs))
         return;
     bool remove = rs.isEOF();
@@ -621,8 +632,8 @@ void frmMain::DisplayDetails(const QString& AuctionId)
     if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, "
                                               "Customer.Email, Customer.EmailCC, Auction.WinningBid, Auction.PayId, Auction.DatePaid, "
                                               "Auction.DateSent, Auction.DateNextAction, Auction.ActionId, Auction.Shipping, "
-                                              "Auction.DeliveryAddress, Auction.DateStart, Auction.TrackingNumber FROM Customer RIGHT "
-                                              "JOIN Auction ON Customer.CustomerId = Auction.CustomerId WHERE Auction.AuctionId=?"),
+                                              "Auction.DeliveryAddress, Auction.DateStart, Auction.TrackingNumber FROM Auction LEFT "
+                                              "JOIN Customer ON Customer.CustomerId = Auction.CustomerId WHERE Auction.AuctionId=?"),
                                {AuctionId}, false, true, true, &rs))
         return;
     if (!rs.isEOF()) {
@@ -729,13 +740,11 @@ void frmMain::RefreshNotes()
 
 void frmMain::UpdateComboItems()
 {
-    // The item combo belongs to the search panel; the codes are read here for it.
+    cboSearch[1]->clear();
     Recordset rs;
-    QStringList items;
-    if (ProgramContext::current().gDatabase &&
-        ProgramContext::current().gDatabase->OpenDB(QStringLiteral("SELECT ItemId FROM Item ORDER BY ItemId"), true, true, true, &rs))
-        for (; !rs.isEOF(); rs.MoveNext()) items << rs.text(QStringLiteral("ItemId"));
-    picSearch->setProperty("items", items);
+    ProgramContext& ctx = ProgramContext::current();
+    if (ctx.gDatabase && ctx.gDatabase->OpenDB(QStringLiteral("SELECT ItemId FROM Item ORDER BY ItemId"), true, true, true, &rs))
+        for (; !rs.isEOF(); rs.MoveNext()) cboSearch[1]->addItem(rs.text(QStringLiteral("ItemId")));
 }
 
 // ---- list events and the timer ----------------------------------------------

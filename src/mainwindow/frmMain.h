@@ -77,6 +77,7 @@ public:
     QTreeView* list;
     AuctionListModel* model;
     QWidget* picSearch;
+    QComboBox* cboSearch[2] = {};  // the search panel's task and item combos
     QWidget* picDetails;
     QGroupBox* frameAuction;
     QGroupBox* frameTotal;
