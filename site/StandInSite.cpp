@@ -40,6 +40,7 @@ struct StandInSite::Impl {
     QMap<QString, QString> sessions;  // token -> userId
     QMap<QString, QString> buyers;    // lower-case member name -> member number
     QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
+    QString requiredVersion = QStringLiteral("2.1004");
     QList<Request> log;
 
     const Account* accountByUser(const QString& userId) const
@@ -109,6 +110,12 @@ void StandInSite::addAccount(const Account& account)
 {
     QMutexLocker lock(&d->mutex);
     d->accounts.append(account);
+}
+
+void StandInSite::setRequiredVersion(const QString& version)
+{
+    QMutexLocker lock(&d->mutex);
+    d->requiredVersion = version;
 }
 
 void StandInSite::addBuyer(const QString& userId, const QString& member)
@@ -247,6 +254,12 @@ void StandInSite::Impl::routes()
                                             "<li><a href=\"/MyTradeMe/Sold.aspx\">Sold items</a></li></ul>")
                                  .arg(esc(a->userId), esc(a->email), esc(a->member))),
                         "text/html; charset=utf-8");
+    });
+
+    // The maker's site: the version every seller must have.
+    server.Get("/downloads/version.txt", [this](const httplib::Request&, httplib::Response& res) {
+        QMutexLocker lock(&mutex);
+        res.set_content(s(requiredVersion + u'\n'), "text/plain");
     });
 
     // For the download tests: an empty answer, and a slow one.

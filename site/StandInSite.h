@@ -34,6 +34,8 @@ public:
     // Reads accounts (and later listings) from a JSON fixture; false with a reason.
     bool loadFixture(const QString& path, QString* error = nullptr);
     void addAccount(const Account& account);
+    // The version the maker's site says every seller must have ("2.1004" unless set).
+    void setRequiredVersion(const QString& version);
     // A buyer the seller search finds (member name and number).
     void addBuyer(const QString& userId, const QString& member);
 

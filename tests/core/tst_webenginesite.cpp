@@ -158,7 +158,7 @@ private slots:
                 if (result == 0) result = modWebProcessing::PlaceFeedback(&window, browser, step, auction, buyer, comment, "");
             });
             browser->Navigate(site.baseUrl() + "/Browse/SearchResults.aspx?searchtype=SELLER&searchstring=" + buyer + "&searchregion=100");
-            QTest::qWaitFor([&] { return result != 0; }, Patience);
+            (void)QTest::qWaitFor([&] { return result != 0; }, Patience);
             QObject::disconnect(c);
             return result;
         };
