@@ -21,6 +21,16 @@ void clsEmails::ShowFormEmailSingle(const QString& AuctionId, int ActionId, cons
                                          {QStringLiteral("mRemoteUpdateNextAction"), UpdateNextAction}});
 }
 
+QString clsEmails::GetAddress(const QString& Address)
+{
+    QString text = Address;
+    if (text.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive)) text = text.mid(7);
+    const qsizetype open = text.indexOf(u'<');
+    const qsizetype close = text.indexOf(u'>', open + 1);
+    if (text.contains(u'@') && open >= 0 && close > open) text = text.mid(open + 1, close - open - 1);
+    return text;
+}
+
 void clsEmails::Register()
 {
     ProgramContext::SetEmailsFactory([] { return new clsEmails; });

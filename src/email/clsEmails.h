@@ -11,6 +11,10 @@ public:
     void ShowFormEmailSingle(const QString& AuctionId, int ActionId, const QString& ItemId, bool UpdateNextAction,
                              const QString& EmailId) override;
 
+    // The address in a text: a leading "mailto:" dropped and, when the text
+    // holds an "@" with "<" and ">", only what stands between them.
+    static QString GetAddress(const QString& Address);
+
     // Makes gEmails a clsEmails for every program context from now on.
     static void Register();
 };

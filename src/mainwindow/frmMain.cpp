@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "SearchPanel.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
 #include "core/clsDatabase.h"
@@ -77,16 +78,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     modeFont.setPointSizeF(modeFont.pointSizeF() * 1.2);
     lblMode->setFont(modeFont);
 
-    picSearch = new QWidget(central);
-    picSearch->setObjectName(QStringLiteral("picSearch"));
-    picSearch->setFixedWidth(px(3600));
-    auto* searchLayout = new QVBoxLayout(picSearch);
-    for (int i = 0; i < 2; ++i) {
-        cboSearch[i] = new QComboBox(picSearch);
-        cboSearch[i]->setObjectName(QStringLiteral("cboSearch(%1)").arg(i));
-        searchLayout->addWidget(cboSearch[i]);
-    }
-    searchLayout->addStretch();
+    picSearch = new SearchPanel(central);
+    picSearch->setFixedWidth(px(3900));
+    cboSearch[0] = picSearch->cboSearch[0];
+    cboSearch[1] = picSearch->cboSearch[1];
     picSearch->hide();
 
     model = new AuctionListModel(this);
@@ -154,6 +149,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     connect(timer, &QTimer::timeout, this, &frmMain::timer_Timer);
 
     buildMenus();
+    buildSearchAndNotes();
     Form_Load();
     timer->start();
 }
@@ -375,7 +371,7 @@ void frmMain::ApplyConfiguration()
         }
     }
     if (QAction* bar = action(QStringLiteral("mnuFileBar2"))) bar->setVisible(any);
-    if (picSearch->isVisible()) picSearch->hide();
+    if (searchShown()) cmdSearchClose_Click();
     RefreshNotes();
 }
 
@@ -483,12 +479,14 @@ void frmMain::Refreshlist()
     mRefreshEnabled = false;
     ProgramContext& ctx = ProgramContext::current();
     QString condition = QStringLiteral("WHERE ");
-    if (!picSearch->isVisible()) {
+    if (!searchShown()) {
         // Due means due by today (the day number of now).
         const QString today = QString::number(vb::today(), 'f', 0);
         if (mTaskShip) condition += QStringLiteral("Auction.ActionId =11 AND Auction.DateNextAction<=") + today;
         else if (!mTaskList) condition += QStringLiteral("Auction.ActionId <> 15 ");
         else condition += QStringLiteral("Auction.ActionId <> 15 AND Auction.DateNextAction<=") + today;
+    } else {
+        condition += picSearch->BuildCondition();
     }
     QString sql = QString::fromLatin1(MainQuery);
     if (condition != QLatin1String("WHERE ")) sql += condition;
@@ -508,7 +506,7 @@ void frmMain::Refreshlist()
         listHistory->clear();
         UpdateModeLabel();
     } else {
-        if (!picSearch->isVisible()) list->setFocus();
+        if (!searchShown()) list->setFocus();
         sortList();
         selectRow(0);
         list->scrollToTop();
@@ -516,7 +514,26 @@ void frmMain::Refreshlist()
     }
     statusBar()->showMessage(QStringLiteral("%1 Items listed").arg(model->rowCount()));
     mRefreshEnabled = true;
+    emailFallback();
     enableListCommands(model->rowCount() > 0);
+}
+
+void frmMain::emailFallback()
+{
+    // No sale for the typed e-mail address: try it as the buyers' other address.
+    QLineEdit* email = picSearch->txtSearch[2];
+    if (!searchShown() || model->rowCount() > 0 || email->text().isEmpty()) return;
+    const int caret = email->cursorPosition();
+    const QString typed = email->text();
+    mRefreshEnabled = false;
+    picSearch->txtSearch[8]->setText(typed);
+    mRefreshEnabled = true;
+    email->clear();  // searches again, now on the other address
+    mRefreshEnabled = false;
+    email->setText(typed);
+    picSearch->txtSearch[8]->clear();
+    mRefreshEnabled = true;
+    email->setCursorPosition(caret);
 }
 
 void frmMain::enableListCommands(bool enabled)
@@ -557,7 +574,7 @@ void frmMain::UpdateModeLabel()
     QPalette pal = lblMode->palette();
     QColor colour = vb::color(0x80000009);
     QString caption;
-    if (picSearch->isVisible()) {
+    if (searchShown()) {
         caption = QStringLiteral("  Search Results");
         colour = vb::color(0xFFFF);
     } else if (mTaskShip) {
@@ -585,7 +602,7 @@ void frmMain::RefreshListItem(const QString& AuctionId)
                                {AuctionId}, false, true, true, &rs))
         return;
     bool remove = rs.isEOF();
-    if (!remove && !picSearch->isVisible()) {
+    if (!remove && !searchShown()) {
         const QVariant due = rs.value(QStringLiteral("DateNextAction"));
         const int step = rs.value(QStringLiteral("ActionId")).toInt();
         remove = (mTaskList && !due.isNull() && due.toDouble() > vb::today()) || (mTaskShip && step != 11) || step == 15;
@@ -652,6 +669,7 @@ void frmMain::DisplayDetails(const QString& AuctionId)
         lblTotal[4]->setText(bid.isNull() && shipping.isNull() ? QString()
                                                                : vb::formatNumber(bid.toDouble() + shipping.toDouble(), QStringLiteral("$0.00")));
         const QVariant due = rs.value(QStringLiteral("DateNextAction"));
+        dateNextAction->setProperty("Due", due);
         if (!due.isNull()) {
             dateNextAction->setDate(vb::fromOleDate(due.toDouble()).date());
             dateNextAction->setProperty("Tag", QString());
@@ -681,6 +699,7 @@ void frmMain::DisplayDetails(const QString& AuctionId)
     }
     rs.Close();
     cboNote->setProperty("Tag", QString());
+    cboNote->setPalette(QPalette());
 
     // The sale's history, oldest first.
     listHistory->clear();
@@ -709,7 +728,12 @@ void frmMain::DisplayDetails(const QString& AuctionId)
     const int r = selectedRow();
     if (r >= 0 && model->row(r).AuctionId == txtAuctionId->text()) {
         AuctionRow row = model->row(r);
-        const QVariant due = dateNextAction->value();
+        // The picker shows the day; the row keeps the due time the sale has.
+        const QVariant picked = dateNextAction->value();
+        const QVariant stored = dateNextAction->property("Due");
+        const QVariant due = picked.isNull() ? QVariant()
+                             : stored.isValid() && vb::Int(stored.toDouble()) == picked.toDouble() ? stored
+                                                                                                    : picked;
         row.DateSortingIndex = due.isNull() ? QStringLiteral("%1").arg(dateNextAction->property("Tag").toLongLong(), 10, 10, QLatin1Char('0'))
                                             : AuctionListModel::dateKey(due.toDouble());
         row.ItemId = txtItemId->text();
@@ -818,7 +842,7 @@ void frmMain::timer_Timer()
     }
     if (picWait->isVisible() != wasShown) {
         const bool accept = !picWait->isVisible();
-        for (QWidget* w : {static_cast<QWidget*>(tbar), picSearch, static_cast<QWidget*>(listHistory), picDetails, static_cast<QWidget*>(list)})
+        for (QWidget* w : {static_cast<QWidget*>(tbar), static_cast<QWidget*>(picSearch), static_cast<QWidget*>(listHistory), picDetails, static_cast<QWidget*>(list)})
             w->setEnabled(accept);
     }
 }
@@ -863,6 +887,20 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_H || key->key() == Qt::Key_B) && key->modifiers() == Qt::ShiftModifier) {
             ToggleHighlight();
+            return true;
+        }
+    }
+    if (watched == cboNote && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        mLastNoteKey = key->key();
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            SaveNote();
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            cboNote->setEditText(QString());
+            cboNote->setProperty("Tag", QString());
+            cboNote->setPalette(QPalette());
             return true;
         }
     }

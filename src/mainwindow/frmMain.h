@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 class AuctionListModel;
+class SearchPanel;
 class NullableDateEdit;
 class QAction;
 class QComboBox;
@@ -64,6 +65,24 @@ public:
     // Copies a details field to the clipboard with a short highlight.
     void CopyToClipboard(QWidget* field, int x);
 
+    // The search panel, and whether it is shown (the list is then a search).
+    bool searchShown() const;
+    void OpenSearchWindow(bool DoClipBoardSearch);
+    void cmdSearchClose_Click();
+    void cmdSearchClear_Click();
+    void tbSearch_ButtonClick(int page);
+    void SearchClipboard();
+
+    // Quick notes and the history list.
+    void SaveNote();
+    void EditNote();    // the history list's double-click and "Edit"
+    void DeleteNote();  // "Delete"
+    QMenu* mnuHistory = nullptr;
+
+    // Undo and postpone.
+    void UndoTask();
+    void PostponeTask(int Days);
+
     // A command that belongs to a window not built yet says so.
     static void NotYetAvailable(const QString& what);
 
@@ -76,7 +95,7 @@ public:
     QLabel* lblMode;
     QTreeView* list;
     AuctionListModel* model;
-    QWidget* picSearch;
+    SearchPanel* picSearch;
     QComboBox* cboSearch[2] = {};  // the search panel's task and item combos
     QWidget* picDetails;
     QGroupBox* frameAuction;
@@ -130,6 +149,10 @@ private:
     void EndCopyHighlight(QWidget* field);
     void enableListCommands(bool enabled);
     void sortList();
+    void swapColumnWidths(const QString& saveAs, const QString& restoreFrom);
+    void buildSearchAndNotes();
+    void emailFallback();
+    int mLastNoteKey = 0;
 
     bool mActivated = false;
 };

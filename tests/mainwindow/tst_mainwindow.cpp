@@ -1,0 +1,920 @@
+#include "DatabaseFixture.h"
+#include "TestEnvironment.h"
+#include "core/ProgramContext.h"
+#include "core/clsActions.h"
+#include "core/clsDatabase.h"
+#include "core/modDatabase.h"
+#include "mainwindow/AuctionListModel.h"
+#include "mainwindow/frmMain.h"
+#include "platform/AppSettings.h"
+#include "platform/FormsRegistry.h"
+#include "platform/Vb.h"
+#include "platform/db/Connection.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <QTreeWidget>
+
+#include <optional>
+
+namespace {
+const QString Section = QStringLiteral("Settings\\frmMain");
+const QString StartHint = QStringLiteral("To get started, click the UPDATE button");
+const QString NotAvailable = QStringLiteral("is not yet available in this version of Vendaro.");
+
+enum Mode { TaskList, ListAll, SendView };
+}  // namespace
+
+class tst_mainwindow : public QObject {
+    Q_OBJECT
+    std::optional<TestEnvironment> env;
+    QPointer<frmMain> window;
+
+    ProgramContext& ctx() { return ProgramContext::current(); }
+    Connection& conn() { return *ctx().gConnection; }
+    QVariant scalar(const QString& sql, const QVariantList& binds = {}) { return conn().Scalar(sql, binds); }
+    void exec(const QString& sql, const QVariantList& binds = {}) { QVERIFY2(conn().Execute(sql, binds), qPrintable(conn().lastError())); }
+
+    void addBuyer(const QString& id, const QString& email)
+    {
+        exec("INSERT INTO Customer (CustomerId, Name, Email, EmailCC) VALUES (?, ?, ?, '')", {id, id, email});
+    }
+    // A sale of item MISC at a step; due is a date serial or Null.
+    void addSale(const QString& id, int step, const QVariant& due, const QString& title = QStringLiteral("Blue teapot"),
+                 const QString& buyer = QStringLiteral("ann"), double start = 45000)
+    {
+        exec("INSERT INTO Auction (AuctionId, ItemId, Description, CustomerId, ActionId, DateNextAction, DateStart) "
+             "VALUES (?, 'MISC', ?, ?, ?, ?, ?)",
+             {id, title, buyer, step, due, start});
+    }
+    void addHistory(const QString& id, double when, const QString& description, const QString& changed)
+    {
+        exec("INSERT INTO History (AuctionId, \"Date\", Description, Changed) VALUES (?, ?, ?, ?)", {id, when, description, changed});
+    }
+
+    // The window as it is after its first activation, shown.
+    frmMain& opened()
+    {
+        window = new frmMain;
+        env->messages().answer(vbmsg::OK, StartHint);
+        window->Form_Activate();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.data())) QTest::qFail("the main window did not show", __FILE__, __LINE__);
+        return *window;
+    }
+    void setMode(Mode mode)
+    {
+        window->mTaskList = mode == TaskList;
+        window->mTaskShip = mode == SendView;
+        window->Refreshlist();
+    }
+    QStringList listedIds() const
+    {
+        QStringList ids;
+        for (int r = 0; r < window->model->rowCount(); ++r) ids << window->model->row(r).AuctionId;
+        return ids;
+    }
+    QString selectedId() const
+    {
+        const QModelIndexList rows = window->list->selectionModel()->selectedRows();
+        return rows.size() == 1 ? window->model->row(rows.first().row()).AuctionId : QString();
+    }
+    // Selects a sale as the user does: a click on its row.
+    void clickRow(const QString& id)
+    {
+        const int r = window->model->rowOf(id);
+        QVERIFY2(r >= 0, qPrintable(id + " is not listed"));
+        const QModelIndex index = window->model->index(r, AuctionListModel::ColTitle);
+        window->list->scrollTo(index);
+        QTest::mouseClick(window->list->viewport(), Qt::LeftButton, {}, window->list->visualRect(index).center());
+        QCOMPARE(selectedId(), id);
+        QCOMPARE(window->txtAuctionId->text(), id);
+    }
+    QString status() const { return window->statusBar()->currentMessage(); }
+
+private slots:
+    void init()
+    {
+        env.emplace();
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        addBuyer("ann", "ann@example.com");
+    }
+    void cleanup()
+    {
+        // A closed window deletes itself later; either way it goes before its context.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        delete window.data();
+        env.reset();
+    }
+
+    // ---- layout kept between runs ------------------------------------------
+
+    void listLayoutAtStart_data()
+    {
+        QTest::addColumn<QStringList>("saved");  // key=value pairs of the window's section
+        QTest::addColumn<int>("sortKey");
+        QTest::addColumn<int>("sortOrder");
+        QTest::addColumn<int>("indicator");
+        QTest::addColumn<int>("titleWidth");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("first run: by next action") << QStringList{} << 7 << 0 << 7 << 260 << QStringList{"20", "10", "30"};
+        QTest::newRow("saved: title descending")
+            << QStringList{"ListSortKey=3", "ListSortOrder=1", "ListSortIndex=4", "listColumn4=333", "listColumn1=55"} << 3 << 1 << 3 << 333
+            << QStringList{"30", "20", "10"};
+        QTest::newRow("saved: date ascending") << QStringList{"ListSortKey=0", "ListSortOrder=0", "ListSortIndex=7"} << 0 << 0 << 6 << 260
+                                               << QStringList{"10", "30", "20"};
+    }
+    void listLayoutAtStart()
+    {
+        QFETCH(QStringList, saved);
+        QFETCH(int, sortKey);
+        QFETCH(int, sortOrder);
+        QFETCH(int, indicator);
+        QFETCH(int, titleWidth);
+        QFETCH(QStringList, rows);
+        for (const QString& pair : saved) AppSettings::SaveSetting(Section, pair.section('=', 0, 0), pair.section('=', 1));
+        ctx().gConfiguration.DefaultList = false;
+        const double today = vb::today();
+        addSale("10", 2, today - 5, "Apple crate", "ann", 45003);
+        addSale("20", 1, today - 3, "banana box", "ann", 45002);
+        addSale("30", 4, today - 4, "Cherry jar", "ann", 45001);
+
+        frmMain& w = opened();
+        QCOMPARE(w.mSortKey, sortKey);
+        QCOMPARE(w.mSortOrder, sortOrder);
+        QCOMPARE(w.list->header()->sortIndicatorSection(), indicator);
+        QCOMPARE(w.list->header()->sortIndicatorOrder(), sortOrder == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        QCOMPARE(w.list->columnWidth(AuctionListModel::ColTitle), titleWidth);
+        // The day-number column is never shown, whatever was saved.
+        QVERIFY(w.list->isColumnHidden(AuctionListModel::ColDateSortingIndex));
+        QCOMPARE(w.list->columnWidth(AuctionListModel::ColDateSortingIndex), 0);
+        QCOMPARE(listedIds(), rows);
+    }
+
+    void closingKeepsTheListLayout()
+    {
+        frmMain& w = opened();
+        w.list_ColumnClick(4);
+        w.list->setColumnWidth(AuctionListModel::ColBuyer, 222);
+        QVERIFY(w.close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull());  // the window goes once closed
+        QCOMPARE(AppSettings::GetSetting(Section, "ListSortKey"), QStringLiteral("3"));
+        QCOMPARE(AppSettings::GetSetting(Section, "ListSortOrder"), QStringLiteral("0"));
+        QCOMPARE(AppSettings::GetSetting(Section, "ListSortIndex"), QStringLiteral("4"));
+        QCOMPARE(AppSettings::GetSetting(Section, "listColumn5"), QStringLiteral("222"));
+
+        // The next window starts as this one ended.
+        window = new frmMain;
+        QCOMPARE(window->mSortKey, 3);
+        QCOMPARE(window->list->header()->sortIndicatorSection(), 3);
+        QCOMPARE(window->list->columnWidth(AuctionListModel::ColBuyer), 222);
+        QCOMPARE(window->list->columnWidth(AuctionListModel::ColDateSortingIndex), 0);
+    }
+
+    void caption_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("described database") << "Spring clearance" << "Spring clearance - Vendaro";
+        QTest::newRow("no description: the file") << "" << "Vendaro - shop.mdb";
+    }
+    void caption()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, caption);
+        ctx().gConfiguration.DatabaseDesc = description;
+        window = new frmMain;
+        QCOMPARE(window->windowTitle(), caption);
+    }
+
+    void recentDatabases_data()
+    {
+        QTest::addColumn<QStringList>("titles");  // newest first; the first is the open one
+        QTest::newRow("only the open one") << QStringList{"shop.mdb"};
+        QTest::newRow("two") << QStringList{"shop.mdb", "garage.mdb"};
+        QTest::newRow("five") << QStringList{"shop.mdb", "garage.mdb", "b.mdb", "c.mdb", "d.mdb"};
+    }
+    void recentDatabases()
+    {
+        QFETCH(QStringList, titles);
+        for (int i = 0; i < titles.size(); ++i) {
+            ctx().gRecentFileNames[i] = QDir(env->programFolder()).filePath(titles[i]);
+            ctx().gRecentFileTitles[i] = titles[i];
+        }
+        window = new frmMain;
+        const bool listed = titles.size() > 1;
+        QCOMPARE(window->action("mnuFileBar2")->isVisible(), listed);
+        for (int i = 1; i <= ProgramContext::RecentCount; ++i) {
+            QAction* entry = window->action(QStringLiteral("mnuFileRecent(%1)").arg(i));
+            QVERIFY(entry);
+            QCOMPARE(entry->isVisible(), listed && i <= titles.size());
+            if (entry->isVisible()) QCOMPARE(entry->text(), QStringLiteral("&%1  %2").arg(i).arg(titles[i - 1]));
+        }
+    }
+
+    void minimumSize()
+    {
+        // The window keeps room for the list and the details pane: 11500 x 7200
+        // twips with its frame, so the client area may not shrink below that
+        // less the frame (8 pixels each side, plus the caption bar).
+        frmMain& w = opened();
+        QVERIFY2(w.minimumWidth() + 16 >= vb::twipsToPixels(11500), qPrintable(QString::number(w.minimumWidth())));
+        QVERIFY2(w.minimumHeight() + 40 >= vb::twipsToPixels(7200), qPrintable(QString::number(w.minimumHeight())));
+        w.showNormal();
+        w.resize(200, 150);
+        QVERIFY(w.width() >= w.minimumWidth());
+        QVERIFY(w.height() >= w.minimumHeight());
+    }
+
+    void taskComboHoldsEveryStep()
+    {
+        window = new frmMain;
+        QComboBox* tasks = window->cboSearch[0];
+        QCOMPARE(tasks->count(), 17);  // the index is the step number
+        QCOMPARE(tasks->itemText(0), QString());
+        QCOMPARE(tasks->itemText(3), QString());  // step 3 is never searched for
+        QCOMPARE(tasks->itemText(7), ctx().gActions->Description(7));
+        QCOMPARE(tasks->itemText(7), QStringLiteral("Paid"));
+        QCOMPARE(tasks->itemText(16), QStringLiteral("Relist item"));
+    }
+
+    // ---- what each list shows ----------------------------------------------
+
+    void listModes_data()
+    {
+        QTest::addColumn<bool>("taskList");
+        QTest::addColumn<bool>("taskShip");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("modeLabel");
+        QTest::newRow("task list: due by today, not completed") << true << false << QStringList{"late", "today", "send"} << "  Task List";
+        QTest::newRow("list all: every sale not completed")
+            << false << false << QStringList{"late", "today", "later", "send", "send later", "no date"} << "  List All";
+        QTest::newRow("send view: step 11 due by today") << false << true << QStringList{"send"} << "  Task List - Send Items";
+        QTest::newRow("send view from the task list") << true << true << QStringList{"send"} << "  Task List - Send Items";
+    }
+    void listModes()
+    {
+        QFETCH(bool, taskList);
+        QFETCH(bool, taskShip);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, modeLabel);
+        const double today = vb::today();
+        addSale("late", 4, today - 1);
+        addSale("today", 4, today);
+        addSale("later", 4, today + 1);
+        addSale("done", 15, today - 1);
+        addSale("send", 11, today);
+        addSale("send later", 11, today + 1);
+        addSale("no date", 2, QVariant());
+        frmMain& w = opened();
+        w.mTaskList = taskList;
+        w.mTaskShip = taskShip;
+        w.Refreshlist();
+
+        QStringList ids = listedIds();
+        ids.sort();
+        listed.sort();
+        QCOMPARE(ids, listed);
+        QCOMPARE(status(), QStringLiteral("%1 Items listed").arg(listed.size()));
+        QCOMPARE(w.lblMode->text(), modeLabel);
+        QVERIFY(w.action("mnuTaskDo")->isEnabled());
+        QVERIFY(w.picDetails->isVisible());
+        // The first row is selected and shown.
+        QCOMPARE(selectedId(), w.model->row(0).AuctionId);
+        QCOMPARE(w.txtAuctionId->text(), w.model->row(0).AuctionId);
+    }
+
+    void emptyListShowsNothingToWorkOn()
+    {
+        ctx().gConfiguration.DefaultList = false;
+        addSale("100", 4, vb::today() + 2);
+        addHistory("100", vb::today() - 1, "Auction ended successfully", "ActionId=1");
+        frmMain& w = opened();
+        QCOMPARE(status(), QStringLiteral("1 Items listed"));
+        QCOMPARE(w.listHistory->topLevelItemCount(), 1);
+
+        setMode(TaskList);  // nothing due yet
+        QCOMPARE(w.model->rowCount(), 0);
+        QCOMPARE(status(), QStringLiteral("0 Items listed"));
+        QCOMPARE(w.listHistory->topLevelItemCount(), 0);
+        QVERIFY(!w.picDetails->isVisible());
+        QVERIFY(!w.listHistory->isVisible());
+        for (const char* name : {"mnuTaskDo", "mnuTaskSkip", "mnuTaskDone", "mnuTaskEmailBuyer", "mnuWebOpen", "TaskDo", "EmailGeneral"})
+            QVERIFY2(!w.action(name)->isEnabled(), name);
+        QCOMPARE(w.SelectedAuctionId(), QString());
+        w.list_DblClick();  // nothing to open
+        QVERIFY(FormsRegistry::instance().stubCalls().isEmpty());
+
+        setMode(ListAll);
+        QVERIFY(w.action("mnuTaskDo")->isEnabled());
+        QVERIFY(w.action("TaskDo")->isEnabled());
+        QVERIFY(w.picDetails->isVisible());
+    }
+
+    void rowsWithoutBuyerOrDueDate()
+    {
+        ctx().gConfiguration.DefaultList = false;
+        const double today = vb::today();
+        addSale("nobuyer", 4, today - 1, "Green vase", "ghost");
+        addSale("undated", 2, QVariant(), "Red vase", "ann", today - 10.25);
+        addSale("evening", 4, today - 3 + 0.75, "Blue vase");
+        frmMain& w = opened();
+        QCOMPARE(w.model->rowCount(), 3);
+
+        const AuctionRow& nobuyer = w.model->row(w.model->rowOf("nobuyer"));
+        QCOMPARE(nobuyer.CustomerId, QStringLiteral("ghost"));
+        QCOMPARE(nobuyer.Email, QString());
+        QCOMPARE(nobuyer.ActionDate, vb::dateText(today - 1));
+
+        const AuctionRow& undated = w.model->row(w.model->rowOf("undated"));
+        QCOMPARE(undated.ActionDate, QString());
+        QCOMPARE(undated.DateSortingIndex, AuctionListModel::dateKey(today - 10.25));
+        QCOMPARE(undated.DateSortingIndex, QStringLiteral("%1").arg(qint64(today - 10), 10, 10, QLatin1Char('0')));
+
+        // Due in the evening counts as the next day.
+        const AuctionRow& evening = w.model->row(w.model->rowOf("evening"));
+        QCOMPARE(evening.DateSortingIndex, AuctionListModel::dateKey(today - 2));
+        QCOMPARE(evening.ActionDate, vb::dateText(today - 3 + 0.75));
+
+        // By date, the undated sale takes its start date's place.
+        w.list_ColumnClick(7);
+        QCOMPARE(listedIds(), (QStringList{"undated", "evening", "nobuyer"}));
+
+        clickRow("nobuyer");
+        QCOMPARE(w.txtCustomerId->text(), QStringLiteral("ghost"));
+        QCOMPARE(w.txtEmail->text(), QString());
+        clickRow("undated");
+        QCOMPARE(w.model->data(w.model->index(w.model->rowOf("undated"), AuctionListModel::ColActionDate), Qt::DisplayRole).toString(),
+                 QString());
+    }
+
+    void selectingASaleKeepsItsDueTime()
+    {
+        // A sale due at a time of day (an auction's end) keeps that time in the
+        // list once it is selected, and so keeps its place in the date order.
+        ctx().gConfiguration.DefaultList = false;
+        const double day = vb::today() - 3;
+        const double evening = day + 0.75;
+        addSale("morning", 4, day, "Red vase", "ann", 45002);  // shown first
+        addSale("evening", 4, evening, "Blue vase", "ann", 45001);
+        frmMain& w = opened();
+        w.list_ColumnClick(7);
+        QCOMPARE(listedIds(), (QStringList{"morning", "evening"}));
+        clickRow("evening");
+        w.list_ColumnClick(7);  // latest first
+        // The date field shows the day only; the row keeps the time.
+        QCOMPARE(listedIds(), (QStringList{"evening", "morning"}));
+        const AuctionRow& row = w.model->row(w.model->rowOf("evening"));
+        QCOMPARE(row.DateSortingIndex, AuctionListModel::dateKey(evening));
+        QCOMPARE(row.ActionDate, vb::dateText(evening));
+    }
+
+    void dateKey_data()
+    {
+        QTest::addColumn<double>("serial");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("midnight") << 45010.0 << "0000045010";
+        QTest::newRow("morning") << 45010.4 << "0000045010";
+        QTest::newRow("afternoon") << 45010.6 << "0000045011";
+        QTest::newRow("noon of an even day stays") << 45010.5 << "0000045010";
+        QTest::newRow("noon of an odd day goes on") << 45011.5 << "0000045012";
+        QTest::newRow("before 1900") << -3.0 << "0000000003";
+    }
+    void dateKey()
+    {
+        QFETCH(double, serial);
+        QFETCH(QString, key);
+        QCOMPARE(AuctionListModel::dateKey(serial), key);
+    }
+
+    // ---- one row brought up to date -----------------------------------------
+
+    void refreshOneRow_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("change");  // SQL run on sale 200
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("nextAction");
+        QTest::addColumn<bool>("highlight");
+        const QString tomorrow = QString::number(vb::today() + 1, 'f', 0);
+        QTest::newRow("task list: moved to tomorrow") << int(TaskList) << "UPDATE Auction SET DateNextAction=" + tomorrow << true << ""
+                                                      << "" << false;
+        QTest::newRow("list all: moved to tomorrow stays")
+            << int(ListAll) << "UPDATE Auction SET DateNextAction=" + tomorrow << false << "Blue teapot" << "Payment reminder email (1)"
+            << false;
+        QTest::newRow("send view: no longer to send") << int(SendView) << "UPDATE Auction SET ActionId=12" << true << "" << "" << false;
+        QTest::newRow("send view: still to send, retitled")
+            << int(SendView) << "UPDATE Auction SET Description='Red teapot'" << false << "Red teapot" << "Send item" << false;
+        QTest::newRow("task list: completed") << int(TaskList) << "UPDATE Auction SET ActionId=15" << true << "" << "" << false;
+        QTest::newRow("list all: completed") << int(ListAll) << "UPDATE Auction SET ActionId=15" << true << "" << "" << false;
+        QTest::newRow("list all: deleted") << int(ListAll) << "DELETE FROM Auction" << true << "" << "" << false;
+        QTest::newRow("task list: still due, next step")
+            << int(TaskList) << "UPDATE Auction SET ActionId=5, Description='Red teapot'" << false << "Red teapot"
+            << "Payment reminder email (2)" << false;
+        QTest::newRow("task list: highlighted") << int(TaskList) << "UPDATE Auction SET Highlight=1, Bold=1" << false << "Blue teapot"
+                                                << "Payment reminder email (1)" << true;
+    }
+    void refreshOneRow()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, change);
+        QFETCH(bool, removed);
+        QFETCH(QString, title);
+        QFETCH(QString, nextAction);
+        QFETCH(bool, highlight);
+        const int step = mode == SendView ? 11 : 4;
+        const double today = vb::today();
+        // Listed in this order (same task; newest start first).
+        addSale("100", step, today - 1, "Blue teapot", "ann", 45003);
+        addSale("200", step, today, "Blue teapot", "ann", 45002);
+        addSale("300", step, today - 2, "Blue teapot", "ann", 45001);
+        frmMain& w = opened();
+        setMode(Mode(mode));
+        QCOMPARE(listedIds(), (QStringList{"100", "200", "300"}));
+        clickRow("200");
+
+        exec(change + " WHERE AuctionId='200'");
+        w.RefreshListItem("200");
+        if (removed) {
+            QCOMPARE(listedIds(), (QStringList{"100", "300"}));
+            QCOMPARE(status(), QStringLiteral("2 Items listed"));
+            // The row that took its place is selected and shown.
+            QCOMPARE(selectedId(), QStringLiteral("300"));
+            QCOMPARE(w.txtAuctionId->text(), QStringLiteral("300"));
+            return;
+        }
+        QCOMPARE(listedIds(), (QStringList{"100", "200", "300"}));
+        QCOMPARE(selectedId(), QStringLiteral("200"));
+        const int r = w.model->rowOf("200");
+        QCOMPARE(w.model->data(w.model->index(r, AuctionListModel::ColTitle), Qt::DisplayRole).toString(), title);
+        QCOMPARE(w.model->data(w.model->index(r, AuctionListModel::ColNextAction), Qt::DisplayRole).toString(), nextAction);
+        QCOMPARE(w.txtDescription->text(), title);
+        const QVariant font = w.model->data(w.model->index(r, AuctionListModel::ColTitle), Qt::FontRole);
+        QCOMPARE(font.isValid() && font.value<QFont>().bold(), highlight);
+        const QVariant colour = w.model->data(w.model->index(r, AuctionListModel::ColTitle), Qt::ForegroundRole);
+        QCOMPARE(colour.isValid() && colour.value<QColor>() == QColor(Qt::red), highlight);
+    }
+
+    void selectionAfterARowGoes_data()
+    {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("gone");
+        QTest::addColumn<QString>("nowSelected");
+        QTest::newRow("the last selected row") << "300" << "300" << "200";
+        QTest::newRow("the first selected row") << "100" << "100" << "200";
+        QTest::newRow("a row above the selected one") << "300" << "100" << "300";
+        QTest::newRow("a row below the selected one") << "100" << "300" << "100";
+    }
+    void selectionAfterARowGoes()
+    {
+        QFETCH(QString, selected);
+        QFETCH(QString, gone);
+        QFETCH(QString, nowSelected);
+        ctx().gConfiguration.DefaultList = false;
+        addSale("100", 4, vb::today(), "Blue teapot", "ann", 45003);
+        addSale("200", 4, vb::today(), "Blue teapot", "ann", 45002);
+        addSale("300", 4, vb::today(), "Blue teapot", "ann", 45001);
+        addHistory("200", vb::today() - 1, "Auction ended successfully", "ActionId=1");
+        frmMain& w = opened();
+        clickRow(selected);
+        exec("UPDATE Auction SET ActionId=15 WHERE AuctionId=?", {gone});
+        w.RefreshListItem(gone);
+        QCOMPARE(w.model->rowCount(), 2);
+        QCOMPARE(w.model->rowOf(gone), -1);
+        QCOMPARE(selectedId(), nowSelected);
+        QCOMPARE(w.txtAuctionId->text(), nowSelected);
+        QCOMPARE(w.listHistory->topLevelItemCount(), nowSelected == "200" ? 1 : 0);
+    }
+
+    void lastRowGoing()
+    {
+        addSale("100", 4, vb::today());
+        addHistory("100", vb::today() - 1, "Auction ended successfully", "ActionId=1");
+        frmMain& w = opened();
+        QCOMPARE(w.listHistory->topLevelItemCount(), 1);
+        exec("UPDATE Auction SET DateNextAction=? WHERE AuctionId='100'", {vb::today() + 3});
+        w.RefreshListItem("100");
+        QCOMPARE(w.model->rowCount(), 0);
+        QCOMPARE(w.listHistory->topLevelItemCount(), 0);
+        QCOMPARE(status(), QStringLiteral("0 Items listed"));
+        QVERIFY(!w.action("mnuTaskDo")->isEnabled());
+        QVERIFY(!w.picDetails->isVisible());
+        // A sale that is not listed is left alone.
+        w.RefreshListItem("100");
+        QCOMPARE(w.model->rowCount(), 0);
+    }
+
+    // ---- the details pane ---------------------------------------------------
+
+    void details_data()
+    {
+        QTest::addColumn<QVariant>("bid");
+        QTest::addColumn<QVariant>("shipping");
+        QTest::addColumn<QString>("bidText");
+        QTest::addColumn<QString>("shippingText");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("bid and shipping") << QVariant(12.5) << QVariant(4.0) << "$12.50" << "$4.00" << "$16.50";
+        QTest::newRow("no bid yet") << QVariant() << QVariant(4.0) << "" << "$4.00" << "$4.00";
+        QTest::newRow("no shipping") << QVariant(12.5) << QVariant() << "$12.50" << "" << "$12.50";
+        QTest::newRow("neither") << QVariant() << QVariant() << "" << "" << "";
+        QTest::newRow("free shipping") << QVariant(1234.567) << QVariant(0.0) << "$1234.57" << "$0.00" << "$1234.57";
+    }
+    void details()
+    {
+        QFETCH(QVariant, bid);
+        QFETCH(QVariant, shipping);
+        QFETCH(QString, bidText);
+        QFETCH(QString, shippingText);
+        QFETCH(QString, total);
+        addSale("100", 4, vb::today(), "Men's \"Classic\" shirt");
+        exec("UPDATE Auction SET WinningBid=?, Shipping=? WHERE AuctionId='100'", {bid, shipping});
+        frmMain& w = opened();
+        QCOMPARE(w.txtAuctionId->text(), QStringLiteral("100"));
+        QCOMPARE(w.txtDescription->text(), QStringLiteral("Men's \"Classic\" shirt"));
+        QCOMPARE(w.txtCustomerId->text(), QStringLiteral("ann"));
+        QCOMPARE(w.txtEmail->text(), QStringLiteral("ann@example.com"));
+        QCOMPARE(w.lblTotal[0]->text(), bidText);
+        QCOMPARE(w.lblTotal[1]->text(), shippingText);
+        QCOMPARE(w.lblTotal[4]->text(), total);
+    }
+
+    void detailsByStep_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("paidButton");
+        QTest::addColumn<bool>("totals");
+        QTest::newRow("auction ends") << 1 << false << false;
+        QTest::newRow("email winner") << 2 << true << true;
+        QTest::newRow("reminder 3") << 6 << true << true;
+        QTest::newRow("negative feedback") << 9 << true << true;
+        QTest::newRow("payment received") << 10 << false << true;
+        QTest::newRow("send item") << 11 << false << true;
+        QTest::newRow("relist") << 16 << false << true;
+    }
+    void detailsByStep()
+    {
+        QFETCH(int, step);
+        QFETCH(bool, paidButton);
+        QFETCH(bool, totals);
+        ctx().gConfiguration.DefaultList = false;
+        addSale("100", step, vb::today());
+        frmMain& w = opened();
+        QCOMPARE(w.txtAuctionId->text(), QStringLiteral("100"));
+        QCOMPARE(w.cmdPaid->isVisible(), paidButton);
+        QCOMPARE(w.frameTotal->isVisible(), totals);
+    }
+
+    void paymentAndShipping_data()
+    {
+        QTest::addColumn<QVariant>("paid");
+        QTest::addColumn<QVariant>("sent");
+        QTest::newRow("neither") << QVariant() << QVariant();
+        QTest::newRow("paid") << QVariant(45000.0) << QVariant();
+        QTest::newRow("paid and sent") << QVariant(45000.0) << QVariant(45002.0);
+        QTest::newRow("sent, payment unknown") << QVariant() << QVariant(45002.0);
+    }
+    void paymentAndShipping()
+    {
+        QFETCH(QVariant, paid);
+        QFETCH(QVariant, sent);
+        addSale("100", 7, vb::today());
+        exec("UPDATE Auction SET DatePaid=?, PayId='BANK', DateSent=?, TrackingNumber='NZ123' WHERE AuctionId='100'", {paid, sent});
+        frmMain& w = opened();
+        for (QWidget* f : {static_cast<QWidget*>(w.lblPayment[0]), static_cast<QWidget*>(w.lblPayment[1]),
+                           static_cast<QWidget*>(w.txtDatePaid), static_cast<QWidget*>(w.txtPayId)})
+            QCOMPARE(f->isVisible(), paid.isValid());
+        for (QWidget* f : {static_cast<QWidget*>(w.lblShipped[0]), static_cast<QWidget*>(w.lblShipped[1]),
+                           static_cast<QWidget*>(w.txtDateSent), static_cast<QWidget*>(w.txtTrackingNumber)})
+            QCOMPARE(f->isVisible(), sent.isValid());
+        if (paid.isValid()) {
+            QCOMPARE(w.txtDatePaid->text(), vb::dateText(45000));
+            QCOMPARE(w.txtPayId->text(), QStringLiteral("BANK"));
+        }
+        if (sent.isValid()) {
+            QCOMPARE(w.txtDateSent->text(), vb::dateText(45002));
+            QCOMPARE(w.txtTrackingNumber->text(), QStringLiteral("NZ123"));
+        }
+    }
+
+    void historyOldestFirst()
+    {
+        addSale("100", 4, vb::today());
+        addSale("200", 4, vb::today());
+        const auto at = [](int d, int h, int m) { return vb::toOleDate(QDateTime(QDate(2024, 3, d), QTime(h, m))); };
+        addHistory("100", at(6, 9, 5), "Sent winning bidder email", "ActionId=2");
+        addHistory("100", at(5, 14, 30), "Auction ended successfully", "ActionId=1");
+        addHistory("200", at(4, 8, 0), "Someone else's sale", "ActionId=1");
+        addHistory("100", at(6, 0, 0), "Buyer asked for tracking", "[NOTHING]");
+        frmMain& w = opened();
+        clickRow("100");
+        QTreeWidget* h = w.listHistory;
+        QCOMPARE(h->topLevelItemCount(), 3);
+        const QStringList expected[] = {{"5/03/2024", "2:30 PM", "Auction ended successfully"},
+                                        {"6/03/2024", "12:00 AM", "Buyer asked for tracking"},
+                                        {"6/03/2024", "9:05 AM", "Sent winning bidder email"}};
+        for (int i = 0; i < 3; ++i)
+            for (int c = 0; c < 3; ++c) QCOMPARE(h->topLevelItem(i)->text(c), expected[i][c]);
+    }
+
+    void historyMarks_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("changed");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("a note") << "Buyer asked for tracking" << "[NOTHING]" << true << false;
+        QTest::newRow("a note, other case") << "Buyer asked for tracking" << "[nothing]" << false << false;
+        QTest::newRow("a skipped task") << "SKIPPED TASK: Payment reminder email (1)" << "ActionId=4" << false << true;
+        QTest::newRow("skipped, no blank") << "SKIPPED TASK:Payment reminder email (1)" << "ActionId=4" << false << false;
+        QTest::newRow("a plain change") << "Payment received" << "ActionId=7" << false << false;
+    }
+    void historyMarks()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, changed);
+        QFETCH(bool, bold);
+        QFETCH(bool, red);
+        addSale("100", 4, vb::today());
+        addHistory("100", vb::today() - 1, description, changed);
+        frmMain& w = opened();
+        QCOMPARE(w.listHistory->topLevelItemCount(), 1);
+        QTreeWidgetItem* item = w.listHistory->topLevelItem(0);
+        QCOMPARE(item->text(2), description);
+        QCOMPARE(item->font(2).bold(), bold);
+        QCOMPARE(item->foreground(2).style() != Qt::NoBrush && item->foreground(2).color() == QColor(Qt::red), red);
+    }
+
+    // ---- sorting, highlighting, opening -------------------------------------
+
+    void columnSorting()
+    {
+        ctx().gConfiguration.DefaultList = false;
+        const double today = vb::today();
+        addSale("10", 4, today - 1, "banana box", "ann", 45003);
+        addSale("20", 4, today - 9, "Cherry jar", "ann", 45002);
+        addSale("30", 4, today - 5, "apple crate", "ann", 45001);
+        frmMain& w = opened();
+        clickRow("30");
+
+        w.list_ColumnClick(7);  // Action Date
+        QCOMPARE(w.mSortKey, 0);
+        QCOMPARE(w.mSortOrder, 0);
+        QCOMPARE(listedIds(), (QStringList{"20", "30", "10"}));
+        QCOMPARE(w.list->header()->sortIndicatorSection(), 6);
+        QCOMPARE(w.list->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(selectedId(), QStringLiteral("30"));
+
+        w.list_ColumnClick(7);
+        QCOMPARE(w.mSortKey, 0);
+        QCOMPARE(w.mSortOrder, 1);
+        QCOMPARE(listedIds(), (QStringList{"10", "30", "20"}));
+        QCOMPARE(w.list->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(selectedId(), QStringLiteral("30"));
+
+        // A click on the Title header: by title, ignoring case, from A.
+        QHeaderView* header = w.list->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(AuctionListModel::ColTitle) + 20, header->height() / 2));
+        QCOMPARE(w.mSortKey, 3);
+        QCOMPARE(w.mSortOrder, 0);
+        QCOMPARE(w.mSortIndex, 4);
+        QCOMPARE(listedIds(), (QStringList{"30", "10", "20"}));
+        QCOMPARE(selectedId(), QStringLiteral("30"));
+        QCOMPARE(w.txtAuctionId->text(), QStringLiteral("30"));
+    }
+
+    void highlightKeys_data()
+    {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("after");
+        QTest::newRow("shift+H on a plain sale") << false << int(Qt::Key_H) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("shift+B on a highlighted sale") << true << int(Qt::Key_B) << int(Qt::ShiftModifier) << false;
+        QTest::newRow("shift+H on a highlighted sale") << true << int(Qt::Key_H) << int(Qt::ShiftModifier) << false;
+        QTest::newRow("H alone") << false << int(Qt::Key_H) << int(Qt::NoModifier) << false;
+        QTest::newRow("shift+ctrl+H") << false << int(Qt::Key_H) << int(Qt::ShiftModifier | Qt::ControlModifier) << false;
+        QTest::newRow("shift+G") << false << int(Qt::Key_G) << int(Qt::ShiftModifier) << false;
+    }
+    void highlightKeys()
+    {
+        QFETCH(bool, before);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, after);
+        addSale("100", 4, vb::today(), "Blue teapot", "ann", 45002);
+        addSale("200", 4, vb::today(), "Blue teapot", "ann", 45001);
+        exec("UPDATE Auction SET Highlight=?, Bold=? WHERE AuctionId='200'", {before, before});
+        frmMain& w = opened();
+        clickRow("200");
+        QTest::keyClick(w.list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(scalar("SELECT Highlight FROM Auction WHERE AuctionId='200'").toBool(), after);
+        QCOMPARE(scalar("SELECT Bold FROM Auction WHERE AuctionId='200'").toBool(), after);
+        QCOMPARE(scalar("SELECT Highlight FROM Auction WHERE AuctionId='100'").toBool(), false);
+        const QModelIndex title = w.model->index(w.model->rowOf("200"), AuctionListModel::ColTitle);
+        QCOMPARE(w.model->data(title, Qt::FontRole).value<QFont>().bold(), after);
+        QCOMPARE(selectedId(), QStringLiteral("200"));
+    }
+
+    void waitsForUnconfirmedChanges()
+    {
+        addSale("100", 4, vb::today());
+        frmMain& w = opened();
+        w.timer->stop();  // ticks are driven here
+        QWidget* blocked[] = {w.list, w.tbar, w.picDetails, w.listHistory};
+
+        ctx().gDatabase->Log("100", "Auction", "ActionId", 5, false, false);
+        w.timer_Timer();
+        QVERIFY(w.picWait->isVisible());
+        QCOMPARE(w.lblWaitMessage->text(), QStringLiteral("Please wait...updating records"));
+        for (QWidget* b : blocked) QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        w.timer_Timer();  // still not there
+        QVERIFY(w.picWait->isVisible());
+        for (QWidget* b : blocked) QVERIFY(!b->isEnabled());
+
+        exec("UPDATE Auction SET ActionId=5 WHERE AuctionId='100'");
+        w.timer_Timer();
+        QVERIFY(!w.picWait->isVisible());
+        for (QWidget* b : blocked) QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+        // The confirmed sale's row shows the change.
+        QCOMPARE(w.model->row(w.model->rowOf("100")).NextAction, QStringLiteral("Payment reminder email (2)"));
+    }
+
+    void doubleClickOpensTheSale()
+    {
+        ctx().gConfiguration.DefaultList = false;
+        addSale("100", 4, vb::today(), "Blue teapot", "ann", 45002);
+        addSale("200", 4, vb::today(), "Red teapot", "ann", 45001);
+        frmMain& w = opened();
+        const QModelIndex row = w.model->index(w.model->rowOf("200"), AuctionListModel::ColTitle);
+        env->messages().answer(vbmsg::OK, FormsRegistry::notAvailableText("frmAuction"));
+        const QPoint at = w.list->visualRect(row).center();
+        QTest::mouseClick(w.list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(w.list->viewport(), Qt::LeftButton, {}, at);
+        const QList<FormsRegistry::StubCall>& calls = FormsRegistry::instance().stubCalls();
+        QCOMPARE(calls.size(), 1);
+        QCOMPARE(calls[0].form, QStringLiteral("frmAuction"));
+        QVERIFY(calls[0].modal);
+        QCOMPARE(calls[0].vars.value("mRemoteId").toString(), QStringLiteral("200"));
+        QCOMPARE(calls[0].vars.value("mRemoteEdit").toBool(), true);
+    }
+
+    // ---- commands -----------------------------------------------------------
+
+    void toolbarListButtons_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("taskList");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("modeLabel");
+        QTest::newRow("Tasks") << "Tasks" << true << 2 << "  Task List";
+        QTest::newRow("List") << "List" << false << 4 << "  List All";
+        QTest::newRow("today's tasks") << "TasksToday" << true << 2 << "  Task List";
+        QTest::newRow("all active") << "ListAll" << false << 4 << "  List All";
+    }
+    void toolbarListButtons()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, taskList);
+        QFETCH(int, rows);
+        QFETCH(QString, modeLabel);
+        const double today = vb::today();
+        addSale("late", 4, today - 1);
+        addSale("send", 11, today);
+        addSale("later", 4, today + 1);
+        addSale("later still", 4, today + 7);
+        addSale("done", 15, today);
+        frmMain& w = opened();
+        setMode(SendView);  // every button leaves the send view
+        QCOMPARE(w.model->rowCount(), 1);
+        w.action(button)->trigger();
+        QCOMPARE(w.mTaskList, taskList);
+        QVERIFY(!w.mTaskShip);
+        QCOMPARE(w.model->rowCount(), rows);
+        QCOMPARE(status(), QStringLiteral("%1 Items listed").arg(rows));
+        QCOMPARE(w.lblMode->text(), modeLabel);
+    }
+
+    void menuEntries_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("shortcut");
+        const std::pair<const char*, QStringList> menus[] = {
+            {"mnuFile",
+             {"mnuFileNew", "mnuFileOpen", "mnuFileSaveAs", "mnuFileBar2", "mnuFileRecent(1)", "mnuFileRecent(2)", "mnuFileRecent(3)",
+              "mnuFileRecent(4)", "mnuFileRecent(5)", "mnuFileExit"}},
+            {"mnuTask",
+             {"mnuTaskDo", "mnuTaskSkip=Ctrl+K", "mnuTaskDone", "mnuTaskUndo=Ctrl+Z", "mnuTaskEmail", "mnuTaskEmailAll=Ctrl+A",
+              "mnuTaskEmailBuyer=Ctrl+E", "mnuTaskEmailWinner", "mnuTaskEmailOver1", "mnuTaskEmailOver2", "mnuTaskEmailOver3",
+              "mnuTaskEmailPayment", "mnuTaskEmailShipped", "mnuTaskEmailFollowup", "mnuTaskSend=Ctrl+S", "mnuTaskFeedback=Ctrl+F",
+              "mnuTaskFixedPriceOffer=Ctrl+X", "mnuTaskUpdate=Ctrl+U", "mnuTaskRelist", "mnuTaskRelistAll=Ctrl+R",
+              "mnuTaskRelistSelected"}},
+            {"mnuData", {"mnuDataAuction", "mnuDataAuctionAddNon=Ctrl+D", "mnuDataCustomer", "mnuDataItem", "mnuDataPayMethods"}},
+            {"mnuReports",
+             {"mnuReportsLabels=Ctrl+L", "mnuReportsSingleLabel=Ctrl+I", "mnuReportsPickingList", "mnuReportsStock", "mnuReportStockOnHand",
+              "mnuReportLowStock"}},
+            {"mnuTools", {"mnuToolsEmail", "mnuToolsOptions"}},
+            {"mnuWeb", {"mnuWebBrowser", "mnuWebVendaro", "mnuWebTrademe", "mnuWebOpen=Ctrl+O", "mnuWebClose=Ctrl+C"}},
+            {"mnuHelp", {"mnuHelpUpdate", "mnuHelpTutorial", "mnuHelpContact", "mnuHelpAbout"}},
+        };
+        for (const auto& [menu, entries] : menus)
+            for (const QString& e : entries)
+                QTest::newRow(qPrintable(e.section('=', 0, 0))) << QString::fromLatin1(menu) << e.section('=', 0, 0) << e.section('=', 1);
+    }
+    void menuEntries()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QString, entry);
+        QFETCH(QString, shortcut);
+        window = new frmMain;
+        QAction* a = window->action(entry);
+        QVERIFY2(a, qPrintable(entry + " is missing"));
+        QCOMPARE(a->objectName(), entry);
+        QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+        // It sits in its menu (or one of that menu's submenus).
+        QMenu* top = window->menuBar()->findChild<QMenu*>(menu, Qt::FindDirectChildrenOnly);
+        QVERIFY2(top, qPrintable(menu));
+        QList<QAction*> all;
+        QList<QMenu*> pending{top};
+        while (!pending.isEmpty()) {
+            QMenu* m = pending.takeFirst();
+            for (QAction* x : m->actions()) {
+                all << x;
+                if (x->menu()) pending << x->menu();
+            }
+        }
+        QVERIFY2(all.contains(a), qPrintable(entry + " is not in " + menu));
+    }
+
+    void unbuiltCommandsSaySo_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("new database") << "mnuFileNew" << "\"Create new database\" " + NotAvailable;
+        QTest::newRow("skip task") << "mnuTaskSkip" << "\"Skip task\" " + NotAvailable;
+        QTest::newRow("send all e-mail") << "mnuTaskEmailAll" << "\"Send all pending email on task list\" " + NotAvailable;
+        QTest::newRow("buyers") << "mnuDataCustomer" << "\"Buyers\" " + NotAvailable;
+        QTest::newRow("labels") << "mnuReportsLabels" << "\"Address Labels\" " + NotAvailable;
+        QTest::newRow("options") << "mnuToolsOptions" << "\"Options\" " + NotAvailable;
+        QTest::newRow("open all auctions") << "mnuWebOpen" << "\"Open all auctions on current list\" " + NotAvailable;
+        QTest::newRow("about") << "mnuHelpAbout" << "\"About\" " + NotAvailable;
+        QTest::newRow("toolbar: update") << "Update" << "The \"Update\" button " + NotAvailable;
+    }
+    void unbuiltCommandsSaySo()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, text);
+        addSale("100", 4, vb::today());  // list commands need a sale
+        frmMain& w = opened();
+        QAction* a = w.action(entry);
+        QVERIFY(a && a->isEnabled());
+        env->messages().answer(vbmsg::OK, text);
+        a->trigger();
+        QCOMPARE(env->messages().prompts().size(), 2);  // the start hint, then this
+        QCOMPARE(env->messages().prompts().last().title, ctx().gAppTitle);
+        QCOMPARE(env->messages().prompts().last().style, int(vbmsg::Information));
+        QCOMPARE(w.model->rowCount(), 1);  // and nothing else happened
+    }
+
+    // ---- how it looks -------------------------------------------------------
+
+    void screenshot()
+    {
+        env.reset();
+        env.emplace();
+        DemoDataOptions options;
+        options.sales = 300;
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::createFilled(env->programFolder(), options), "shop.mdb", true, false));
+        ctx().gConfiguration.DatabaseDesc = QStringLiteral("Kiwi Kitchenware");
+        AppSettings::SaveSetting(Section, "WindowState", "0");  // not maximised
+        window = new frmMain;
+        window->resize(1280, 800);
+        window->show();
+        env->messages().answer(vbmsg::OK, StartHint);
+        window->Form_Activate();
+        QVERIFY(QTest::qWaitForWindowExposed(window.data()));
+        QTest::qWait(50);
+        QVERIFY(window->model->rowCount() > 0);
+        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
+        QVERIFY(QDir().mkpath(shots));
+        QVERIFY(window->grab().save(QDir(shots).filePath("main-window.png")));
+    }
+};
+
+VENDARO_TEST_MAIN(tst_mainwindow)
+#include "tst_mainwindow.moc"
