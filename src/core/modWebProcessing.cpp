@@ -185,13 +185,17 @@ QString GetBidderInputs(const QString& Text)
     return Text.mid(p, q - p);
 }
 
+QString SiteAuctionNumber(const QString& AuctionId)
+{
+    if (AuctionId.endsWith(u'A') || AuctionId.endsWith(u'B')) return AuctionId.chopped(1);
+    return AuctionId;
+}
+
 bool CreateFeedbackPage(const QString& FileName, QString AuctionNumber, const QString& FeedbackComment, const QString& MemberId,
                         const QString& OtherMemberRole)
 {
-    // The second sale of one listing ("A"/"B") is the listing's own number on the site.
-    if (AuctionNumber.endsWith(u'A') || AuctionNumber.endsWith(u'B')) AuctionNumber.chop(1);
     return FillTemplate(FileName, {{QStringLiteral("[MEMBERID]"), MemberId},
-                                   {QStringLiteral("[AUCTIONNUMBER]"), AuctionNumber},
+                                   {QStringLiteral("[AUCTIONNUMBER]"), SiteAuctionNumber(AuctionNumber)},
                                    {QStringLiteral("[FEEDBACK]"), FeedbackComment},
                                    {QStringLiteral("[TIME]"), vb::formatDate(vb::now(), QStringLiteral("h:mm:ss AMPM"))},
                                    {QStringLiteral("[OTHERMEMBERROLE]"), OtherMemberRole}});

@@ -37,6 +37,10 @@ bool SaveSubmitPage(QString& FormText, const QString& ActionPath, const QString&
 // The bidder inputs of an extracted fixed-price-offer form, or "".
 QString GetBidderInputs(const QString& Text);
 
+// The site's number of a sale: a second sale of one listing ("...A", "...B")
+// is the listing's own number.
+QString SiteAuctionNumber(const QString& AuctionId);
+
 // Writes FileName.sub from its template for one feedback.
 bool CreateFeedbackPage(const QString& FileName, QString AuctionNumber, const QString& FeedbackComment, const QString& MemberId,
                         const QString& OtherMemberRole);

@@ -94,7 +94,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    list->viewport()->installEventFilter(this);
     list->header()->setSectionsClickable(true);
     list->header()->setSortIndicatorShown(true);
     list->header()->setStretchLastSection(true);
@@ -105,9 +105,6 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     connect(list->header(), &QHeaderView::sectionClicked, this, [this](int section) { list_ColumnClick(section + 1); });
     connect(list, &QTreeView::clicked, this, [this](const QModelIndex& index) { DisplayDetails(model->row(index.row()).AuctionId); });
     connect(list, &QTreeView::doubleClicked, this, [this] { list_DblClick(); });
-    connect(list, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (mnuPopup) mnuPopup->popup(list->viewport()->mapToGlobal(at));
-    });
 
     buildDetailsPane();
 
@@ -150,6 +147,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
     buildMenus();
     buildSearchAndNotes();
+    buildTaskCommands();
     Form_Load();
     timer->start();
 }
@@ -890,6 +888,14 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (watched == list->viewport() && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            // A right click never moves the selection; its release over the selected row opens the popup.
+            if (event->type() == QEvent::MouseButtonRelease) ShowPopup(mouse->position().toPoint());
+            return true;
+        }
+    }
     if (watched == cboNote && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         mLastNoteKey = key->key();
@@ -915,12 +921,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 }
 
 // ---- site pages --------------------------------------------------------------
-
-void frmMain::TradeMe_Link(const QString& URL)
-{
-    // Site pages and browser windows come with the task commands.
-    NotYetAvailable(QStringLiteral("Opening site pages (%1)").arg(URL));
-}
 
 void frmMain::NotYetAvailable(const QString& what)
 {

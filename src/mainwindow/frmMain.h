@@ -83,6 +83,22 @@ public:
     void UndoTask();
     void PostponeTask(int Days);
 
+    // Task commands, the list popup and site pages.
+    void mnuTaskDo_Click();
+    void SkipTask();
+    void mnuTaskDone_Click();
+    void SendEmail(int kind, const QString& emailId = QString());
+    void mnuTaskEmailAll_Click();
+    void mnuTaskSend_Click();
+    void mnuTaskRelistSelected_Click();
+    void OpenModal(const QString& form, const QVariantMap& vars = {});
+    void ShowPopup(const QPoint& at);
+    void mnuPopupCompleted_Click();
+    void ShowItemForm(const QString& ItemId, const QString& Desc, bool AddNew);
+    void OpenBrowser(const QString& URL);
+    void OpenAllAuctions();
+    void CloseAllBrowsers();
+
     // A command that belongs to a window not built yet says so.
     static void NotYetAvailable(const QString& what);
 
@@ -151,6 +167,7 @@ private:
     void sortList();
     void swapColumnWidths(const QString& saveAs, const QString& restoreFrom);
     void buildSearchAndNotes();
+    void buildTaskCommands();
     void emailFallback();
     int mLastNoteKey = 0;
 

@@ -301,14 +301,5 @@ void frmMain::buildMenus()
     rewire("List", [listMode] { listMode(false); });
     rewire("ListAll", [listMode] { listMode(false); });
     rewire("mnuPopupHighlight", [this] { ToggleHighlight(); });
-    rewire("mnuPopupAuction", [this] { list_DblClick(); });
-    rewire("mnuPopupPaid", [this] { cmdPaid_Click(); });
     rewire("mnuFileExit", [this] { close(); });
-    rewire("mnuTaskDo", [this] {
-        if (!CheckItemSelected()) return;
-        ProgramContext::current().gActions->DoAction(txtAuctionId->text(), txtNextAction->property("Tag").toInt());
-    });
-    rewire("TaskDo", [this] { action(QStringLiteral("mnuTaskDo"))->trigger(); });
-    rewire("Do", [this] { action(QStringLiteral("mnuTaskDo"))->trigger(); });
-    rewire("mnuPopupDoTask", [this] { action(QStringLiteral("mnuTaskDo"))->trigger(); });
 }
