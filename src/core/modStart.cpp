@@ -18,7 +18,22 @@ namespace modStart {
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
+
+std::function<bool(const QString&, const QStringList&)>& starter()
+{
+    static std::function<bool(const QString&, const QStringList&)> s;
+    return s;
 }
+}  // namespace
+
+bool StartProgram(const QString& program, const QStringList& arguments)
+{
+    if (starter()) return starter()(program, arguments);
+    return QFileInfo(program).isExecutable() &&
+           QProcess::startDetached(program, arguments, ProgramContext::current().gAppFolder);
+}
+
+void SetProgramStarter(std::function<bool(const QString&, const QStringList&)> s) { starter() = std::move(s); }
 
 bool IsInstalled(const QString& folder)
 {
@@ -62,7 +77,7 @@ void RunInstaller(const QString& Action)
     AppSettings::SaveSettings(QStringLiteral("Settings"), {{QStringLiteral("action"), Action}, {QStringLiteral("filename"), QStringLiteral("vendaro.zip")}});
     AppSettings::Sync();
     const QString installer = QDir(ctx.gAppFolder).filePath(QStringLiteral("VendaroInstaller"));
-    if (!QFileInfo(installer).isExecutable() || !QProcess::startDetached(installer, {}, ctx.gAppFolder))
+    if (!StartProgram(installer))
         MsgBox(QStringLiteral("Installation failed.") + CrLf + CrLf + QStringLiteral("The application is not in the current folder?") + CrLf +
                    CrLf + ctx.gAppFolder,
                vbmsg::Critical, ctx.gAppTitle);

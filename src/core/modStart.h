@@ -3,6 +3,9 @@
 // shortcut, installer) and the normal run (reopen the last database).
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace modStart {
 
@@ -17,6 +20,11 @@ void CreateDesktopShortcut();
 QString DesktopShortcutPath();
 // Hands over to the installer program ("Install" or "Update").
 void RunInstaller(const QString& Action);
+
+// Starts a program detached in the program folder; tests put a recorder in
+// place of the real start.
+bool StartProgram(const QString& program, const QStringList& arguments = {});
+void SetProgramStarter(std::function<bool(const QString& program, const QStringList& arguments)> starter);
 
 // The normal run: program-wide objects, the recent list, the last database,
 // then the main window, the setup wizard or the database wizard.

@@ -245,7 +245,9 @@ QString SearchPanel::BuildCondition()
             if (db) where += db->GetLike(tag, text);
         } else {
             // The buyer total compares as a number, to the cent.
-            where += QStringLiteral("ABS(Auction.WinningBid + Auction.Shipping - %1) < 0.005 AND ").arg(Sql::Quote(vb::Val(text)));
+            // "$25.50" is 25.50: the money sign is not part of the number.
+            const double total = vb::Val(QString(text).remove(u'$'));
+            where += QStringLiteral("ABS(Auction.WinningBid + Auction.Shipping - %1) < 0.005 AND ").arg(Sql::Quote(total));
         }
     }
     for (QRadioButton* o : optSearch)

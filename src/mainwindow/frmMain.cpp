@@ -148,6 +148,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     buildSearchAndNotes();
     buildTaskCommands();
+    buildFileAndMenus();
     Form_Load();
     timer->start();
 }
@@ -331,8 +332,10 @@ void frmMain::SaveSettings()
     }
     for (int n = 1; n <= listHistory->columnCount(); ++n)
         values.append({QStringLiteral("listHistoryColumn%1").arg(n), QString::number(listHistory->columnWidth(n - 1))});
+    // With the search panel open the list has its search widths.
+    const QString columns = searchShown() ? QStringLiteral("listColumnSearch") : QStringLiteral("listColumn");
     for (int n = 2; n <= AuctionListModel::ColumnCount; ++n)
-        values.append({QStringLiteral("listColumn%1").arg(n), QString::number(list->columnWidth(n - 1))});
+        values.append({columns + QString::number(n), QString::number(list->columnWidth(n - 1))});
     values.append({QStringLiteral("ListSortKey"), QString::number(mSortKey)});
     values.append({QStringLiteral("ListSortOrder"), QString::number(mSortOrder)});
     values.append({QStringLiteral("ListSortIndex"), QString::number(mSortIndex)});
@@ -356,20 +359,9 @@ void frmMain::ApplyConfiguration()
     if (ctx.gLinks) ctx.gLinks->UpdateLinks();
 
     // The recent databases: entry 1 is the open one, shown only with a second.
-    bool any = false;
-    for (int i = 1; i <= ProgramContext::RecentCount; ++i) {
-        QAction* entry = action(QStringLiteral("mnuFileRecent(%1)").arg(i));
-        if (!entry) continue;
-        const bool shown = !ctx.gRecentFileNames[i - 1].isEmpty() && (i != 1 || !ctx.gRecentFileNames[1].isEmpty());
-        entry->setVisible(shown);
-        if (shown) {
-            entry->setText(QStringLiteral("&%1  %2").arg(i).arg(ctx.gRecentFileTitles[i - 1]));
-            entry->setData(ctx.gRecentFileNames[i - 1]);
-            any = true;
-        }
-    }
-    if (QAction* bar = action(QStringLiteral("mnuFileBar2"))) bar->setVisible(any);
+    ShowRecentEntries(true);
     if (searchShown()) cmdSearchClose_Click();
+    UpdateEmailToolBar();
     RefreshNotes();
 }
 
@@ -434,13 +426,21 @@ bool frmMain::CheckForSoftwareUpdate()
     return ok && required > ProgramContext::AppVersion + 1e-9;
 }
 
+void frmMain::closeOtherWindows()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+        if (*it != this && (*it)->isVisible()) (*it)->close();
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    // The other windows go first, then the layout is kept; the database and
+    // the program-wide objects go when the program ends.
     timer->stop();
-    // Every other window goes first, then the layout is kept, then the objects go.
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w != this && w->isVisible()) w->close();
-    SaveSettings();
+    closeOtherWindows();
+    if (!mClosing) SaveSettings();
+    mClosing = true;
     QMainWindow::closeEvent(event);
 }
 
@@ -726,12 +726,7 @@ void frmMain::DisplayDetails(const QString& AuctionId)
     const int r = selectedRow();
     if (r >= 0 && model->row(r).AuctionId == txtAuctionId->text()) {
         AuctionRow row = model->row(r);
-        // The picker shows the day; the row keeps the due time the sale has.
-        const QVariant picked = dateNextAction->value();
-        const QVariant stored = dateNextAction->property("Due");
-        const QVariant due = picked.isNull() ? QVariant()
-                             : stored.isValid() && vb::Int(stored.toDouble()) == picked.toDouble() ? stored
-                                                                                                    : picked;
+        const QVariant due = shownDue();
         row.DateSortingIndex = due.isNull() ? QStringLiteral("%1").arg(dateNextAction->property("Tag").toLongLong(), 10, 10, QLatin1Char('0'))
                                             : AuctionListModel::dateKey(due.toDouble());
         row.ItemId = txtItemId->text();
@@ -746,6 +741,14 @@ void frmMain::DisplayDetails(const QString& AuctionId)
     frameDetails->setVisible(!mTaskShip);
     frameDelivery->setVisible(mTaskShip);
     UpdateModeLabel();
+}
+
+QVariant frmMain::shownDue() const
+{
+    const QVariant picked = dateNextAction->value();
+    const QVariant stored = dateNextAction->property("Due");
+    if (picked.isNull()) return {};
+    return stored.isValid() && !stored.isNull() && vb::Int(stored.toDouble()) == picked.toDouble() ? stored : picked;
 }
 
 void frmMain::RefreshNotes()

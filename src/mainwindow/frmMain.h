@@ -79,6 +79,9 @@ public:
     void DeleteNote();  // "Delete"
     QMenu* mnuHistory = nullptr;
 
+    // The due date the pane shows, with the time the sale has (the picker shows the day).
+    QVariant shownDue() const;
+
     // Undo and postpone.
     void UndoTask();
     void PostponeTask(int Days);
@@ -98,6 +101,18 @@ public:
     void OpenBrowser(const QString& URL);
     void OpenAllAuctions();
     void CloseAllBrowsers();
+
+    // The File menu and the end of a run.
+    void RestartVendaro();
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFileRecent_Click(int Index);
+    void ShowRecentEntries(bool firstNeedsSecond);
+    // Toolbar entries that are not plain commands.
+    void tbar_ButtonMenuClick(const QString& key);
+    void UpdateEmailToolBar();
+    void mnuHelpUpdate_Click();
 
     // A command that belongs to a window not built yet says so.
     static void NotYetAvailable(const QString& what);
@@ -168,6 +183,9 @@ private:
     void swapColumnWidths(const QString& saveAs, const QString& restoreFrom);
     void buildSearchAndNotes();
     void buildTaskCommands();
+    void buildFileAndMenus();
+    void closeOtherWindows();
+    bool mClosing = false;
     void emailFallback();
     int mLastNoteKey = 0;
 

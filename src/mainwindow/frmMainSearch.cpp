@@ -157,7 +157,9 @@ void frmMain::SearchClipboard()
     picSearch->optSearch[2]->setChecked(true);
     mRefreshEnabled = true;
     QString text = clip.trimmed();
-    if (text.contains(CrLf)) text = text.left(text.indexOf(CrLf));
+    // Only the first line is searched (copied text may end its lines with LF alone).
+    const qsizetype lineEnd = text.indexOf(u'\n');
+    if (lineEnd >= 0) text = text.left(lineEnd).trimmed();
     QString note;
     bool found = false;
     Recordset rs;
@@ -262,6 +264,8 @@ void frmMain::DeleteNote()
 void frmMain::UndoTask()
 {
     ProgramContext& ctx = ProgramContext::current();
+    // An empty list has no selected sale (whatever an earlier undo left behind).
+    ctx.gUndoSelectedAuctionId.clear();
     if (model->rowCount() > 0) {
         const QModelIndexList rows = list->selectionModel()->selectedRows();
         ctx.gUndoSelectedAuctionId = model->row(rows.isEmpty() ? 0 : rows.first().row()).AuctionId;
@@ -296,7 +300,7 @@ void frmMain::PostponeTask(int Days)
     const QString auctionId = txtAuctionId->text();
     const double now = vb::now();
     const double due = vb::today() + Days;
-    const QString recipe = QStringLiteral("DateNextAction=") + clsActions::RecipeDate(dateNextAction->value());
+    const QString recipe = QStringLiteral("DateNextAction=") + clsActions::RecipeDate(shownDue());
     Transaction tx(ctx.gConnection);
     if (!tx.isActive() || !ctx.gDatabase->UpdateHistory(auctionId, now, text, recipe, false) ||
         !ctx.gDatabase->OpenDB(QStringLiteral("UPDATE Auction SET DateNextAction=? WHERE AuctionId=?"), {due, auctionId}, false, false, true) ||

@@ -783,7 +783,6 @@ private slots:
         QTest::addColumn<QString>("modeLabel");
         QTest::newRow("Tasks") << "Tasks" << true << 2 << "  Task List";
         QTest::newRow("List") << "List" << false << 4 << "  List All";
-        QTest::newRow("today's tasks") << "TasksToday" << true << 2 << "  Task List";
         QTest::newRow("all active") << "ListAll" << false << 4 << "  List All";
     }
     void toolbarListButtons()
@@ -865,11 +864,10 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("text");
-        QTest::newRow("new database") << "mnuFileNew" << "\"Create new database\" " + NotAvailable;
-        QTest::newRow("buyers") << "mnuDataCustomer" << "\"Buyers\" " + NotAvailable;
-        QTest::newRow("labels") << "mnuReportsLabels" << "\"Address Labels\" " + NotAvailable;
-        QTest::newRow("options") << "mnuToolsOptions" << "\"Options\" " + NotAvailable;
-        QTest::newRow("about") << "mnuHelpAbout" << "\"About\" " + NotAvailable;
+        QTest::newRow("buyers") << "mnuDataCustomer" << "This window (frmCustomer) " + NotAvailable;
+        QTest::newRow("labels") << "mnuReportsLabels" << "This window (frmLabels) " + NotAvailable;
+        QTest::newRow("options") << "mnuToolsOptions" << "This window (frmConfig) " + NotAvailable;
+        QTest::newRow("about") << "mnuHelpAbout" << "This window (frmAbout) " + NotAvailable;
         QTest::newRow("toolbar: update, a window not built yet") << "Update" << "This window (frmUpdate) " + NotAvailable;
     }
     void unbuiltCommandsSaySo()

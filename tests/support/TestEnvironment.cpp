@@ -2,9 +2,11 @@
 
 #include "DatabaseFixture.h"
 #include "core/ProgramContext.h"
+#include "core/modStart.h"
 #include "platform/FormsRegistry.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cstdlib>
@@ -22,6 +24,11 @@ TestEnvironment::TestEnvironment()
     MessageService::setDefaultTitle(ProgramContext::current().gAppTitle);
     FormsRegistry::instance().clearOverrides();
     FormsRegistry::instance().clearStubCalls();
+    // No test starts a program for real: the starts are recorded.
+    modStart::SetProgramStarter([this](const QString& program, const QStringList& arguments) {
+        m_started << (QStringList{program} + arguments).join(u' ');
+        return m_startSucceeds && QFileInfo(program).isExecutable();
+    });
 }
 
 TestEnvironment::~TestEnvironment()
@@ -30,6 +37,7 @@ TestEnvironment::~TestEnvironment()
     MessageService::install(nullptr);
     FormsRegistry::instance().clearOverrides();
     FormsRegistry::instance().clearStubCalls();
+    modStart::SetProgramStarter({});
     ProgramContext::reset();
 }
 

@@ -23,6 +23,9 @@ public:
     // The settings file the programs read and write.
     QString settingsFile() const;
     ScriptedMessages& messages() { return m_messages; }
+    // Programs the code asked to start (program and arguments), oldest first.
+    const QStringList& startedPrograms() const { return m_started; }
+    void setProgramStartSucceeds(bool succeeds) { m_startSucceeds = succeeds; }
 
     // Once per test process, before the application object exists: points
     // HOME and the XDG folders at a temporary folder, so nothing a test does
@@ -33,6 +36,8 @@ private:
     QTemporaryDir m_programDir;
     QTemporaryDir m_settingsDir;
     ScriptedMessages m_messages;
+    QStringList m_started;
+    bool m_startSucceeds = true;
 };
 
 #define VENDARO_TEST_MAIN(TestObject)                       \
