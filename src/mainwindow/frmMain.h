@@ -111,6 +111,8 @@ public:
     void ShowRecentEntries(bool firstNeedsSecond);
     // Toolbar entries that are not plain commands.
     void tbar_ButtonMenuClick(const QString& key);
+    // Days from a date to the coming Friday (0 on a Friday, 6 on a Saturday).
+    static int DaysToFriday(const QDate& day);
     void UpdateEmailToolBar();
     void mnuHelpUpdate_Click();
 

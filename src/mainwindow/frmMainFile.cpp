@@ -97,10 +97,8 @@ void frmMain::tbar_ButtonMenuClick(const QString& key)
             from->setDate(today.addDays(1));
             to->setDate(today.addDays(1));
         } else if (key == QLatin1String("TasksWeek")) {
-            // Up to the coming Friday (a week on from a Saturday), by the day of the week.
-            static const int toFriday[] = {4, 3, 2, 1, 0, 6, 5};  // Monday .. Sunday
             from->clear();
-            to->setDate(today.addDays(toFriday[today.dayOfWeek() - 1]));
+            to->setDate(today.addDays(DaysToFriday(today)));
         }
         mRefreshEnabled = true;
         Refreshlist();
@@ -118,6 +116,13 @@ void frmMain::tbar_ButtonMenuClick(const QString& key)
         return;
     }
     MsgBox(QStringLiteral("No action set for this button. Key = ") + key, vbmsg::OKOnly, QString());
+}
+
+int frmMain::DaysToFriday(const QDate& day)
+{
+    // By the day of the week, in any language: a Saturday looks to the next Friday.
+    static const int toFriday[] = {4, 3, 2, 1, 0, 6, 5};  // Monday .. Sunday
+    return toFriday[day.dayOfWeek() - 1];
 }
 
 void frmMain::UpdateEmailToolBar()
