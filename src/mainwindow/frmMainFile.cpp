@@ -84,7 +84,7 @@ void frmMain::buildFileAndMenus()
 
 void frmMain::tbar_ButtonMenuClick(const QString& key)
 {
-    if (key.startsWith(QLatin1String("Tasks"))) {
+    if (key == QLatin1String("TasksToday") || key == QLatin1String("TasksTomorrow") || key == QLatin1String("TasksWeek")) {
         OpenSearchWindow(false);
         const QDate today = QDate::currentDate();
         NullableDateEdit* from = picSearch->dateSearch[0];
@@ -207,7 +207,10 @@ void frmMain::mnuFileSaveAs_Click()
     QString target = MessageService::instance().GetSaveFileName(QStringLiteral("Save As"), ctx.gDatabaseFile, QStringLiteral("Database (*.mdb)"));
     if (target.isEmpty()) return;
     if (QFileInfo(target).suffix().isEmpty()) target += QStringLiteral(".mdb");
-    if (target == ctx.gDatabaseFile) return;
+    // The open database itself, however the path is spelt, is never copied onto.
+    if (target == ctx.gDatabaseFile ||
+        (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() == QFileInfo(ctx.gDatabaseFile).canonicalFilePath()))
+        return;
     if (QFileInfo::exists(target) &&
         MsgBox(QStringLiteral("Database already exists: ") + target + CrLf + CrLf + QStringLiteral("Overwrite database?"),
                vbmsg::YesNo + vbmsg::Question + vbmsg::DefaultButton2, title()) != vbmsg::Yes)

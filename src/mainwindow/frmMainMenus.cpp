@@ -292,6 +292,7 @@ void frmMain::buildMenus()
         connect(a, &QAction::triggered, this, handler);
     };
     auto listMode = [this](bool taskList) {
+        if (searchShown()) cmdSearchClose_Click();
         mTaskList = taskList;
         mTaskShip = false;
         Refreshlist();
