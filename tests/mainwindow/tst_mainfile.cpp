@@ -1,4 +1,5 @@
 #include "DatabaseFixture.h"
+#include "MainWindowDriver.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
@@ -32,7 +33,7 @@
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
 const QString Database = QStringLiteral("Database");
-const QString StartHint = QStringLiteral("To get started, click the UPDATE button");
+using MainWindowDriver::StartHint;
 const QString Maker = QStringLiteral("http://127.0.0.1:9");  // VENDARO_MAKER_URL of every test
 const QString CannotRestart = QStringLiteral("Cannot restart vendaro - the application is not in the current folder?");
 }  // namespace
@@ -117,27 +118,19 @@ class tst_mainfile : public QObject {
     // The window as it is after its first activation, shown.
     frmMain& opened()
     {
-        window = new frmMain;
-        env->messages().answer(vbmsg::OK, StartHint);
-        window->Form_Activate();
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.data())) QTest::qFail("the main window did not show", __FILE__, __LINE__);
+        window = MainWindowDriver::open(env->messages());
         return *window;
     }
+    // The listed sales in number order.
     QStringList listedIds() const
     {
-        QStringList ids;
-        for (int r = 0; r < window->model->rowCount(); ++r) ids << window->model->row(r).AuctionId;
+        QStringList ids = MainWindowDriver::listedIds(*window);
         ids.sort();
         return ids;
     }
     void clickRow(const QString& id)
     {
-        const int r = window->model->rowOf(id);
-        QVERIFY2(r >= 0, qPrintable(id + " is not listed"));
-        const QModelIndex index = window->model->index(r, AuctionListModel::ColTitle);
-        window->list->scrollTo(index);
-        QTest::mouseClick(window->list->viewport(), Qt::LeftButton, {}, window->list->visualRect(index).center());
+        MainWindowDriver::clickRow(*window, id);
         QCOMPARE(window->txtAuctionId->text(), id);
     }
     // The Email button's drop-down: "-" for a separator, else name=caption.

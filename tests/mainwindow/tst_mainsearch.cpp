@@ -3,6 +3,7 @@
 // and what the history and the sale hold afterwards.
 
 #include "DatabaseFixture.h"
+#include "MainWindowDriver.h"
 #include "TestEnvironment.h"
 #include "core/CoreForms.h"
 #include "core/ProgramContext.h"
@@ -38,7 +39,7 @@
 
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
-const QString StartHint = QStringLiteral("To get started, click the UPDATE button");
+using MainWindowDriver::StartHint;
 const QString NotFound = QStringLiteral("Automatic clipboard search did not find any matching records - clipboard data:");
 const QString Found = QStringLiteral("Automatic clipboard search found:");
 const QString OtherEmail = QStringLiteral("(Buyers other email)");
@@ -127,11 +128,7 @@ class tst_mainsearch : public QObject {
     // The window as it is after its first activation, shown.
     frmMain& opened()
     {
-        window = new frmMain;
-        env->messages().answer(vbmsg::OK, StartHint);
-        window->Form_Activate();
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.data())) QTest::qFail("the main window did not show", __FILE__, __LINE__);
+        window = MainWindowDriver::open(env->messages());
         return *window;
     }
     void setMode(Mode mode)
@@ -141,25 +138,11 @@ class tst_mainsearch : public QObject {
         window->Refreshlist();
     }
     SearchPanel& panel() const { return *window->picSearch; }
-    QStringList listedIds() const
-    {
-        QStringList ids;
-        for (int r = 0; r < window->model->rowCount(); ++r) ids << window->model->row(r).AuctionId;
-        return ids;
-    }
-    QString selectedId() const
-    {
-        const QModelIndexList rows = window->list->selectionModel()->selectedRows();
-        return rows.size() == 1 ? window->model->row(rows.first().row()).AuctionId : QString();
-    }
+    QStringList listedIds() const { return MainWindowDriver::listedIds(*window); }
+    QString selectedId() const { return MainWindowDriver::selectedId(*window); }
     void clickRow(const QString& id)
     {
-        const int r = window->model->rowOf(id);
-        QVERIFY2(r >= 0, qPrintable(id + " is not listed"));
-        const QModelIndex index = window->model->index(r, AuctionListModel::ColTitle);
-        window->list->scrollTo(index);
-        QTest::mouseClick(window->list->viewport(), Qt::LeftButton, {}, window->list->visualRect(index).center());
-        QCOMPARE(selectedId(), id);
+        MainWindowDriver::clickRow(*window, id);
     }
     void clickHistoryRow(int row)
     {

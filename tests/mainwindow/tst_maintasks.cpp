@@ -1,4 +1,5 @@
 #include "DatabaseFixture.h"
+#include "MainWindowDriver.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
@@ -33,7 +34,7 @@
 #include <optional>
 
 namespace {
-const QString StartHint = QStringLiteral("To get started, click the UPDATE button");
+using MainWindowDriver::StartHint;
 const QString Site = QStringLiteral("https://www.trademe.co.nz");
 const QString ViewAuction = Site + QStringLiteral("/Browse/Listing.aspx?id=");
 const QString Refund = Site + QStringLiteral("/MyTradeMe/Refund.aspx?id=");
@@ -122,24 +123,11 @@ class tst_maintasks : public QObject {
     // The window as it is after its first activation, shown.
     frmMain& opened()
     {
-        window = new frmMain;
-        env->messages().answer(vbmsg::OK, StartHint);
-        window->Form_Activate();
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.data())) QTest::qFail("the main window did not show", __FILE__, __LINE__);
+        window = MainWindowDriver::open(env->messages());
         return *window;
     }
-    QStringList listedIds() const
-    {
-        QStringList ids;
-        for (int r = 0; r < window->model->rowCount(); ++r) ids << window->model->row(r).AuctionId;
-        return ids;
-    }
-    QString selectedId() const
-    {
-        const QModelIndexList rows = window->list->selectionModel()->selectedRows();
-        return rows.size() == 1 ? window->model->row(rows.first().row()).AuctionId : QString();
-    }
+    QStringList listedIds() const { return MainWindowDriver::listedIds(*window); }
+    QString selectedId() const { return MainWindowDriver::selectedId(*window); }
     QRect rowRect(const QString& id) const
     {
         return window->list->visualRect(window->model->index(window->model->rowOf(id), AuctionListModel::ColTitle));
@@ -147,11 +135,7 @@ class tst_maintasks : public QObject {
     // Selects a sale as the user does: a click on its row.
     void clickRow(const QString& id)
     {
-        const int r = window->model->rowOf(id);
-        QVERIFY2(r >= 0, qPrintable(id + " is not listed"));
-        window->list->scrollTo(window->model->index(r, AuctionListModel::ColTitle));
-        QTest::mouseClick(window->list->viewport(), Qt::LeftButton, {}, rowRect(id).center());
-        QCOMPARE(selectedId(), id);
+        MainWindowDriver::clickRow(*window, id);
         QCOMPARE(window->txtAuctionId->text(), id);
     }
     // Finds a sale the way the seller finds one that is not listed (a

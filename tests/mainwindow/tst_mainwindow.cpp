@@ -1,4 +1,5 @@
 #include "DatabaseFixture.h"
+#include "MainWindowDriver.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
@@ -31,7 +32,7 @@
 
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
-const QString StartHint = QStringLiteral("To get started, click the UPDATE button");
+using MainWindowDriver::StartHint;
 const QString NotAvailable = QStringLiteral("is not yet available in this version of Vendaro.");
 
 enum Mode { TaskList, ListAll, SendView };
@@ -67,11 +68,7 @@ class tst_mainwindow : public QObject {
     // The window as it is after its first activation, shown.
     frmMain& opened()
     {
-        window = new frmMain;
-        env->messages().answer(vbmsg::OK, StartHint);
-        window->Form_Activate();
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.data())) QTest::qFail("the main window did not show", __FILE__, __LINE__);
+        window = MainWindowDriver::open(env->messages());
         return *window;
     }
     void setMode(Mode mode)
@@ -80,26 +77,12 @@ class tst_mainwindow : public QObject {
         window->mTaskShip = mode == SendView;
         window->Refreshlist();
     }
-    QStringList listedIds() const
-    {
-        QStringList ids;
-        for (int r = 0; r < window->model->rowCount(); ++r) ids << window->model->row(r).AuctionId;
-        return ids;
-    }
-    QString selectedId() const
-    {
-        const QModelIndexList rows = window->list->selectionModel()->selectedRows();
-        return rows.size() == 1 ? window->model->row(rows.first().row()).AuctionId : QString();
-    }
+    QStringList listedIds() const { return MainWindowDriver::listedIds(*window); }
+    QString selectedId() const { return MainWindowDriver::selectedId(*window); }
     // Selects a sale as the user does: a click on its row.
     void clickRow(const QString& id)
     {
-        const int r = window->model->rowOf(id);
-        QVERIFY2(r >= 0, qPrintable(id + " is not listed"));
-        const QModelIndex index = window->model->index(r, AuctionListModel::ColTitle);
-        window->list->scrollTo(index);
-        QTest::mouseClick(window->list->viewport(), Qt::LeftButton, {}, window->list->visualRect(index).center());
-        QCOMPARE(selectedId(), id);
+        MainWindowDriver::clickRow(*window, id);
         QCOMPARE(window->txtAuctionId->text(), id);
     }
     QString status() const { return window->statusBar()->currentMessage(); }
