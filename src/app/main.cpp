@@ -32,7 +32,8 @@ int main(int argc, char* argv[])
         modStart::Main();
         return 0;
     }
-    modStart::NormalRun();
+    // No window (one not built yet said so): nothing to wait for.
+    if (!modStart::NormalRun()) return 0;
     const int result = app.exec();
     ctx.ReleaseObjects();
     return result;

@@ -145,7 +145,7 @@ bool clsActions::advance(const QString& AuctionId, DoneOptions& o, int* finalSte
 {
     ProgramContext& ctx = ProgramContext::current();
     Recordset rs;
-    if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT AuctionId,ActionId,DateNextAction,DateSent,TrackingNumber,NonAuction,DeliveryAddress, "
+    if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT AuctionId,ActionId,DateNextAction,DateSent,NonAuction,DeliveryAddress, "
                                               "Item.ItemId,Item.UseStock,Item.Stock,Item.StockWarning FROM Item INNER JOIN Auction "
                                               "ON Item.ItemId = Auction.ItemId WHERE AuctionId=?"),
                                {AuctionId}, false, false, true, &rs) ||
@@ -163,13 +163,10 @@ bool clsActions::advance(const QString& AuctionId, DoneOptions& o, int* finalSte
     const bool nonAuction = rs.value(QStringLiteral("NonAuction")).toBool();
 
     if (!o.Skipped && current == 11) {
-        // The undo puts back what the sale held (a tracking number that the
-        // recipe cannot carry, holding "," or "=", comes back empty).
-        const QVariant oldTracking = rs.value(QStringLiteral("TrackingNumber"));
-        const QString tracking = oldTracking.toString();
-        changed += QStringLiteral(",DateSent=") + RecipeDate(rs.value(QStringLiteral("DateSent"))) + QStringLiteral(",TrackingNumber=") +
-                   (oldTracking.isNull() ? QStringLiteral("Null")
-                                         : tracking.contains(u',') || tracking.contains(u'=') ? QString() : tracking);
+        // The undo clears what the dispatch wrote (the send dialog stores the
+        // tracking number just before): no date sent, the empty tracking number
+        // every sale starts with.
+        changed += QStringLiteral(",DateSent=Null,TrackingNumber=");
         if (o.DateShipped == 0) o.DateShipped = today;
         rs.setValue(QStringLiteral("DateSent"), o.DateShipped);
         if (rs.value(QStringLiteral("UseStock")).toBool()) {

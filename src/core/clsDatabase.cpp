@@ -10,6 +10,7 @@
 #include "platform/db/Sql.h"
 
 #include <QDateTime>
+#include <QSet>
 
 #include <algorithm>
 
@@ -73,6 +74,7 @@ QString clsDatabase::GetLike(const QString& DataTag, const QString& DataLike)
         return MatchNothing();
     QString result;
     int count = 0;
+    QSet<QString> keys;  // each key once, so repeated values do not fill the terms
     for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext()) {
         const QVariant value = rs.value(searched);
         if (value.isNull()) continue;
@@ -82,6 +84,8 @@ QString clsDatabase::GetLike(const QString& DataTag, const QString& DataLike)
             break;
         }
         if (text.contains(DataLike, Qt::CaseInsensitive)) {
+            if (keys.contains(rs.text(key))) continue;
+            keys.insert(rs.text(key));
             if (!result.isEmpty()) result += QStringLiteral(" OR ");
             result += term(rs.value(key));
             if (++count > 100) break;

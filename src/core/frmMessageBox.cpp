@@ -24,6 +24,7 @@ frmMessageBox::frmMessageBox(QWidget* parent) : QDialog(parent)
     lblMessage = new QLabel(this);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setWordWrap(true);
+    lblMessage->setTextFormat(Qt::PlainText);
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
     picImage = new QLabel(this);

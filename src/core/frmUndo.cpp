@@ -25,6 +25,7 @@ frmUndo::frmUndo(QWidget* parent) : QDialog(parent)
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     for (QLabel* l : {lblUndoLast, lblUndoSelected}) {
         l->setWordWrap(true);
+        l->setTextFormat(Qt::PlainText);
         l->setMinimumWidth(320);
         l->setFrameShape(QFrame::StyledPanel);
         l->setMargin(6);

@@ -186,7 +186,7 @@ void frmWizardDatabase::cmdBrowse_Click()
     const QString file = BrowseDatabase(true);
     if (file.isEmpty()) return;
     const QFileInfo info(file);
-    txtDatabaseName->setText(info.fileName().left(info.fileName().size() - 4));
+    txtDatabaseName->setText(info.completeBaseName());
     txtDatabasePath->setText(info.absolutePath());
 }
 
@@ -221,9 +221,14 @@ bool frmWizardDatabase::CreateDatabase(const QString& DatabasePath, const QStrin
     ctx.gDatabaseTitle = title;
     ctx.gDatabaseFile = file;
     modDatabase::CloseDatabase();
-    QFile::remove(file);
+    // The copy is made beside the target first: an old database is only
+    // replaced once the new one is whole.
+    const QString partial = file + QStringLiteral(".new");
+    QFile::remove(partial);
     QFile templateFile(QDir(ctx.gAppFolder).filePath(QStringLiteral("data.mdb")));
-    if (!templateFile.copy(file)) {
+    const bool copied = templateFile.copy(partial);
+    if (!copied || (QFile::exists(file) && !QFile::remove(file)) || !QFile::rename(partial, file)) {
+        QFile::remove(partial);
         MsgBox(QStringLiteral("An error occurred trying to create your database?") + CrLf +
                    QStringLiteral("Be sure you have permission to access the location you are attempting to save the database to.  "
                                   "If you are storing your database on a flashdrive make sure it is in and not write protected.") +

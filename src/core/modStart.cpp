@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QWidget>
 
 namespace modStart {
 
@@ -90,7 +91,7 @@ void Main()
     if (back.value(QStringLiteral("Agreed")).toBool()) RunInstaller(QStringLiteral("Install"));
 }
 
-void NormalRun()
+bool NormalRun()
 {
     ProgramContext& ctx = ProgramContext::current();
     ctx.CreateObjects();
@@ -99,14 +100,16 @@ void NormalRun()
     const QString last = AppSettings::GetSetting(QStringLiteral("Database"), QStringLiteral("LastFileName"));
     const QString title = AppSettings::GetSetting(QStringLiteral("Database"), QStringLiteral("LastFileTitle"), QFileInfo(last).fileName());
     FormsRegistry& forms = FormsRegistry::instance();
+    QWidget* window = nullptr;
     if (!last.isEmpty() && modDatabase::OpenDatabase(last, title, true, false)) {
         if (ctx.gConfiguration.TradeMeMemberId == QLatin1String("0"))
-            forms.showModeless(QStringLiteral("frmWizardSetup"), {{QStringLiteral("FirstRun"), true}});
+            window = forms.showModeless(QStringLiteral("frmWizardSetup"), {{QStringLiteral("FirstRun"), true}});
         else
-            forms.showModeless(QStringLiteral("frmMain"));
-        return;
+            window = forms.showModeless(QStringLiteral("frmMain"));
+    } else {
+        window = forms.showModeless(QStringLiteral("frmWizardDatabase"), {{QStringLiteral("FirstRun"), true}});
     }
-    forms.showModeless(QStringLiteral("frmWizardDatabase"), {{QStringLiteral("FirstRun"), true}});
+    return window != nullptr;
 }
 
 }  // namespace modStart

@@ -28,6 +28,7 @@ void SetProgramStarter(std::function<bool(const QString& program, const QStringL
 
 // The normal run: program-wide objects, the recent list, the last database,
 // then the main window, the setup wizard or the database wizard.
-void NormalRun();
+// False when no window could open (the program then ends).
+bool NormalRun();
 
 }  // namespace modStart

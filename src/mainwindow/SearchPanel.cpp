@@ -229,12 +229,13 @@ QString SearchPanel::BuildCondition()
         const double day = vb::toOleDate(dateSearch[i]->date());
         const QString column = QLatin1String(dates[i].column);
         const QString op = QLatin1String(dates[i].op);
-        if (op == QLatin1String(">=")) where += QStringLiteral("%1>=%2 AND ").arg(column).arg(day, 0, 'f', 0);
-        else if (op == QLatin1String("<=")) where += QStringLiteral("%1<%2 AND ").arg(column).arg(day + 1, 0, 'f', 0);
-        else where += QStringLiteral("(%1>=%2 AND %1<%3) AND ").arg(column).arg(day, 0, 'f', 0).arg(day + 1, 0, 'f', 0);
+        const QString from = Sql::Quote(day), next = Sql::Quote(day + 1);
+        if (op == QLatin1String(">=")) where += QStringLiteral("%1>=%2 AND ").arg(column, from);
+        else if (op == QLatin1String("<=")) where += QStringLiteral("%1<%2 AND ").arg(column, next);
+        else where += QStringLiteral("(%1>=%2 AND %1<%3) AND ").arg(column, from, next);
     }
     if (!cboSearch[0]->currentText().trimmed().isEmpty() && cboSearch[0]->currentIndex() > 0)
-        where += QStringLiteral("Auction.ActionId=%1 AND ").arg(cboSearch[0]->currentIndex());
+        where += QStringLiteral("Auction.ActionId=%1 AND ").arg(Sql::Quote(cboSearch[0]->currentIndex()));
     if (!cboSearch[1]->currentText().trimmed().isEmpty() && db)
         where += db->GetLike(cboSearch[1]->property("Tag").toString(), cboSearch[1]->currentText());
     for (int i = 0; i < TextCount; ++i) {
@@ -246,7 +247,7 @@ QString SearchPanel::BuildCondition()
         } else {
             // The buyer total compares as a number, to the cent.
             // "$25.50" is 25.50: the money sign is not part of the number.
-            const double total = vb::Val(QString(text).remove(u'$'));
+            const double total = vb::Val(QString(text).remove(u'$').remove(u','));
             where += QStringLiteral("ABS(Auction.WinningBid + Auction.Shipping - %1) < 0.005 AND ").arg(Sql::Quote(total));
         }
     }

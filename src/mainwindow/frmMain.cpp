@@ -16,6 +16,7 @@
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/Sql.h"
 #include "platform/transfer/Downloader.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -103,6 +105,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     for (int c = 0; c < AuctionListModel::ColumnCount; ++c) list->setColumnWidth(c, widths[c]);
     list->setColumnHidden(AuctionListModel::ColDateSortingIndex, true);
     connect(list->header(), &QHeaderView::sectionClicked, this, [this](int section) { list_ColumnClick(section + 1); });
+    // The pane follows the selected row however it moves (mouse or keyboard),
+    // so every command acts on the sale the seller sees.
+    connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& index) {
+        if (index.isValid() && mRefreshEnabled && model->row(index.row()).AuctionId != txtAuctionId->text())
+            DisplayDetails(model->row(index.row()).AuctionId);
+    });
     connect(list, &QTreeView::clicked, this, [this](const QModelIndex& index) { DisplayDetails(model->row(index.row()).AuctionId); });
     connect(list, &QTreeView::doubleClicked, this, [this] { list_DblClick(); });
 
@@ -173,6 +181,7 @@ void frmMain::buildDetailsPane()
         l->setToolTip(QStringLiteral("Click to copy to clipboard"));
         l->setAutoFillBackground(true);
         l->setTextInteractionFlags(Qt::NoTextInteraction);
+        l->setTextFormat(Qt::PlainText);  // a buyer's or title's text is never markup
         l->installEventFilter(this);
         return l;
     };
@@ -238,6 +247,7 @@ void frmMain::buildDetailsPane()
     lblAuctionId = new QLabel(frameDelivery);
     lblAuctionId->setObjectName(QStringLiteral("lblAuctionId"));
     lblAuctionId->setFont(bold);
+    lblAuctionId->setTextFormat(Qt::PlainText);
     txtAddress = new QPlainTextEdit(frameDelivery);
     txtAddress->setObjectName(QStringLiteral("txtAddress"));
     txtAddress->setReadOnly(true);
@@ -400,7 +410,11 @@ void frmMain::Form_Activate()
         modCommon::ShowMessage(QStringLiteral("To get started, click the UPDATE button on the toolbar to download your auction "
                                               "information from TradeMe.  For more information and see the help section on our website"),
                                vbmsg::Information, true, QStringLiteral("Vendaro"), false);
-        mUpdatePending = CheckForSoftwareUpdate();
+        // The check waits for the network: the window may be closed meanwhile.
+        QPointer<frmMain> self(this);
+        const bool pending = CheckForSoftwareUpdate();
+        if (!self) return;
+        mUpdatePending = pending;
     }
     if (!mUpdatePending) return;
     mUpdatePending = false;
@@ -479,7 +493,7 @@ void frmMain::Refreshlist()
     QString condition = QStringLiteral("WHERE ");
     if (!searchShown()) {
         // Due means due by today (the day number of now).
-        const QString today = QString::number(vb::today(), 'f', 0);
+        const QString today = Sql::Quote(vb::today());
         if (mTaskShip) condition += QStringLiteral("Auction.ActionId =11 AND Auction.DateNextAction<=") + today;
         else if (!mTaskList) condition += QStringLiteral("Auction.ActionId <> 15 ");
         else condition += QStringLiteral("Auction.ActionId <> 15 AND Auction.DateNextAction<=") + today;

@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QRadioButton>
 #include <QToolBar>
 #include <QTreeView>
@@ -32,6 +33,24 @@
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
 QString title() { return ProgramContext::current().gAppTitle; }
+
+// The template and the outbox in the program folder are the program's own,
+// never a seller's database.
+bool isProgramDatabase(const QString& path)
+{
+    const QDir folder(ProgramContext::current().gAppFolder);
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QString name = QFileInfo(path).fileName().toLower();
+    for (const char* own : {"data.mdb", "emailer.mdb"}) {
+        const QString ownPath = QFileInfo(folder.filePath(QLatin1String(own))).canonicalFilePath();
+        const bool same = !canonical.isEmpty() && canonical == ownPath;
+        if (same || (QFileInfo(path).absolutePath() == folder.absolutePath() && name == QLatin1String(own))) {
+            MsgBox(QStringLiteral("You cannot open this database."), vbmsg::Information, title());
+            return true;
+        }
+    }
+    return false;
+}
 }  // namespace
 
 void frmMain::buildFileAndMenus()
@@ -159,7 +178,10 @@ void frmMain::UpdateEmailToolBar()
 
 void frmMain::mnuHelpUpdate_Click()
 {
-    mUpdatePending = CheckForSoftwareUpdate();
+    QPointer<frmMain> self(this);
+    const bool pending = CheckForSoftwareUpdate();
+    if (!self) return;
+    mUpdatePending = pending;
     if (!mUpdatePending) {
         MsgBox(QStringLiteral("Vendaro is up to date."), vbmsg::Information, title());
         return;
@@ -196,6 +218,7 @@ void frmMain::mnuFileOpen_Click()
         MsgBox(QStringLiteral("Could not open database ") + file, vbmsg::Critical, title());
         return;
     }
+    if (isProgramDatabase(file)) return;
     modDatabase::CloseDatabase();
     modDatabase::OpenDatabase(file, QFileInfo(file).fileName(), true, true);
     RestartVendaro();
@@ -211,6 +234,7 @@ void frmMain::mnuFileSaveAs_Click()
     if (target == ctx.gDatabaseFile ||
         (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() == QFileInfo(ctx.gDatabaseFile).canonicalFilePath()))
         return;
+    if (isProgramDatabase(target)) return;
     if (QFileInfo::exists(target) &&
         MsgBox(QStringLiteral("Database already exists: ") + target + CrLf + CrLf + QStringLiteral("Overwrite database?"),
                vbmsg::YesNo + vbmsg::Question + vbmsg::DefaultButton2, title()) != vbmsg::Yes)
@@ -235,6 +259,7 @@ void frmMain::mnuFileRecent_Click(int Index)
     ProgramContext& ctx = ProgramContext::current();
     const QString path = ctx.gRecentFileNames[Index - 1];
     if (!path.isEmpty() && QFileInfo(path).isFile()) {
+        if (isProgramDatabase(path)) return;
         closeOtherWindows();
         modDatabase::CloseDatabase();
         modDatabase::OpenDatabase(path, ctx.gRecentFileTitles[Index - 1], true, true);

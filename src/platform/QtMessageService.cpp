@@ -25,6 +25,7 @@ int QtMessageService::MsgBox(const QString& prompt, int style, const QString& ti
 {
     QMessageBox box(parentWindow());
     box.setWindowTitle(titleOr(title));
+    box.setTextFormat(Qt::PlainText);  // a message quotes what sellers and buyers typed
     box.setText(prompt);
     switch (vbmsg::iconOf(style)) {
     case vbmsg::Critical: box.setIcon(QMessageBox::Critical); break;

@@ -111,7 +111,8 @@ bool DemoData::Fill(Connection& connection, const DemoDataOptions& options, QStr
         const int n = options.items > 0 ? rng.bounded(options.items + 1) : 0;  // 0 = MISC
         const QString itemCode = n == 0 ? QStringLiteral("MISC") : itemId(n);
         const QString title = n == 0 ? QStringLiteral("Odds and ends lot %1").arg(s) : itemTitle(n);
-        const double start = running ? today - rng.bounded(6) : today - 7 - rng.bounded(720);
+        // Ended sales ended at least a few days ago: nothing they did lies in the future.
+        const double start = running ? today - rng.bounded(6) : today - 12 - rng.bounded(720);
         const double ended = start + 7 + 20.5 / 24;
         const bool sold = !running && !unsold;
         const int buyer = rng.bounded(buyers) + 1;

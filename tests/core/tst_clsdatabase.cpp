@@ -187,6 +187,18 @@ private slots:
         QCOMPARE(rs.value("dateNextAction").toDouble(), vb::today());
         QVERIFY(rs.value("dateStart").toDouble() >= before - 1e-6 && rs.value("dateStart").toDouble() <= vb::now() + 1e-6);
     }
+
+    // A value many rows share counts once, so other matches still get a term.
+    void getLikeCountsEachKeyOnce()
+    {
+        QVERIFY(conn().Execute("BEGIN"));
+        for (int i = 0; i < 150; ++i) addSale(QStringLiteral("b%1").arg(i), "MISC", "Blue widget", 2);
+        addSale("r1", "MISC", "Red widget", 2);
+        QVERIFY(conn().Execute("COMMIT"));
+        const QString condition = db().GetLike(auctionTitle, "widget");
+        QCOMPARE(condition.count(" OR ") + 1, 2);
+        QCOMPARE(salesMatching(condition), 151);
+    }
 };
 
 VENDARO_TEST_MAIN(tst_clsdatabase)

@@ -229,6 +229,23 @@ private slots:
         QDir().mkpath(shots);
         QVERIFY(w->grab().save(QDir(shots).filePath("database-wizard.png")));
     }
+
+    // When the new copy cannot be made, the database already there stays.
+    void aFailedCopyKeepsTheOldDatabase()
+    {
+        const QString file = DatabaseFixture::create(place.path(), "Shop.mdb");
+        QVERIFY(DatabaseFixture::execute(file, {"INSERT INTO Customer (CustomerId) VALUES ('old buyer')"}));
+        QVERIFY(QFile::remove(QDir(env->programFolder()).filePath("data.mdb")));
+        auto w = wizard(false);
+        w->txtDatabaseName->setText("Shop");
+        w->txtDatabasePath->setText(place.path());
+        env->messages()
+            .answer(vbmsg::Yes, "Do you want to overwrite the existing database?")
+            .answer(vbmsg::OK, "An error occurred trying to create your database?");
+        w->cmdOK_Click();
+        QCOMPARE(scalar(file, "SELECT COUNT(*) FROM Customer").toInt(), 1);
+        QVERIFY(!QFile::exists(file + ".new"));
+    }
 };
 
 VENDARO_TEST_MAIN(tst_wizarddatabase)

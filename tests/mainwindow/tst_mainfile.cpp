@@ -786,6 +786,20 @@ private slots:
         QVERIFY(ctx().gConnection->IsOpen());
         QVERIFY(env->startedPrograms().isEmpty());
     }
+
+    // The program's own template is never opened or written as a seller's database.
+    void theTemplateIsNotASellersDatabase()
+    {
+        frmMain& w = opened();
+        const QString templateFile = QDir(env->programFolder()).filePath("data.mdb");
+        env->messages().answerFile(templateFile).answer(vbmsg::OK, "You cannot open this database.");
+        w.action("mnuFileOpen")->trigger();
+        env->messages().answerFile(templateFile).answer(vbmsg::OK, "You cannot open this database.");
+        w.action("mnuFileSaveAs")->trigger();
+        QVERIFY(env->startedPrograms().isEmpty());
+        QVERIFY(ctx().gConnection->IsOpen());
+        QVERIFY(ctx().gDatabaseFile != templateFile);
+    }
 };
 
 VENDARO_TEST_MAIN(tst_mainfile)

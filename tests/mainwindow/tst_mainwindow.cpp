@@ -892,6 +892,28 @@ private slots:
         QVERIFY(QDir().mkpath(shots));
         QVERIFY(window->grab().save(QDir(shots).filePath("main-window.png")));
     }
+
+    // Moving the selection with the keyboard shows that sale: every command
+    // then works on the sale the seller sees.
+    void keyboardSelectionShowsTheSale()
+    {
+        addSale("100", 4, vb::today(), "First");
+        addSale("200", 4, vb::today(), "Second");
+        frmMain& w = opened();
+        const QString first = selectedId();
+        QTest::keyClick(w.list, Qt::Key_Down);
+        QVERIFY(selectedId() != first);
+        QCOMPARE(w.txtAuctionId->text(), selectedId());
+    }
+
+    // A title that looks like markup is shown as the seller typed it.
+    void textIsNeverMarkup()
+    {
+        addSale("100", 4, vb::today(), "Set of <b>6</b> plates");
+        frmMain& w = opened();
+        QCOMPARE(w.txtDescription->textFormat(), Qt::PlainText);
+        QCOMPARE(w.txtDescription->text(), QStringLiteral("Set of <b>6</b> plates"));
+    }
 };
 
 VENDARO_TEST_MAIN(tst_mainwindow)
