@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include <functional>
+
 class AuctionListModel;
 class SearchPanel;
 class NullableDateEdit;
@@ -186,6 +188,8 @@ private:
     void buildSearchAndNotes();
     void buildTaskCommands();
     void buildFileAndMenus();
+    // Gives a menu or toolbar entry its handler (in place of "not yet available").
+    void rewire(const QString& name, std::function<void()> handler);
     void closeOtherWindows();
     bool mClosing = false;
     void emailFallback();

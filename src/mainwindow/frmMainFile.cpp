@@ -55,12 +55,6 @@ bool isProgramDatabase(const QString& path)
 
 void frmMain::buildFileAndMenus()
 {
-    auto rewire = [this](const QString& name, std::function<void()> handler) {
-        if (QAction* a = action(name)) {
-            a->disconnect(this);
-            connect(a, &QAction::triggered, this, handler);
-        }
-    };
     rewire(QStringLiteral("mnuFileNew"), [this] { mnuFileNew_Click(); });
     rewire(QStringLiteral("mnuFileOpen"), [this] { mnuFileOpen_Click(); });
     rewire(QStringLiteral("mnuFileSaveAs"), [this] { mnuFileSaveAs_Click(); });

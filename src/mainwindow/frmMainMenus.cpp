@@ -202,6 +202,14 @@ const DropDown dropDowns[] = {
 
 }  // namespace
 
+void frmMain::rewire(const QString& name, std::function<void()> handler)
+{
+    QAction* a = action(name);
+    if (!a) return;
+    a->disconnect(this);
+    connect(a, &QAction::triggered, this, std::move(handler));
+}
+
 void frmMain::buildMenus()
 {
     // Entries that come with later parts of the program say so when chosen.
@@ -285,22 +293,16 @@ void frmMain::buildMenus()
         if (QAction* a = action(QLatin1String(name))) a->setProperty("needsSale", true);
 
     // What this part of the program does itself: the list modes and the highlight.
-    auto rewire = [this](const char* name, std::function<void()> handler) {
-        QAction* a = action(QLatin1String(name));
-        if (!a) return;
-        a->disconnect(this);
-        connect(a, &QAction::triggered, this, handler);
-    };
     auto listMode = [this](bool taskList) {
         if (searchShown()) cmdSearchClose_Click();
         mTaskList = taskList;
         mTaskShip = false;
         Refreshlist();
     };
-    rewire("Tasks", [listMode] { listMode(true); });
-    rewire("TasksToday", [listMode] { listMode(true); });
-    rewire("List", [listMode] { listMode(false); });
-    rewire("ListAll", [listMode] { listMode(false); });
-    rewire("mnuPopupHighlight", [this] { ToggleHighlight(); });
-    rewire("mnuFileExit", [this] { close(); });
+    rewire(QStringLiteral("Tasks"), [listMode] { listMode(true); });
+    rewire(QStringLiteral("TasksToday"), [listMode] { listMode(true); });
+    rewire(QStringLiteral("List"), [listMode] { listMode(false); });
+    rewire(QStringLiteral("ListAll"), [listMode] { listMode(false); });
+    rewire(QStringLiteral("mnuPopupHighlight"), [this] { ToggleHighlight(); });
+    rewire(QStringLiteral("mnuFileExit"), [this] { close(); });
 }

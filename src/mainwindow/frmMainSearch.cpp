@@ -68,12 +68,6 @@ void frmMain::buildSearchAndNotes()
     });
 
     // The commands of this part of the window.
-    auto rewire = [this](const QString& name, std::function<void()> handler) {
-        if (QAction* a = action(name)) {
-            a->disconnect(this);
-            connect(a, &QAction::triggered, this, handler);
-        }
-    };
     rewire(QStringLiteral("Search"), [this] {
         mTaskShip = false;
         OpenSearchWindow(true);

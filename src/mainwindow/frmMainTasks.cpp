@@ -27,12 +27,6 @@ QString title() { return ProgramContext::current().gAppTitle; }
 
 void frmMain::buildTaskCommands()
 {
-    auto rewire = [this](const QString& name, std::function<void()> handler) {
-        if (QAction* a = action(name)) {
-            a->disconnect(this);
-            connect(a, &QAction::triggered, this, handler);
-        }
-    };
     auto rewireAll = [&](std::initializer_list<const char*> names, std::function<void()> handler) {
         for (const char* n : names) rewire(QLatin1String(n), handler);
     };
