@@ -29,6 +29,24 @@ std::string page(const QString& title, const QString& body)
                  .arg(esc(title), QString::fromLatin1(loginCheckPath), body));
 }
 
+// A member page asked for without a session.
+void refuse(httplib::Response& res)
+{
+    res.status = 403;
+    res.set_content(page(QStringLiteral("My TradeMe"), QStringLiteral("<p>You need to login to view this page</p>")),
+                    "text/html; charset=utf-8");
+}
+
+// The fields of a posted form.
+QMap<QString, QString> formFields(const httplib::Request& req)
+{
+    httplib::Params form;
+    httplib::detail::parse_query_text(req.body, form);
+    QMap<QString, QString> fields;
+    for (const auto& [k, v] : form) fields.insert(q(k), q(v));
+    return fields;
+}
+
 }  // namespace
 
 struct StandInSite::Impl {
@@ -73,9 +91,7 @@ struct StandInSite::Impl {
             else r.query.insert(q(k), q(v));
         }
         if (req.method == "POST" && req.get_header_value("Content-Type").find("application/x-www-form-urlencoded") != std::string::npos) {
-            httplib::Params form;
-            httplib::detail::parse_query_text(req.body, form);
-            for (const auto& [k, v] : form) r.form.insert(q(k), q(v));
+            r.form.insert(formFields(req));
         }
         if (const Account* a = sessionAccount(req)) r.account = a->userId;
         log.append(r);
@@ -218,13 +234,8 @@ void StandInSite::Impl::routes()
         res.set_content(loginForm(QString()), "text/html; charset=utf-8");
     });
     server.Post(loginPath, [this, loginForm](const httplib::Request& req, httplib::Response& res) {
-        httplib::Params form;
-        httplib::detail::parse_query_text(req.body, form);
-        auto field = [&](const char* name) {
-            auto it = form.find(name);
-            return it == form.end() ? QString() : q(it->second);
-        };
-        const QString email = field("email"), password = field("password");
+        const QMap<QString, QString> form = formFields(req);
+        const QString email = form.value(QStringLiteral("email")), password = form.value(QStringLiteral("password"));
         QMutexLocker lock(&mutex);
         for (const Account& a : accounts) {
             if (a.email.compare(email, Qt::CaseInsensitive) == 0 && a.password == password) {
@@ -295,18 +306,9 @@ void StandInSite::Impl::routes()
     server.Post("/MyTradeMe/Feedback/Place.aspx", [this](const httplib::Request& req, httplib::Response& res) {
         QMutexLocker lock(&mutex);
         const Account* a = sessionAccount(req);
-        if (!a) {
-            res.status = 403;
-            res.set_content(page(QStringLiteral("My TradeMe"), QStringLiteral("<p>You need to login to view this page</p>")),
-                            "text/html; charset=utf-8");
-            return;
-        }
-        httplib::Params form;
-        httplib::detail::parse_query_text(req.body, form);
-        const auto field = [&](const char* name) {
-            auto it = form.find(name);
-            return it == form.end() ? QString() : q(it->second);
-        };
+        if (!a) return refuse(res);
+        const QMap<QString, QString> form = formFields(req);
+        const auto field = [&](const char* name) { return form.value(QLatin1String(name)); };
         const QString key = a->userId + u'/' + field("auctionid");
         QString text;
         if (field("auctionid").isEmpty() || field("memberid").isEmpty()) {
@@ -340,12 +342,7 @@ void StandInSite::Impl::routes()
         server.Get(path, [this, caption](const httplib::Request& req, httplib::Response& res) {
             QMutexLocker lock(&mutex);
             const Account* a = sessionAccount(req);
-            if (!a) {
-                res.status = 403;
-                res.set_content(page(QStringLiteral("My TradeMe"), QStringLiteral("<p>You need to login to view this page</p>")),
-                                "text/html; charset=utf-8");
-                return;
-            }
+            if (!a) return refuse(res);
             const QString id = q(req.get_param_value("id"));
             res.set_content(page(caption + QStringLiteral(" - TradeMe"),
                                  QStringLiteral("<h1>%1</h1>\n<p>Member %2</p>%3")

@@ -18,6 +18,20 @@ QStringList AuctionListModel::headers()
             QStringLiteral("BuyerId"), QStringLiteral("Email"), QStringLiteral("Action Date"), QStringLiteral("Next Action")};
 }
 
+const QString& AuctionListModel::cell(const AuctionRow& r, int column)
+{
+    switch (column) {
+    case ColAuction: return r.AuctionId;
+    case ColItem: return r.ItemId;
+    case ColTitle: return r.Description;
+    case ColBuyer: return r.CustomerId;
+    case ColEmail: return r.Email;
+    case ColActionDate: return r.ActionDate;
+    case ColNextAction: return r.NextAction;
+    default: return r.DateSortingIndex;
+    }
+}
+
 QString AuctionListModel::dateKey(double serial)
 {
     const qint64 day = qint64(vb::roundHalfEven(serial));
@@ -31,17 +45,7 @@ QVariant AuctionListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        switch (index.column()) {
-        case ColDateSortingIndex: return r.DateSortingIndex;
-        case ColAuction: return r.AuctionId;
-        case ColItem: return r.ItemId;
-        case ColTitle: return r.Description;
-        case ColBuyer: return r.CustomerId;
-        case ColEmail: return r.Email;
-        case ColActionDate: return r.ActionDate;
-        case ColNextAction: return r.NextAction;
-        default: return {};
-        }
+        return index.column() < ColumnCount ? QVariant(cell(r, index.column())) : QVariant();
     case Qt::FontRole:
         if (r.Highlight) {
             QFont bold;
@@ -116,18 +120,7 @@ bool AuctionListModel::load(Connection& connection, const QString& sql, QString*
 
 void AuctionListModel::sortRows(int column, Qt::SortOrder order)
 {
-    auto key = [column](const AuctionRow& r) -> const QString& {
-        switch (column) {
-        case ColAuction: return r.AuctionId;
-        case ColItem: return r.ItemId;
-        case ColTitle: return r.Description;
-        case ColBuyer: return r.CustomerId;
-        case ColEmail: return r.Email;
-        case ColActionDate: return r.ActionDate;
-        case ColNextAction: return r.NextAction;
-        default: return r.DateSortingIndex;
-        }
-    };
+    auto key = [column](const AuctionRow& r) -> const QString& { return cell(r, column); };
     emit layoutAboutToBeChanged();
     std::stable_sort(m_rows.begin(), m_rows.end(), [&](const AuctionRow& a, const AuctionRow& b) {
         const int c = QString::compare(key(a), key(b), Qt::CaseInsensitive);

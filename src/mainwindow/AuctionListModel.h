@@ -51,6 +51,8 @@ public:
     // The ten-digit day number of a date serial (rounded, halves to even).
     static QString dateKey(double serial);
     static QStringList headers();
+    // The text a row shows in a column (the date key for the hidden first one).
+    static const QString& cell(const AuctionRow& row, int column);
 
 private:
     void reindex();
