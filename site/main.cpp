@@ -1,20 +1,28 @@
 // vendaro-site: the stand-in auction site for the demo.
-// Usage: vendaro-site [--port N] [--fixture FILE]
+// Usage: vendaro-site [--port N] [--any-port] [--port-file FILE] [--fixture FILE]
+// --any-port takes a free port when N is taken; --port-file receives the port
+// actually served, written only once the site listens.
 
 #include "StandInSite.h"
 
 #include <QCoreApplication>
+#include <QSaveFile>
 #include <QTextStream>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments();
+    const QStringList args = app.arguments();
     quint16 port = 8765;
+    bool anyPort = false;
     QString fixture;
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--port")) port = quint16(args[++i].toUInt());
-        else if (args[i] == QLatin1String("--fixture")) fixture = args[++i];
+    QString portFile;
+    for (int i = 1; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == QLatin1String("--any-port")) anyPort = true;
+        else if (args[i] == QLatin1String("--port") && hasValue) port = quint16(args[++i].toUInt());
+        else if (args[i] == QLatin1String("--fixture") && hasValue) fixture = args[++i];
+        else if (args[i] == QLatin1String("--port-file") && hasValue) portFile = args[++i];
     }
     QTextStream out(stdout);
     StandInSite site;
@@ -23,9 +31,16 @@ int main(int argc, char** argv)
         out << "vendaro-site: " << error << "\n";
         return 1;
     }
-    if (!site.start(port)) {
-        out << "vendaro-site: cannot listen on 127.0.0.1:" << port << "\n";
+    if (!site.start(port) && !(anyPort && site.start(0))) {
+        out << "vendaro-site: cannot listen on 127.0.0.1:" << port << " (is another program using it?)\n";
         return 1;
+    }
+    if (!portFile.isEmpty()) {
+        QSaveFile file(portFile);
+        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray::number(site.port()) + '\n') < 0 || !file.commit()) {
+            out << "vendaro-site: cannot write " << portFile << "\n";
+            return 1;
+        }
     }
     out << "vendaro-site: serving " << site.baseUrl() << "\n";
     out.flush();

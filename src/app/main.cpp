@@ -11,8 +11,14 @@
 
 #include <QApplication>
 
+#include <unistd.h>
+
 int main(int argc, char* argv[])
 {
+    // Chromium will not start as root with its sandbox on (the usual case in a
+    // container); without this the first web page would end the program.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // WebEngine needs this before the application object exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);

@@ -55,7 +55,13 @@ void TestEnvironment::prepareProcess()
     qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", root.filePath(QStringLiteral("runtime")).toUtf8());
     qputenv("XDG_DESKTOP_DIR", root.filePath(QStringLiteral("Desktop")).toUtf8());
+    // ctest sets these; a test program started by itself (from an IDE or a
+    // debugger) gets the same defaults, with the program folder of its own build.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("VENDARO_PROGRAM_DIR")) qputenv("VENDARO_PROGRAM_DIR", VENDARO_BUILT_PROGRAM_DIR);
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu --disable-background-networking");
     // No test reaches the maker's real site (the update check gets a refusal at once).
     qputenv("VENDARO_MAKER_URL", "http://127.0.0.1:9");
     // WebEngine needs this before the application object exists.
