@@ -10,6 +10,8 @@
 #include "platform/MessageService.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 
 #include <unistd.h>
 
@@ -27,6 +29,7 @@ int main(int argc, char* argv[])
 
     ProgramContext& ctx = ProgramContext::current();
     ctx.gAppFolder = QApplication::applicationDirPath();
+    QApplication::setWindowIcon(QIcon(QDir(ctx.gAppFolder).filePath(QStringLiteral("vendaro.svg"))));
     MessageService::setDefaultTitle(ctx.gAppTitle);
     CoreForms::Register();
     clsEmails::Register();

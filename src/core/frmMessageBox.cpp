@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 
 namespace {
@@ -16,6 +17,27 @@ QString section() { return QStringLiteral("Messages\\") + ProgramContext::curren
 
 // Twips as the layout gives them.
 int px(double twips) { return vb::twipsToPixels(twips); }
+
+// Word wrap never breaks a word: one wider than the text (a long address) gets
+// invisible break opportunities, so it wraps instead of being cut off.
+QString BreakLongWords(const QString& text, const QFontMetrics& metrics, int width)
+{
+    static const QRegularExpression word(QStringLiteral("\\S+"));
+    QString out;
+    qsizetype done = 0;
+    for (auto it = word.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (metrics.horizontalAdvance(m.captured()) <= width) continue;
+        out += text.mid(done, m.capturedStart() - done);
+        const QString long_ = m.captured();
+        for (qsizetype i = 0; i < long_.size(); ++i) {
+            out += long_[i];
+            if (i + 1 < long_.size() && !long_[i].isHighSurrogate()) out += QChar(0x200B);
+        }
+        done = m.capturedEnd();
+    }
+    return done == 0 ? text : out + text.mid(done);
+}
 }  // namespace
 
 frmMessageBox::frmMessageBox(QWidget* parent) : QDialog(parent)
@@ -55,7 +77,7 @@ bool frmMessageBox::Form_Load()
 {
     if (IsSwitchedOff(Message)) return false;
     setWindowTitle(formTitle);
-    lblMessage->setText(Message);
+    lblMessage->setText(BreakLongWords(Message, lblMessage->fontMetrics(), px(6500)));
     chkDontShowAgain->setVisible(ShowAgainVisible);
 
     QStyle::StandardPixmap icon = QStyle::SP_CustomBase;
@@ -77,7 +99,7 @@ bool frmMessageBox::Form_Load()
 
     // The text wraps at 6500 twips and is cut at 6000 twips of height.
     const int margin = px(120);
-    const QRect natural = lblMessage->fontMetrics().boundingRect(QRect(0, 0, px(6500), 100000), Qt::TextWordWrap, Message);
+    const QRect natural = lblMessage->fontMetrics().boundingRect(QRect(0, 0, px(6500), 100000), Qt::TextWordWrap, lblMessage->text());
     const int labelWidth = std::min(natural.width() + 2, px(6500));
     const int labelHeight = std::min(natural.height() + 2, px(6000));
     const int stripHeight = std::max(cmdOK->sizeHint().height(), chkDontShowAgain->sizeHint().height()) + 2 * margin;

@@ -48,6 +48,37 @@ QString DesktopShortcutPath()
     return desktop.isEmpty() ? QString() : QDir(desktop).filePath(QStringLiteral("Vendaro.desktop"));
 }
 
+namespace {
+QString DesktopEntryString(const QString& value)
+{
+    // A string value of a desktop entry: backslash and control characters escaped.
+    QString out;
+    for (const QChar c : value) {
+        if (c == u'\\') out += QStringLiteral("\\\\");
+        else if (c == u'\n') out += QStringLiteral("\\n");
+        else if (c == u'\t') out += QStringLiteral("\\t");
+        else if (c == u'\r') out += QStringLiteral("\\r");
+        else out += c;
+    }
+    return out;
+}
+
+QString DesktopExecArgument(const QString& argument)
+{
+    // Quoted, with the characters the Exec key reserves inside quotes escaped, and
+    // "%" doubled so that it is not read as a field code; the result is then a
+    // string value like any other.
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : argument) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') quoted += u'\\';
+        if (c == u'%') quoted += u'%';
+        quoted += c;
+    }
+    quoted += u'"';
+    return DesktopEntryString(quoted);
+}
+}  // namespace
+
 void CreateDesktopShortcut()
 {
     const ProgramContext& ctx = ProgramContext::current();
@@ -56,14 +87,15 @@ void CreateDesktopShortcut()
     QFile::remove(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) return;
-    const QString program = QDir(ctx.gAppFolder).filePath(QStringLiteral("vendaro"));
+    const QDir folder(ctx.gAppFolder);
     QTextStream out(&file);
     out << "[Desktop Entry]\n"
         << "Type=Application\n"
         << "Name=Vendaro\n"
         << "Comment=Vendaro Auction Management for TradeMe\n"
-        << "Exec=\"" << program << "\"\n"
-        << "Path=" << ctx.gAppFolder << "\n"
+        << "Exec=" << DesktopExecArgument(folder.filePath(QStringLiteral("vendaro"))) << "\n"
+        << "Path=" << DesktopEntryString(ctx.gAppFolder) << "\n"
+        << "Icon=" << DesktopEntryString(folder.filePath(QStringLiteral("vendaro.svg"))) << "\n"
         << "Terminal=false\n"
         << "Categories=Office;\n";
     out.flush();

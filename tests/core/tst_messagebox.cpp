@@ -187,6 +187,7 @@ private slots:
         QTest::newRow("short") << QStringLiteral("Saved.");
         QTest::newRow("long, one line") << words(60);
         QTest::newRow("very long") << words(2000);
+        QTest::newRow("unbroken address") << "Could not reach http://127.0.0.1:8765/" + QString(400, u'x') + "/page.aspx?id=1";
     }
     void layoutFollowsTheText()
     {
@@ -222,6 +223,10 @@ private slots:
             const int needed = box.lblMessage->heightForWidth(label.width());
             QVERIFY2(needed <= label.height(), qPrintable(QStringLiteral("needs %1, has %2").arg(needed).arg(label.height())));
         }
+        // No line is wider than the label (a long word wraps too).
+        const QRect drawn = box.lblMessage->fontMetrics().boundingRect(QRect(0, 0, label.width(), 100000), Qt::TextWordWrap,
+                                                                       box.lblMessage->text());
+        QVERIFY2(drawn.width() <= label.width(), qPrintable(QStringLiteral("drawn %1, label %2").arg(drawn.width()).arg(label.width())));
     }
 
     void iconFollowsTheType_data()

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <optional>
@@ -73,6 +75,36 @@ private slots:
         QVERIFY(text.contains("Path=" + env->programFolder() + "\n"));
         QVERIFY(!text.contains("/old/place"));
         QCOMPARE(QFileInfo(modStart::DesktopShortcutPath()).dir().entryList({"Vendaro*"}, QDir::Files).size(), 1);
+    }
+
+    void desktopShortcutIsValidForAnyFolder_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("plain") << "Vendaro";
+        QTest::newRow("blank") << "My Programs";
+        QTest::newRow("percent") << "100% mine";
+        QTest::newRow("dollar") << "$HOME";
+        QTest::newRow("quote") << "say \"hi\"";
+        QTest::newRow("backquote") << "`id`";
+        QTest::newRow("backslash") << "back\\slash";
+        QTest::newRow("macron") << "Tāmaki";
+    }
+    void desktopShortcutIsValidForAnyFolder()
+    {
+        QFETCH(QString, folder);
+        const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+        QVERIFY2(!validator.isEmpty(), "desktop-file-validate (desktop-file-utils) is missing");
+        QTemporaryDir root;
+        const QString programFolder = QDir(root.path()).filePath(folder);
+        QVERIFY(QDir().mkpath(programFolder));
+        ProgramContext::current().gAppFolder = programFolder;
+        modStart::CreateDesktopShortcut();
+        QProcess validate;
+        validate.start(validator, {modStart::DesktopShortcutPath()});
+        QVERIFY(validate.waitForFinished());
+        const QString report = QString::fromUtf8(validate.readAllStandardOutput() + validate.readAllStandardError());
+        QVERIFY2(validate.exitCode() == 0 && !report.contains("error:"), qPrintable(readShortcut() + "\n" + report));
+        QVERIFY(readShortcut().contains("\nIcon="));
     }
 
     void decliningTheAgreementInstallsNothing()
