@@ -76,8 +76,9 @@ bool FillTemplate(const QString& Name, const QList<QPair<QString, QString>>& cod
 
 QString RemoveLineBreaks(const QString& Text)
 {
+    // Removing one CRLF can join a CR and an LF into another ("\r\r\n\n").
     QString out = Text;
-    out.remove(CrLf);
+    while (out.contains(CrLf)) out.remove(CrLf);
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "MessageService.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QMetaProperty>
 #include <QWidget>
 
@@ -28,7 +29,37 @@ FormsRegistry::Factory FormsRegistry::factoryFor(const QString& name) const
 
 QString FormsRegistry::notAvailableText(const QString& name)
 {
-    return QStringLiteral("This window (%1) is not yet available in this version of Vendaro.").arg(name);
+    // The seller knows windows by what they do, not by their names in the code.
+    static const QHash<QString, QString> what{
+        {QStringLiteral("frmWizardSetup"), QStringLiteral("The setup wizard")},
+        {QStringLiteral("frmConfig"), QStringLiteral("The Options window")},
+        {QStringLiteral("frmAbout"), QStringLiteral("The About window")},
+        {QStringLiteral("frmUpdate"), QStringLiteral("Updating from the site")},
+        {QStringLiteral("frmAuction"), QStringLiteral("The sale window")},
+        {QStringLiteral("frmAuctionEnded"), QStringLiteral("The auction ended window")},
+        {QStringLiteral("frmPaid"), QStringLiteral("The payment window")},
+        {QStringLiteral("frmSend"), QStringLiteral("The goods sent window")},
+        {QStringLiteral("frmCustomer"), QStringLiteral("The buyer window")},
+        {QStringLiteral("frmPayMethod"), QStringLiteral("The payment method window")},
+        {QStringLiteral("frmEmail"), QStringLiteral("The e-mail template window")},
+        {QStringLiteral("frmEmailSingle"), QStringLiteral("Sending an e-mail")},
+        {QStringLiteral("frmEmailMultiple"), QStringLiteral("Sending e-mails in bulk")},
+        {QStringLiteral("frmFeedbackSingle"), QStringLiteral("Leaving feedback")},
+        {QStringLiteral("frmFeedback"), QStringLiteral("Leaving feedback in bulk")},
+        {QStringLiteral("frmFixedPriceOffer"), QStringLiteral("Fixed price offers")},
+        {QStringLiteral("frmFixedPriceOptions"), QStringLiteral("The fixed price offer options")},
+        {QStringLiteral("frmRelist"), QStringLiteral("Relisting")},
+        {QStringLiteral("frmRelistDetail"), QStringLiteral("The relist options window")},
+        {QStringLiteral("frmRelistExcluded"), QStringLiteral("The excluded items window")},
+        {QStringLiteral("frmItem"), QStringLiteral("The stock item window")},
+        {QStringLiteral("frmItemGroup"), QStringLiteral("The item group window")},
+        {QStringLiteral("frmItemDetails"), QStringLiteral("The item details window")},
+        {QStringLiteral("frmLabels"), QStringLiteral("Printing address labels")},
+        {QStringLiteral("frmLabelsSetup"), QStringLiteral("The label sheet setup")},
+        {QStringLiteral("reportStockOnHand"), QStringLiteral("The stock on hand report")},
+        {QStringLiteral("reportPickingList"), QStringLiteral("The picking list")},
+    };
+    return what.value(name, QStringLiteral("This window")) + QStringLiteral(" is not yet available in this version of Vendaro.");
 }
 
 void FormsRegistry::recordStub(const QString& name, const QVariantMap& vars, bool modal)

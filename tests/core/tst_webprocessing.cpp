@@ -278,6 +278,7 @@ private slots:
         QTest::newRow("pairs removed") << "<input\r\n name=\"a\"\r\n>\r\n" << "<input name=\"a\">";
         QTest::newRow("lone CR and LF stay") << "a\rb\nc\n\rd" << "a\rb\nc\n\rd";
         QTest::newRow("nothing but pairs") << "\r\n\r\n" << "";
+        QTest::newRow("pairs formed by removing one") << "a\r\r\n\nb\r\r\r\n\n\nc" << "abc";
     }
     void removeLineBreaks()
     {

@@ -847,11 +847,11 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("text");
-        QTest::newRow("buyers") << "mnuDataCustomer" << "This window (frmCustomer) " + NotAvailable;
-        QTest::newRow("labels") << "mnuReportsLabels" << "This window (frmLabels) " + NotAvailable;
-        QTest::newRow("options") << "mnuToolsOptions" << "This window (frmConfig) " + NotAvailable;
-        QTest::newRow("about") << "mnuHelpAbout" << "This window (frmAbout) " + NotAvailable;
-        QTest::newRow("toolbar: update, a window not built yet") << "Update" << "This window (frmUpdate) " + NotAvailable;
+        QTest::newRow("buyers") << "mnuDataCustomer" << "The buyer window " + NotAvailable;
+        QTest::newRow("labels") << "mnuReportsLabels" << "Printing address labels " + NotAvailable;
+        QTest::newRow("options") << "mnuToolsOptions" << "The Options window " + NotAvailable;
+        QTest::newRow("about") << "mnuHelpAbout" << "The About window " + NotAvailable;
+        QTest::newRow("toolbar: update, a window not built yet") << "Update" << "Updating from the site " + NotAvailable;
     }
     void unbuiltCommandsSaySo()
     {

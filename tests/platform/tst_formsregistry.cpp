@@ -41,7 +41,7 @@ private slots:
     void unbuiltWindowsAreStubsThatSaySo()
     {
         FormsRegistry& forms = FormsRegistry::instance();
-        env->messages().answer(vbmsg::OK, "frmAuction").answer(vbmsg::OK, "frmLabels");
+        env->messages().answer(vbmsg::OK, "The sale window is not yet available").answer(vbmsg::OK, "Printing address labels is not");
         const QVariantMap back = forms.showModal("frmAuction", {{"mRemoteId", "555"}, {"mRemoteEdit", true}});
         QCOMPARE(back.value("mRemoteId").toString(), QStringLiteral("555"));
         QCOMPARE(forms.showModeless("frmLabels", {{"pSingleAuctionNumber", "7"}}), nullptr);
@@ -53,6 +53,9 @@ private slots:
         QVERIFY(!forms.stubCalls()[1].modal);
         QCOMPARE(env->messages().prompts()[0].style, int(vbmsg::Information));
         QVERIFY(!forms.isBuilt("frmAuction"));
+        // The seller reads what the window is for, never its name in the code.
+        for (const auto& prompt : env->messages().prompts()) QVERIFY2(!prompt.text.contains("frm"), qPrintable(prompt.text));
+        QCOMPARE(FormsRegistry::notAvailableText("frmSomethingNew"), QStringLiteral("This window is not yet available in this version of Vendaro."));
     }
 
     void modalWindowGetsItsVariablesBeforeShowingAndGivesThemBack()
