@@ -16,13 +16,17 @@ namespace modCommon {
 QString ReplaceText(QString& text, const QString& find, const QString& replacement)
 {
     if (find.isEmpty()) return text;
-    const bool holdsFind = replacement.contains(find);
+    // A shorter replacement may form new occurrences and is searched again from
+    // the start (so "  " -> " " leaves no double blank); every step shortens the
+    // text, so this ends. Otherwise the search goes on after the inserted text,
+    // which is never scanned again.
+    const bool shrinks = replacement.size() < find.size();
     qsizetype from = 0;
     for (;;) {
         const qsizetype pos = text.indexOf(find, from, Qt::CaseSensitive);
         if (pos < 0) break;
         text.replace(pos, find.size(), replacement);
-        from = holdsFind ? pos + replacement.size() : 0;
+        from = shrinks ? 0 : pos + replacement.size();
     }
     return text;
 }

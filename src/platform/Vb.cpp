@@ -19,11 +19,14 @@ const std::array<const char*, 12> monthNames = {"January", "February", "March", 
 const std::array<const char*, 7> dayNames = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                              "Friday", "Saturday", "Sunday"};
 
-// A serial rounded to the whole second, as dates are shown.
+// A serial rounded to the whole second, as dates are shown. The time of a
+// negative serial counts forward from its day too, so a time that rounds up to
+// midnight is the start of the next day, for dates before day 0 as after.
 double roundToSecond(double serial)
 {
     const double days = std::trunc(serial);
     const double seconds = std::round(std::fabs(serial - days) * 86400.0);
+    if (seconds >= 86400.0) return days + 1;
     return serial < 0 ? days - seconds / 86400.0 : days + seconds / 86400.0;
 }
 
@@ -41,12 +44,15 @@ double toOleDate(const QDateTime& dt)
 
 double toOleDate(const QDate& d) { return double(oleEpoch().daysTo(d)); }
 
+bool inDateRange(double serial) { return std::isfinite(serial) && serial > minDate - 1 && serial < maxDate + 1; }
+
 QDateTime fromOleDate(double serial)
 {
+    if (!inDateRange(serial)) return QDateTime();
     qint64 days = qint64(std::trunc(serial));
     qint64 ms = std::llround(std::fabs(serial - double(days)) * msPerDay);
     if (ms >= msPerDay) {
-        days += serial < 0 ? -1 : 1;
+        days += 1;  // the time of day counts forward, before day 0 too
         ms = 0;
     }
     return QDateTime(oleEpoch().addDays(days), QTime::fromMSecsSinceStartOfDay(int(ms)));
@@ -87,7 +93,7 @@ double Val(const QString& text)
             if (!isDigit) break;
             value = value * base + digit;
         }
-        return value;
+        return std::isfinite(value) ? value : 0;
     }
 
     QByteArray number;
@@ -300,6 +306,7 @@ QString formatDate(const QDateTime& dt, const QString& pattern)
 QString formatDate(double serial, const QString& pattern)
 {
     const QDateTime dt = fromOleDate(roundToSecond(serial));
+    if (!dt.isValid() || !inDateRange(toOleDate(dt.date()))) return QString();  // no such date: no text
     const QDate d = dt.date();
     const QTime t = dt.time();
     const QList<DateToken> tokens = tokenize(pattern);
@@ -363,7 +370,7 @@ QString dateText(double serial)
 bool parseDateText(const QString& text, double* serial)
 {
     static const QRegularExpression re(QStringLiteral(
-        R"(^\s*(?:(\d{1,2})/(\d{1,2})/(\d{2}|\d{4}))?\s*(?:(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?\s*([AaPp][Mm])?)?\s*$)"));
+        R"(^\s*(?:(\d{1,2})/(\d{1,2})/(\d{2,4}))?\s*(?:(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?\s*([AaPp][Mm])?)?\s*$)"));
     const QRegularExpressionMatch m = re.match(text);
     if (!m.hasMatch() || text.trimmed().isEmpty()) return false;
 
@@ -372,7 +379,7 @@ bool parseDateText(const QString& text, double* serial)
         int year = m.captured(3).toInt();
         if (m.capturedLength(3) == 2) year += year < 30 ? 2000 : 1900;
         const QDate d(year, m.captured(2).toInt(), m.captured(1).toInt());
-        if (!d.isValid()) return false;
+        if (!d.isValid() || !inDateRange(toOleDate(d))) return false;
         result = toOleDate(d);
     }
     if (m.capturedLength(4) > 0) {

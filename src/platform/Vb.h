@@ -11,11 +11,17 @@ namespace vb {
 
 // Day 0 of the OLE date scale: 1899-12-30 00:00 local time.
 QDate oleEpoch();
+// The serials of the first and the last day a date can have (1 January 100,
+// 31 December 9999), and whether a serial falls within them.
+constexpr double minDate = -657434;
+constexpr double maxDate = 2958465;
+bool inDateRange(double serial);
 
 // Local date-time -> serial days (fraction = time of day). Negative serials keep
 // the time as a positive fraction, as OLE does (-1.25 = 1899-12-29 06:00).
 double toOleDate(const QDateTime& dt);
 double toOleDate(const QDate& d);
+// Out of the date range (or not a number): an invalid QDateTime.
 QDateTime fromOleDate(double serial);
 
 // Current local time as a serial, and today's date (no time) as a serial.
@@ -36,7 +42,8 @@ double Val(const QString& text);
 // Format a number with a pattern such as "$0.00", "0.00 cm" or "#,##0".
 QString formatNumber(double value, const QString& pattern);
 // Format a date serial with a pattern such as "d/mm/yyyy", "h:mm ampm",
-// "ddd d mmm h:mm ampm". English names and "AM"/"PM".
+// "ddd d mmm h:mm ampm". English names and "AM"/"PM". A serial out of the
+// date range formats as an empty text.
 QString formatDate(double serial, const QString& pattern);
 QString formatDate(const QDateTime& dt, const QString& pattern);
 // The default text of a date value: "d/mm/yyyy h:mm:ss AM", without the date

@@ -47,6 +47,9 @@ private slots:
         QTest::newRow("replacement holds find") << "[X] and [X]" << "[X]" << "<[X]>" << "<[X]> and <[X]>";
         QTest::newRow("replacement equals find") << "ab ab" << "ab" << "ab" << "ab ab";
         QTest::newRow("buyer name holding the code") << "Hi [NAME]!" << "[NAME]" << "[NAME] O'Brien" << "Hi [NAME] O'Brien!";
+        // A longer replacement that forms a new occurrence with the text before it ends too.
+        QTest::newRow("longer replacement forming an occurrence") << "aab" << "ab" << "bbaa" << "abbaa";
+        QTest::newRow("double blanks collapse") << "a    b" << "  " << " " << "a b";
     }
     void replaceText()
     {

@@ -82,6 +82,8 @@ private slots:
         QTest::newRow("second point stops") << "1.2.3" << 1.2;
         QTest::newRow("stops at CR") << "12\r\n3" << 12.0;
         QTest::newRow("text") << "abc" << 0.0;
+        QTest::newRow("hex beyond any number") << "&H" + QString(300, u'F') << 0.0;
+        QTest::newRow("exponent beyond any number") << "1e400" << 0.0;
     }
     void val()
     {
@@ -138,6 +140,18 @@ private slots:
         QTest::newRow("lower-case marker") << 45356 + 5 / 1440.0 << "h:mm am/pm" << "12:05 am";
         QTest::newRow("noon") << 45356.5 << "h:mm ampm" << "12:00 PM";
         QTest::newRow("minutes before seconds") << s << "mm:ss" << "07:09";
+        // Before day 0 the time still counts forward from the day's start.
+        QTest::newRow("before 1899, rounds up to midnight") << -5.9999999 << "d/mm/yyyy h:mm:ss" << "26/12/1899 0:00:00";
+        QTest::newRow("before 1899, late evening") << -5.9999 << "d/mm/yyyy h:mm:ss" << "25/12/1899 23:59:51";
+        QTest::newRow("day 0, rounds up to midnight") << -0.9999999 << "d/mm/yyyy" << "31/12/1899";
+        // No such date: no text, never a name from outside the tables.
+        QTest::newRow("far future") << 1e15 << "d mmm yyyy" << "";
+        QTest::newRow("far past") << -1e15 << "dddd mmmm yyyy" << "";
+        QTest::newRow("just past the last day") << vb::maxDate + 1 << "d mmm yyyy" << "";
+        QTest::newRow("last second of the last day") << vb::maxDate + 86399 / 86400.0 << "d mmm yyyy" << "31 Dec 9999";
+        QTest::newRow("rounds past the last day") << vb::maxDate + 0.9999999 << "d mmm yyyy" << "";
+        QTest::newRow("not a number") << std::nan("") << "d mmm yyyy" << "";
+        QTest::newRow("infinite") << HUGE_VAL << "d mmm yyyy" << "";
     }
     void formatDate()
     {
@@ -156,6 +170,8 @@ private slots:
         QTest::newRow("afternoon") << sample() << "5/03/2024 2:07:09 PM";
         QTest::newRow("time only") << 0.25 << "6:00:00 AM";
         QTest::newRow("zero") << 0.0 << "12:00:00 AM";
+        QTest::newRow("year before 1000") << vb::toOleDate(QDate(999, 3, 4)) << "4/03/999";
+        QTest::newRow("first day there is") << vb::minDate << "1/01/100";
     }
     void dateText()
     {
@@ -179,6 +195,8 @@ private slots:
         QTest::newRow("hour 13 with marker") << "13:00 PM" << false << 0.0;
         QTest::newRow("not a date") << "abc" << false << 0.0;
         QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("before the first day") << "31/12/99" << true << 36525.0;
+        QTest::newRow("year 99 written in full") << "31/12/0099" << false << 0.0;
     }
     void parseDateText()
     {
