@@ -14,7 +14,8 @@ void clsLinks::UpdateLinks()
     Recordset rs;
     if (ctx.gDatabase->OpenDB(QStringLiteral("SELECT * FROM Links ORDER BY LinkId"), true, true, true, &rs)) {
         for (; !rs.isEOF(); rs.MoveNext()) {
-            const QString url = rs.text(QStringLiteral("URL"));
+            // Every use of a loaded address (menus, comparisons) sees the configured site.
+            const QString url = SiteConfig::rebase(rs.text(QStringLiteral("URL")));
             if (url.isEmpty()) continue;
             mLinks.append({rs.value(QStringLiteral("LinkId")).toInt(), rs.text(QStringLiteral("LocationId")),
                            rs.text(QStringLiteral("Desc")), url});

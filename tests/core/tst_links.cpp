@@ -184,6 +184,22 @@ private slots:
         }
     }
 
+    void toolBarMenuOpensTheConfiguredSite()
+    {
+        ScopedSiteUrl site("http://127.0.0.1:8765");
+        links().UpdateLinks();
+        const clsLinks::ToolBarMenu menu = links().UpdateToolBar();
+        QVERIFY(menu.ButtonTag.startsWith("http://127.0.0.1:8765/"));
+        for (const auto& entry : menu.Entries) {
+            if (entry.Key == QLatin1String("-")) continue;
+            QVERIFY2(!entry.Tag.contains("trademe.co.nz"), qPrintable(entry.Tag));
+            // One address for every use: the menu's login entry is the login link.
+            const int id = entry.Key.mid(7).toInt();
+            QCOMPARE(entry.Tag, links().Link(id, false));
+        }
+        for (const clsLink& link : links().Links()) QVERIFY2(!link.URL.contains("www.trademe.co.nz"), qPrintable(link.URL));
+    }
+
     // ---- Link -----------------------------------------------------------------
 
     void linkAddress_data()
