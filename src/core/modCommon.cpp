@@ -37,6 +37,29 @@ QString ReplaceText(const QString& text, const QString& find, const QString& rep
     return ReplaceText(copy, find, replacement);
 }
 
+QString ReplaceCodes(const QString& text, const QList<QPair<QString, QString>>& codes)
+{
+    QString out;
+    out.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QPair<QString, QString>* found = nullptr;
+        for (const auto& code : codes) {
+            if (!code.first.isEmpty() && QStringView(text).mid(i).startsWith(code.first)) {
+                found = &code;
+                break;
+            }
+        }
+        if (found) {
+            out += found->second;
+            i += found->first.size();
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
 bool DeleteFile(const QString& fileName, const QString& folder, bool showError)
 {
     const QDir dir(folder.isEmpty() ? ProgramContext::current().gAppFolder : folder);

@@ -12,13 +12,18 @@ class QLabel;
 namespace modCommon {
 
 // Replaces every occurrence of find in text (case-sensitive) and returns the
-// result; text is updated too. After each replacement the search starts again
-// at the first character, so an occurrence formed where the replacement meets
-// the surrounding text is replaced as well. When the replacement itself holds
-// find, the search goes on after the inserted text instead (otherwise it would
-// never end). An empty find changes nothing.
+// result; text is updated too. A replacement shorter than find may form a new
+// occurrence with the text around it, which is replaced as well (the search
+// starts again at the first character); any other replacement is never
+// scanned again (the search goes on after it), so the call always ends. An
+// empty find changes nothing.
 QString ReplaceText(QString& text, const QString& find, const QString& replacement);
 QString ReplaceText(const QString& text, const QString& find, const QString& replacement);
+
+// Fills a template in one pass: at each place where one of the codes stands
+// (the first in the list that matches there), its value goes in. Inserted
+// values are never scanned again, so a value may hold a code as plain text.
+QString ReplaceCodes(const QString& text, const QList<QPair<QString, QString>>& codes);
 
 // Deletes folder/fileName; an empty folder means the program folder. fileName
 // may hold "?" for any one character. Returns whether every matching file was

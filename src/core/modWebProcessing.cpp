@@ -69,9 +69,12 @@ bool FillTemplate(const QString& Name, const QList<QPair<QString, QString>>& cod
     QString page;
     QTextStream lines(&in);
     while (!lines.atEnd()) page += lines.readLine() + CrLf;
-    // A value is text in the page, whatever characters it holds.
-    for (const auto& [code, value] : codes) modCommon::ReplaceText(page, code, value.toHtmlEscaped());
-    return writePage(SubmitPagePath(Name), SiteConfig::rebaseText(page), ownerOnly);
+    // The template is moved onto the configured site before the seller's values
+    // go in, and they go in once: a value is text in the page, whatever it holds
+    // (a site address, a template code, markup).
+    QList<QPair<QString, QString>> escaped;
+    for (const auto& [code, value] : codes) escaped.append({code, value.toHtmlEscaped()});
+    return writePage(SubmitPagePath(Name), modCommon::ReplaceCodes(SiteConfig::rebaseText(page), escaped), ownerOnly);
 }
 
 QString RemoveLineBreaks(const QString& Text)

@@ -62,6 +62,26 @@ private slots:
         QCOMPARE(updated, result);  // the text itself is updated too
     }
 
+    void replaceCodes_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("each code") << "Hi [NAME], [ITEM] sent" << "Hi Ann, [NAME]'s box sent";
+        QTest::newRow("value holding a code stays as typed") << "[ITEM]!" << "[NAME]'s box!";
+        QTest::newRow("longer code of its own") << "[NAME2] [NAME]" << "Bea Ann";
+        QTest::newRow("first code in the list wins") << "[X]" << "first";
+        QTest::newRow("no code") << "plain [text]" << "plain [text]";
+        QTest::newRow("empty") << "" << "";
+    }
+    void replaceCodes()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        const QList<QPair<QString, QString>> codes{
+            {"[NAME]", "Ann"}, {"[NAME2]", "Bea"}, {"[ITEM]", "[NAME]'s box"}, {"[X]", "first"}, {"[X]", "second"}, {"", "never"}};
+        QCOMPARE(modCommon::ReplaceCodes(text, codes), expected);
+    }
+
     void isValidEmail_data()
     {
         QTest::addColumn<QString>("address");

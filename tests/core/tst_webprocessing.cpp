@@ -448,6 +448,19 @@ private slots:
         QVERIFY2(late >= -1 && late <= 2, qPrintable(time));
     }
 
+    void filledValuesAreNeverRewritten()
+    {
+        // A comment or password holding a template code or the built-in site's
+        // address reaches the site as typed.
+        qputenv("VENDARO_SITE_URL", StandIn.toUtf8());
+        const QString comment = "Arrived by [TIME] for [MEMBERID], see https://www.trademe.co.nz/a";
+        QVERIFY(CreateFeedbackPage("VNTMFB", "2150001", comment, "123", "successful_bidder"));
+        const QString page = readFile(programFile("VNTMFB.sub"));
+        QCOMPARE(unescape(fieldValue(page, "feedback")), comment);
+        QCOMPARE(fieldValue(page, "memberid"), QStringLiteral("123"));
+        QVERIFY(page.contains("action=\"" + StandIn + "/MyTradeMe/Feedback/Place.aspx\""));
+    }
+
     void feedbackPageWithoutItsTemplate()
     {
         QVERIFY(QFile::remove(programFile("VNTMFB.frm")));
