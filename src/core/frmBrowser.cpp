@@ -125,20 +125,29 @@ void frmBrowser::Login()
     navigate(ctx.gLinks->Link(ctx.gLinkIdLoginCheck));
 }
 
+bool frmBrowser::ReadLoginPage(const QString& text, const QString& userId, const QString& email, QString* memberId)
+{
+    // Found and cut in the same text: lower-casing can change a text's length
+    // ("İ" becomes two characters), so positions found in a lower-cased copy
+    // would cut the member number short.
+    if (text.contains(QLatin1String("you need to login to view this page"), Qt::CaseInsensitive)) return false;
+    const QLatin1String marker("you are member ");
+    const qsizetype p = text.indexOf(marker, 0, Qt::CaseInsensitive);
+    if (p < 0) return false;
+    if (!text.contains(userId + QStringLiteral(" ("), Qt::CaseInsensitive)) return false;
+    if (!text.contains(email, Qt::CaseInsensitive)) return false;
+    const qsizetype q = text.indexOf(CrLf, p);
+    if (q < 0) return false;
+    *memberId = text.mid(p + marker.size(), q - p - marker.size());
+    return true;
+}
+
 int frmBrowser::CheckLoginStatus()
 {
     ProgramContext& ctx = ProgramContext::current();
     Configuration& config = ctx.gConfiguration;
-    const QString text = web->BodyText();
-    const QString lower = text.toLower();
-    if (lower.contains(QLatin1String("you need to login to view this page"))) return 0;
-    const qsizetype p = lower.indexOf(QLatin1String("you are member "));
-    if (p < 0) return 0;
-    if (!lower.contains(config.TradeMeUserId.toLower() + QStringLiteral(" ("))) return 0;
-    if (!lower.contains(config.TradeMeEmail.toLower())) return 0;
-    const qsizetype q = text.indexOf(CrLf, p);
-    if (q < 0) return 0;
-    const QString id = text.mid(p + 15, q - p - 15);
+    QString id;
+    if (!ReadLoginPage(web->BodyText(), config.TradeMeUserId, config.TradeMeEmail, &id)) return 0;
     if (GetTradeMeMemberId) {
         config.TradeMeMemberId = id;
         return 1;

@@ -35,6 +35,9 @@ public:
 
     // 1 logged in as the database's member, 0 not logged in, -1 another member.
     int CheckLoginStatus();
+    // Whether a page's text shows the seller (userId, email) logged in, and
+    // then the member number it names.
+    static bool ReadLoginPage(const QString& text, const QString& userId, const QString& email, QString* memberId);
     // Fills Name.frm of the program folder into Name.sub; false (with a
     // message) when the template cannot be read or the page not written.
     bool CreateLoginFile(const QString& Name);

@@ -187,6 +187,32 @@ private slots:
         QCOMPARE(ctx().gConfiguration.TradeMeMemberId, QStringLiteral("1234567"));
     }
 
+    void readLoginPage_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("loggedIn");
+        QTest::addColumn<QString>("member");
+        const QString tail = "kiwi_seller (12)\r\nseller@example.co.nz\r\nYou are member 1234567\r\nLog out\r\n";
+        QTest::newRow("member page") << tail << true << "1234567";
+        QTest::newRow("other case") << QString(tail).replace("You are member", "YOU ARE MEMBER").replace("kiwi_seller", "Kiwi_Seller")
+                                    << true << "1234567";
+        // Letters whose lower case is longer than they are, before the number.
+        QTest::newRow("dotted capital I before") << "Welcome İlker İİİ\r\n" + tail << true << "1234567";
+        QTest::newRow("not logged in") << "You need to login to view this page\r\n" + tail << false << "";
+        QTest::newRow("another seller's page") << QString(tail).replace("kiwi_seller", "other_seller") << false << "";
+        QTest::newRow("without the e-mail") << QString(tail).replace("seller@example.co.nz", "") << false << "";
+        QTest::newRow("number at the very end") << QString(tail).left(tail.indexOf("1234567") + 7) << false << "";
+    }
+    void readLoginPage()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, loggedIn);
+        QFETCH(QString, member);
+        QString id;
+        QCOMPARE(frmBrowser::ReadLoginPage(text, "kiwi_seller", "seller@example.co.nz", &id), loggedIn);
+        QCOMPARE(id, member);
+    }
+
     void learningTakesTheMemberNumber()
     {
         ctx().gConfiguration.TradeMeMemberId = "0";
