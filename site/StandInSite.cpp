@@ -11,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QUrl>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -278,6 +279,45 @@ void StandInSite::Impl::routes()
     server.Get("/_test/slow", [](const httplib::Request& req, httplib::Response& res) {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000")));
         res.set_content("late", "text/plain");
+    });
+
+    // Answers that never end: a stream as fast as the client takes it (or
+    // declaring a length first), and a trickle of a byte every 100 ms. Any
+    // address below them answers the same, so a base address can point here.
+    server.Get(R"(/_test/endless(/.*)?)", [this](const httplib::Request& req, httplib::Response& res) {
+        // Bytes that do not compress, unless the text is asked for (which the site sends gzipped).
+        static const std::string noise = [] {
+            std::string bytes(64 * 1024, '\0');
+            quint32 x = 2463534242u;
+            for (char& c : bytes) {
+                x ^= x << 13;
+                x ^= x >> 17;
+                x ^= x << 5;
+                c = char(x);
+            }
+            return bytes;
+        }();
+        static const std::string text(64 * 1024, 'x');
+        const bool asText = req.has_param("text");
+        const std::string& chunk = asText ? text : noise;
+        const char* type = asText ? "text/plain" : "application/octet-stream";
+        if (req.has_param("length")) {
+            res.set_content_provider(std::stoull(req.get_param_value("length")), type,
+                                     [this, &chunk](size_t, size_t length, httplib::DataSink& sink) {
+                                         return server.is_running() && sink.write(chunk.data(), std::min(length, chunk.size()));
+                                     });
+            return;
+        }
+        res.set_chunked_content_provider(type, [this, &chunk](size_t, httplib::DataSink& sink) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return server.is_running() && sink.write(chunk.data(), chunk.size());
+        });
+    });
+    server.Get(R"(/_test/trickle(/.*)?)", [this](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("text/plain", [this](size_t, httplib::DataSink& sink) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            return server.is_running() && sink.write("x", 1);
+        });
     });
 
     // The seller search: a known member name leads to that member's page.

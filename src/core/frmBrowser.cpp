@@ -30,7 +30,7 @@ enum Button { Back, Next, RefreshButton, Search, Home, StopButton, Go, TradeMe, 
 QString loginPagePath() { return modWebProcessing::SubmitPagePath(QStringLiteral("VNTMLI")); }
 }  // namespace
 
-frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent), web(WebBrowser::create(this))
+frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent), web(WebBrowser::create(this)), loginTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmBrowser"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -73,8 +73,15 @@ frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent), web(WebBrowser::creat
     connect(txtAddress, &QLineEdit::textChanged, this, [this] { updateAddressButtons(); });
     connect(txtAddress, &QLineEdit::returnPressed, this, [this] { navigate(txtAddress->text()); });
     connect(web, &WebBrowser::DocumentComplete, this, &frmBrowser::web_DocumentComplete);
+    loginTimer->setSingleShot(true);
+    loginTimer->setInterval(DefaultLoginTimeoutMs);
+    connect(loginTimer, &QTimer::timeout, this, &frmBrowser::loginTimedOut);
     updateAddressButtons();
 }
+
+void frmBrowser::setLoginTimeout(int ms) { loginTimer->setInterval(ms); }
+
+int frmBrowser::loginTimeout() const { return loginTimer->interval(); }
 
 frmBrowser::~frmBrowser() { DeleteLoginPage(); }
 
@@ -103,6 +110,7 @@ void frmBrowser::Form_Load()
 
 void frmBrowser::done(int result)
 {
+    loginTimer->stop();
     SaveWindowPosition();
     DeleteLoginPage();
     QDialog::done(result);
@@ -122,6 +130,7 @@ void frmBrowser::Login()
     AutoLogin = true;
     setLoginLook(true);
     mLoginState = CheckRequested;
+    loginTimer->start();  // the whole login, check and post, within one time-out
     navigate(ctx.gLinks->Link(ctx.gLinkIdLoginCheck));
 }
 
@@ -225,9 +234,7 @@ void frmBrowser::settleLoginCheck(int attempt)
     if (status == 1) {
         LoginOK = true;
         if (!RemoteForm) {
-            AutoLogin = false;
-            setLoginLook(false);
-            LoadWindowPosition();
+            leaveLoginLook();
         } else if (ExitAfterLogin) {
             close();
         }
@@ -250,15 +257,18 @@ void frmBrowser::settleLoginCheck(int attempt)
         }
         // No stored login: the seller logs in by hand.
         if (ExitAfterLogin) mLoginState = ManualLogin;
-        AutoLogin = false;
-        setLoginLook(false);
+        leaveLoginLook();
         navigate(ctx.gLinks->Link(ctx.gLinkIdLogin));
         return;
     }
-    // The posted login failed.
-    AutoLogin = false;
+    loginFailed();
+}
+
+void frmBrowser::loginFailed()
+{
+    ProgramContext& ctx = ProgramContext::current();
     RemoteForm = nullptr;
-    setLoginLook(false);
+    leaveLoginLook();
     QCoreApplication::processEvents();
     if (GetTradeMeMemberId) {
         close();
@@ -273,14 +283,28 @@ void frmBrowser::settleLoginCheck(int attempt)
     navigate(ctx.gLinks->Link(ctx.gLinkIdLogin));
 }
 
+void frmBrowser::loginTimedOut()
+{
+    if (mLoginState != CheckRequested && mLoginState != FilledPageRequested && mLoginState != FormPosted) return;
+    mLoginState = Browsing;
+    web->Stop();
+    DeleteLoginPage();
+    loginFailed();
+}
+
+void frmBrowser::leaveLoginLook()
+{
+    AutoLogin = false;
+    LoadWindowPosition();
+}
+
 void frmBrowser::giveUp()
 {
     if (ExitAfterLogin) {
         close();
         return;
     }
-    AutoLogin = false;
-    setLoginLook(false);
+    leaveLoginLook();
 }
 
 void frmBrowser::setCaptionFromPage()

@@ -10,6 +10,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class WebBrowser;
 
 class frmBrowser : public QDialog {
@@ -53,6 +54,12 @@ public:
     // Removes filled login pages left in the program folder (they hold the password).
     static void DeleteLoginPage();
 
+    // An automatic login not settled within this time has failed (a silent or
+    // drip-feeding site); the seller hears so as for a rejected login.
+    static constexpr int DefaultLoginTimeoutMs = 60000;
+    void setLoginTimeout(int ms);
+    int loginTimeout() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
@@ -63,6 +70,11 @@ private:
     void settleLoginCheck(int attempt);
     // Ends a login without success: a window meant to exit closes, any other shows its normal look.
     void giveUp();
+    // The posted login did not log the member in: the normal window at the login page, with a message.
+    void loginFailed();
+    void loginTimedOut();
+    // AutoLogin off, the saved place and the normal look back.
+    void leaveLoginLook();
     void cmdNavigate_Click(int index);
     void navigate(const QString& address);
     void setLoginLook(bool login);
@@ -76,6 +88,7 @@ private:
     QLineEdit* txtAddress;
     QList<QPushButton*> cmdNavigate;
     QLabel* lblMessage;
+    QTimer* loginTimer;
     int mLoginState = Browsing;
     bool mLoaded = false;
 };

@@ -1,5 +1,6 @@
 #include "modWebProcessing.h"
 
+#include "HtmlScriptFilter.h"
 #include "ProgramContext.h"
 #include "modCommon.h"
 #include "platform/FormsRegistry.h"
@@ -111,26 +112,33 @@ QString ExtractForm(const QString& PageHTML, const QString& FormKey, bool SkipOp
     }
 
     // 3. The opening tag as it stands, then the fields up to the form's end.
+    // The page will be a local one: whatever could run script goes.
     const qsizetype tagEnd = text.indexOf(u'>');
-    if (tagEnd < 0) return text + CrLf + QStringLiteral("</form>");
+    if (tagEnd < 0) return HtmlScriptFilter::Filter(text) + CrLf + QStringLiteral("</form>");
     QString out = text.left(tagEnd + 1) + CrLf;
     QString rest = text.mid(tagEnd + 1);
     const qsizetype formEnd = find(rest, QStringLiteral("</form>"));
     if (formEnd >= 0) rest.truncate(formEnd);
 
     // 4. Inputs, selects and textareas in page order. An element without its
-    // end takes the rest of the page and ends the walk.
+    // end takes the rest of the page and ends the walk. Each kind's next
+    // place is looked up again only once the walk has passed it.
+    const QString kinds[] = {QStringLiteral("<input"), QStringLiteral("<select"), QStringLiteral("<textarea")};
+    qsizetype next[] = {0, 0, 0};
+    qsizetype searchedFrom[] = {-1, -1, -1};
     qsizetype pos = 0;
     while (pos < rest.size()) {
-        const qsizetype input = find(rest, QStringLiteral("<input"), pos);
-        const qsizetype select = find(rest, QStringLiteral("<select"), pos);
-        const qsizetype textarea = find(rest, QStringLiteral("<textarea"), pos);
         qsizetype first = -1;
-        for (qsizetype p : {input, select, textarea})
-            if (p >= 0 && (first < 0 || p < first)) first = p;
+        for (int k = 0; k < 3; ++k) {
+            if (next[k] >= 0 && (searchedFrom[k] < 0 || next[k] < pos)) {
+                next[k] = find(rest, kinds[k], pos);
+                searchedFrom[k] = pos;
+            }
+            if (next[k] >= 0 && (first < 0 || next[k] < first)) first = next[k];
+        }
         if (first < 0) break;
 
-        if (first == input) {
+        if (first == next[0]) {
             const qsizetype end = rest.indexOf(u'>', first);
             if (end < 0) {
                 out += RemoveLineBreaks(rest.mid(first)) + CrLf;
@@ -138,12 +146,13 @@ QString ExtractForm(const QString& PageHTML, const QString& FormKey, bool SkipOp
             }
             out += RemoveLineBreaks(rest.mid(first, end - first + 1)) + CrLf;
             pos = end + 1;
-        } else if (first == select) {
+        } else if (first == next[1]) {
             const qsizetype end = find(rest, QStringLiteral("</select>"), first);
             if (SkipOptions) {
                 // Its own first option only: an empty select must not run into the next one.
-                const qsizetype option = find(rest, QStringLiteral("<option"), first);
-                const qsizetype stop = option >= 0 && (end < 0 || option < end) ? option : end >= 0 ? end : rest.size();
+                const qsizetype limit = end >= 0 ? end : rest.size();
+                const qsizetype option = QStringView(rest).first(limit).indexOf(QLatin1String("<option"), first, Qt::CaseInsensitive);
+                const qsizetype stop = option >= 0 ? option : limit;
                 out += RemoveLineBreaks(rest.mid(first, stop - first)) + CrLf;
             } else {
                 out += RemoveLineBreaks(end < 0 ? rest.mid(first) : rest.mid(first, end + 9 - first)) + CrLf;
@@ -160,6 +169,8 @@ QString ExtractForm(const QString& PageHTML, const QString& FormKey, bool SkipOp
             pos = end + 11;
         }
     }
+    out = HtmlScriptFilter::Filter(out);
+    if (!out.endsWith(CrLf)) out += CrLf;  // a script without its end took the last line's end with it
     return out + QStringLiteral("</form>");
 }
 

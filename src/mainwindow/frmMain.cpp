@@ -432,8 +432,9 @@ void frmMain::Form_Activate()
 
 bool frmMain::CheckForSoftwareUpdate()
 {
-    // The maker's site names the version every seller must have.
-    const Downloader::Result r = Downloader::Get(QUrl(SiteConfig::makerUrl() + QStringLiteral("/downloads/version.txt")), 3000);
+    // The maker's site names the version every seller must have: a few bytes.
+    const Downloader::Result r =
+        Downloader::Get(QUrl(SiteConfig::makerUrl() + QStringLiteral("/downloads/version.txt")), 3000, 64 * 1024);
     if (!r.ok) return false;
     bool ok = false;
     const double required = QString::fromUtf8(r.data).trimmed().toDouble(&ok);

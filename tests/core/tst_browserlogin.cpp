@@ -10,6 +10,7 @@
 #include "platform/browser/FakeBrowser.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -37,9 +38,16 @@ struct ScriptedSite {
     QStringList pagesBeforeAnswer;  // pages that are not the site's, shown first
     bool localPageExisted = false;  // the filled page was still on disk when loaded
     QString localPath;
+    int answersBeforeSilence = -1;  // site pages answered before the site falls silent; -1 never
 
     FakeBrowser::Page answer(const QString& address, const QString& content)
     {
+        if (content.isEmpty() && answersBeforeSilence == 0) {
+            FakeBrowser::Page silence;
+            silence.neverLoads = true;
+            return silence;
+        }
+        if (content.isEmpty() && answersBeforeSilence > 0) --answersBeforeSilence;
         if (!content.isEmpty()) {
             localPageExisted = QFile::exists(localPath);
             auto field = [&](const QString& name) {
@@ -260,6 +268,74 @@ private slots:
         }
         QCOMPARE(env->messages().prompts()[0].style, vbmsg::YesNo + vbmsg::Question);
         QVERIFY(!w->LoginOK);
+    }
+
+    // A site that stops answering or drip-feeds a page that never completes
+    // (at the check, or after the filled page posted itself) fails the login at the time-out as a rejected one does:
+    // the message, the normal window back in its saved place at the login
+    // page, and no filled page left behind. Learning closes quietly.
+    void aSilentSiteFailsTheLoginInTime_data()
+    {
+        QTest::addColumn<int>("answers");
+        QTest::addColumn<bool>("learn");
+        QTest::newRow("silent login check") << 0 << false;
+        QTest::newRow("silent answer to the posted login") << 1 << false;
+        QTest::newRow("silent answer while learning") << 1 << true;
+    }
+    void aSilentSiteFailsTheLoginInTime()
+    {
+        QFETCH(int, answers);
+        QFETCH(bool, learn);
+        constexpr int timeoutMs = 300;
+        AppSettings::SaveSettings("Settings\\frmBrowser", {{"WindowState", "0"}, {"Left", "1500"}, {"Top", "1200"},
+                                                           {"Width", "12000"}, {"Height", "9000"}});
+        site.answersBeforeSilence = answers;
+        if (!learn) env->messages().answer(vbmsg::OK, "Could not login to TradeMe.\r\n\r\nPossible cause:\r\n1. Check your TradeMe UserId");
+        QElapsedTimer clock;
+        clock.start();
+        std::unique_ptr<frmBrowser> w(open(true, learn));
+        QCOMPARE(w->loginTimeout(), int(frmBrowser::DefaultLoginTimeoutMs));
+        w->setLoginTimeout(timeoutMs);
+
+        QTRY_VERIFY_WITH_TIMEOUT(fake(w.get())->navigations().contains("<stop>"), 5000);
+        QVERIFY(clock.elapsed() >= timeoutMs);
+        QCOMPARE(w->loginState(), int(frmBrowser::Browsing));
+        QVERIFY(!w->LoginOK);
+        QVERIFY(!QFile::exists(filledPage()));
+        // Where the site fell silent, then the stopped load (and the login page for a login by hand).
+        QStringList route;
+        for (const QString& a : fake(w.get())->navigations()) route << (a.endsWith("VNTMLI.sub") ? QStringLiteral("<filled page>") : a);
+        QStringList expected{LoginCheck};
+        if (answers > 0) expected << "<filled page>" << LoginCheck;
+        expected << "<stop>";
+        if (!learn) expected << LoginPage;
+        QCOMPARE(route, expected);
+        if (learn) {
+            QTRY_VERIFY(!w->isVisible());
+            QCOMPARE(env->messages().prompts().size(), 0);
+            return;
+        }
+        QCOMPARE(env->messages().pending(), 0);
+        QCOMPARE(env->messages().prompts()[0].style, int(vbmsg::Critical));
+        QVERIFY(w->isVisible());
+        QVERIFY(!w->AutoLogin);
+        QCOMPARE(w->RemoteForm, nullptr);
+        QVERIFY(w->findChild<QWidget*>("picControls")->isVisibleTo(w.get()));
+        QVERIFY(!w->findChild<QWidget*>("lblMessage")->isVisibleTo(w.get()));
+        QCOMPARE(w->geometry(), QRect(100, 80, 800, 600));
+        w->close();
+    }
+
+    void showBrowserGivesUpOnASilentSite()
+    {
+        site.answersBeforeSilence = 0;
+        FormsRegistry::instance().overrideForm("frmBrowser", [this](QWidget* parent) {
+            auto* w = new frmBrowser(parent);
+            w->setLoginTimeout(200);
+            static_cast<FakeBrowser*>(w->browser())->setHandler([this](const QString& a, const QString& c) { return site.answer(a, c); });
+            return w;
+        });
+        QVERIFY(!modWebProcessing::ShowBrowser(&caller, true, true, true));
     }
 
     void missingTemplateFailsTheLogin()

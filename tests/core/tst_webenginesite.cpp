@@ -16,6 +16,7 @@
 #include <QNetworkCookie>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
+#include <QWebEngineView>
 
 #include <memory>
 #include <optional>
@@ -179,6 +180,33 @@ private slots:
         env->messages().answer(vbmsg::OK, "Could not retrieve member number (nobody_here).");
         QCOMPARE(place("556", "nobody_here"), -1);
         QVERIFY(!QFile::exists(QDir(env->programFolder()).filePath("VNTMFB.sub")));
+    }
+
+    // The pages the program writes run as local files; one that carried a
+    // script anyway must not read the seller's database (it holds the site
+    // password) or any other local file.
+    void aWrittenPageCannotReadLocalFiles()
+    {
+        const QString secret = QDir(env->programFolder()).filePath("shop.mdb");
+        QVERIFY(QFile::exists(secret));
+        const QString page = QDir(env->programFolder()).filePath("VNTMXS.sub");
+        QFile f(page);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<html><head><title>waiting</title></head><body><script>\n"
+                "var seen = 'refused';\n"
+                "try { var x = new XMLHttpRequest(); x.open('GET', '" + QUrl::fromLocalFile(secret).toEncoded() + "', false);\n"
+                "      x.send(); seen = 'read ' + x.responseText.length; } catch (e) {}\n"
+                "document.title = seen;\n"
+                "</script></body></html>\n");
+        f.close();
+
+        QWidget window;
+        WebBrowser* browser = WebBrowser::create(&window);
+        auto* view = static_cast<QWebEngineView*>(browser->widget());
+        view->setParent(&window);
+        browser->Navigate(page);
+        QTRY_VERIFY_WITH_TIMEOUT(view->title() == "refused" || view->title().startsWith("read"), Patience);
+        QCOMPARE(view->title(), QStringLiteral("refused"));
     }
 
     void plainBrowserAtTheHomePage()

@@ -7,6 +7,7 @@
 #include "platform/browser/FakeBrowser.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTime>
@@ -251,6 +252,97 @@ private slots:
         QCOMPARE(ExtractForm(page, key, skipOptions), expected);
     }
 
+    // A form cut out of a site page becomes a local page: nothing in it may
+    // run script, however the page hides it. Other markup stays as it was.
+    void extractFormDropsScript_data()
+    {
+        QTest::addColumn<QString>("form");  // what follows the opening tag
+        QTest::addColumn<bool>("skipOptions");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("tag");       // the page's opening tag; empty: the usual one
+        QTest::addColumn<QString>("cleanTag");  // what it becomes; empty: the usual one
+
+        const QString options = "<option value=\"1\">One</option>";
+        QTest::newRow("script element in a select")
+            << "<select name=\"s\">" + options + "<script>steal()</script></select>" << false
+            << QStringList{"<select name=\"s\">" + options + " </select>"} << "" << "";
+        QTest::newRow("script in capitals, with attributes, end tag with a blank")
+            << "<select name=\"s\">" + options + "<SCRIPT type=\"text/javascript\" src=\"http://elsewhere/x.js\">steal()</Script ></select>"
+            << false << QStringList{"<select name=\"s\">" + options + " </select>"} << "" << "";
+        QTest::newRow("script start tag with '>' in a quoted value")
+            << "<select name=\"s\"><script title=\"a>b\">steal()</script>" + options + "</select>" << false
+            << QStringList{"<select name=\"s\"> " + options + "</select>"} << "" << "";
+        QTest::newRow("script without its end")
+            << "<input name=\"a\"><select name=\"s\">" + options + "<script>steal()" << false
+            << QStringList{"<input name=\"a\">", "<select name=\"s\">" + options + " "} << "" << "";
+        QTest::newRow("removing a script makes no new tag")
+            << "<select name=\"s\"><<script></script>script>steal()</script></select>" << false
+            << QStringList{"<select name=\"s\">< script>steal()</script></select>"} << "" << "";
+        QTest::newRow("a longer tag name is not a script")
+            << "<select name=\"s\"><scripts>text</scripts></select>" << false
+            << QStringList{"<select name=\"s\"><scripts>text</scripts></select>"} << "" << "";
+
+        QTest::newRow("handler on the form")
+            << "<input name=\"a\">" << false << QStringList{"<input name=\"a\">"}
+            << "<form name=\"newlisting_form\" onsubmit=\"steal()\" action=\"/Sell/List.aspx\">"
+            << "<form name=\"newlisting_form\"  action=\"/Sell/List.aspx\">";
+        QTest::newRow("handlers quoted, unquoted, any case, blanks around '='")
+            << "<input name=\"a\" onfocus=\"steal()\" autofocus><input name=b ONCLICK=steal() value=1>"
+               "<input name=\"c\" OnBlur = 'steal()'><input name=\"d\"onmouseover=\"steal()\">"
+            << false << QStringList{"<input name=\"a\"  autofocus>", "<input name=b  value=1>", "<input name=\"c\" >", "<input name=\"d\">"}
+            << "" << "";
+        QTest::newRow("handler after a slash") << "<input/onfocus=steal() name=\"a\">" << false
+                                               << QStringList{"<input/ name=\"a\">"} << "" << "";
+        QTest::newRow("handler on a select whose options are skipped")
+            << "<select name=\"s\" onchange=\"steal()\">" + options + "</select>" << true << QStringList{"<select name=\"s\" >"} << "" << "";
+        QTest::newRow("handler on a textarea, text kept")
+            << "<textarea name=\"t\" onfocus=\"steal()\">Kauri,\r\nseats six.</textarea>" << false
+            << QStringList{"<textarea name=\"t\" >Kauri,\r\nseats six.</textarea>"} << "" << "";
+
+        QTest::newRow("script address in the action")
+            << "<input name=\"a\">" << false << QStringList{"<input name=\"a\">"}
+            << "<form name=\"newlisting_form\" method=\"post\" action=\"javascript:steal()\">"
+            << "<form name=\"newlisting_form\" method=\"post\" >";
+        QTest::newRow("script addresses in src and formaction, however written")
+            << "<input type=\"image\" src=\"JavaScript:steal()\"><input type=\"image\" src=\" &#106;ava&#x09;script&colon;steal()\">"
+               "<input type=\"image\" src='java&Tab;script:steal()'><input type=\"submit\" formaction=javascript:steal()>"
+            << false << QStringList{"<input type=\"image\" >", "<input type=\"image\" >", "<input type=\"image\" >", "<input type=\"submit\" >"}
+            << "" << "";
+        QTest::newRow("script address in a link inside a select")
+            << "<select name=\"s\"><a href=\"javascript:steal()\">x</a><svg><a xlink:href=\"javascript:steal()\"></a></svg></select>" << false
+            << QStringList{"<select name=\"s\"><a >x</a><svg><a ></a></svg></select>"} << "" << "";
+        QTest::newRow("a value that merely mentions javascript stays")
+            << "<input name=\"title\" value=\"javascript: the good parts\"><input type=\"image\" src=\"/img/javascript:x.png\">" << false
+            << QStringList{"<input name=\"title\" value=\"javascript: the good parts\">", "<input type=\"image\" src=\"/img/javascript:x.png\">"}
+            << "" << "";
+        QTest::newRow("inline document")
+            << "<select name=\"s\"><iframe srcdoc=\"&lt;script&gt;steal()&lt;/script&gt;\"></iframe></select>" << false
+            << QStringList{"<select name=\"s\"><iframe ></iframe></select>"} << "" << "";
+
+        // Where the browser reads text (a textarea, a comment), a value must
+        // not end it early and bring hidden markup to life.
+        QTest::newRow("value ending a textarea early")
+            << "<select name=\"s\"><textarea><a title=\"</textarea><img src=x onerror=steal()>\"></textarea></select>" << false
+            << QStringList{"<select name=\"s\"><textarea><a title=\"&lt;/textarea&gt;&lt;img src=x onerror=steal()&gt;\"></textarea></select>"}
+            << "" << "";
+        QTest::newRow("value ending a comment early")
+            << "<select name=\"s\"><!-- <a title=\"--><img src=x onerror=steal()>\"> --></select>" << false
+            << QStringList{"<select name=\"s\"><!-- <a title=\"--&gt;&lt;img src=x onerror=steal()&gt;\"> --></select>"} << "" << "";
+        QTest::newRow("tags in a comment filtered too")
+            << "<select name=\"s\"><!-- <img src=x onerror=steal()> --></select>" << false
+            << QStringList{"<select name=\"s\"><!-- <img src=x > --></select>"} << "" << "";
+    }
+    void extractFormDropsScript()
+    {
+        QFETCH(QString, form);
+        QFETCH(bool, skipOptions);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, tag);
+        QFETCH(QString, cleanTag);
+        const QString page = "<html><body>\r\n" + (tag.isEmpty() ? ListingTag : tag) + "\r\n" + form + "\r\n</form></body></html>";
+        QCOMPARE(ExtractForm(page, "newlisting_form", skipOptions), extracted(cleanTag.isEmpty() ? ListingTag : cleanTag, fields));
+    }
+
     void extractFormFromALargePage()
     {
         QString page = "<html><body><form name=\"search\"><input name=\"q\"></form>\r\n<p>" + QString(120000, u'x') + "</p>\r\n";
@@ -269,6 +361,20 @@ private slots:
         const QString out = ExtractForm(page, "newlisting_form", false);
         QCOMPARE(out.count(CrLf), 2000 + 2 + 1);
         QVERIFY(out == extracted(ListingTag, fields));
+    }
+
+    // A kind of field the form lacks is not looked for again at every field.
+    void extractFormOfManyFieldsTakesLinearTime()
+    {
+        QString page = ListingTag + CrLf;
+        for (int i = 0; i < 20000; ++i) page += QStringLiteral("<p><input name=\"f%1\" onclick=\"x()\"></p>\r\n").arg(i);
+        page += "</form>" + QString(200000, u'z');
+        QElapsedTimer clock;
+        clock.start();
+        const QString out = ExtractForm(page, "newlisting_form", false);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(out.count(CrLf), 20000 + 1);
+        QVERIFY(!out.contains("onclick"));
     }
 
     void removeLineBreaks_data()

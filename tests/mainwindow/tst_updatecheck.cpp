@@ -2,6 +2,9 @@
 #include "TestEnvironment.h"
 #include "mainwindow/frmMain.h"
 
+#include <QElapsedTimer>
+#include <QTcpServer>
+
 #include <optional>
 
 // The maker's site tells which version every seller must have.
@@ -38,10 +41,31 @@ private slots:
         QCOMPARE(frmMain::CheckForSoftwareUpdate(), pending);
     }
 
-    void anUnreachableSiteMeansNothingPending()
+    // A maker's site that cannot be asked, or answers wrongly, holds nothing
+    // up: the check gives up at its time-out (3 s), or at once when the
+    // version file passes its small cap.
+    void aSiteThatFailsMeansNothingPending_data()
     {
-        qputenv("VENDARO_MAKER_URL", "http://127.0.0.1:9");
+        QTest::addColumn<QString>("maker");
+        QTest::addColumn<int>("withinMs");
+        QTest::newRow("unreachable") << "http://127.0.0.1:9" << 1000;
+        QTest::newRow("silent") << "silent" << 5000;
+        QTest::newRow("endless version file") << "/_test/endless" << 1000;
+        QTest::newRow("trickling version file") << "/_test/trickle" << 5000;
+    }
+    void aSiteThatFailsMeansNothingPending()
+    {
+        QFETCH(QString, maker);
+        QFETCH(int, withinMs);
+        QTcpServer silent;  // takes the connection, never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        if (maker == "silent") maker = QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort());
+        else if (maker.startsWith(u'/')) maker = site.baseUrl() + maker;
+        qputenv("VENDARO_MAKER_URL", maker.toUtf8());
+        QElapsedTimer clock;
+        clock.start();
         QVERIFY(!frmMain::CheckForSoftwareUpdate());
+        QVERIFY2(clock.elapsed() < withinMs, qPrintable(QString::number(clock.elapsed())));
     }
 };
 

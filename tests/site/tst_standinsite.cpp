@@ -61,6 +61,16 @@ QNetworkCookie sessionCookie(const QString& token)
     return cookie;
 }
 
+// The process's peak resident memory (VmHWM), in KB; 0 when unknown.
+qint64 peakMemoryKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
 QByteArray formFields(const QString& email, const QString& password)
 {
     QUrlQuery form;
@@ -406,52 +416,98 @@ private slots:
         QCOMPARE(login.location, site->baseUrl() + loginCheckPath);
     }
 
-    // Downloads: only a 2xx answer with a body counts; a failure leaves no file.
+    // Downloads: only a whole 2xx answer with a body within the cap counts; a failure leaves no file.
     void downloadOutcome_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<qint64>("maxBytes");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("errorPart");
-        QTest::newRow("page") << "/Browse/Listing.aspx?id=99" << 5000 << true << 200 << "";
-        QTest::newRow("refused member page") << "/MyTradeMe/Selling.aspx" << 5000 << false << 403 << "403";
-        QTest::newRow("unknown address") << "/Browse/Nothing.aspx" << 5000 << false << 404 << "404";
-        QTest::newRow("empty answer") << "/_test/empty" << 5000 << false << 200 << "sent nothing";
-        QTest::newRow("slow answer") << "/_test/slow?ms=3000" << 500 << false << 0 << "timed out";
+        QTest::addColumn<QString>("expected");  // part of the body, or of the error
+        const qint64 cap = Downloader::DefaultMaxBytes;
+        QTest::newRow("page") << "/Browse/Listing.aspx?id=99" << 5000 << cap << true << 200 << "Auction 99";
+        QTest::newRow("refused member page") << "/MyTradeMe/Selling.aspx" << 5000 << cap << false << 403 << "403";
+        QTest::newRow("unknown address") << "/Browse/Nothing.aspx" << 5000 << cap << false << 404 << "404";
+        QTest::newRow("empty answer") << "/_test/empty" << 5000 << cap << false << 200 << "sent nothing";
+        QTest::newRow("slow answer") << "/_test/slow?ms=3000" << 500 << cap << false << 0 << "timed out";
+        // A good status and a body that never ends: cut off at the time-out, never taken as whole.
+        QTest::newRow("trickling answer") << "/_test/trickle" << 500 << cap << false << 200 << "timed out";
+        QTest::newRow("endless answer") << "/_test/endless" << 5000 << qint64(1024 * 1024) << false << 200
+                                        << "The site sent more than 1 MB; the download was stopped.";
+        QTest::newRow("endless answer, default cap") << "/_test/endless" << 5000 << cap << false << 200 << "more than 32 MB";
+        QTest::newRow("declared length over the cap") << "/_test/endless?length=10000000000" << 5000 << qint64(64 * 1024) << false
+                                                      << 200 << "more than 64 KB";
+        QTest::newRow("one byte over the cap") << "/_test/endless?length=100001" << 5000 << qint64(100000) << false << 200
+                                               << "the download was stopped";
+        QTest::newRow("endless gzipped text") << "/_test/endless?text" << 5000 << cap << false << 200 << "";
+        QTest::newRow("exactly the cap") << "/_test/endless?text&length=100000" << 5000 << qint64(100000) << true << 200 << "xxxx";
     }
     void downloadOutcome()
     {
         QFETCH(QString, path);
         QFETCH(int, timeoutMs);
+        QFETCH(qint64, maxBytes);
         QFETCH(bool, ok);
         QFETCH(int, status);
-        QFETCH(QString, errorPart);
+        QFETCH(QString, expected);
 
         QElapsedTimer clock;
         clock.start();
-        const Downloader::Result r = Downloader::Get(at(path), timeoutMs);
-        QVERIFY(clock.elapsed() < 2500);  // the slow answer is cut short, not waited out
+        const Downloader::Result r = Downloader::Get(at(path), timeoutMs, maxBytes);
+        QVERIFY(clock.elapsed() < 2500);  // slow and endless answers are cut short, not waited out
         QCOMPARE(r.ok, ok);
         QCOMPARE(r.status, status);
+        QVERIFY(r.data.size() <= maxBytes);
         if (ok) {
             QVERIFY(r.error.isEmpty());
-            QVERIFY(r.data.contains("Auction 99"));
+            QVERIFY(r.data.contains(expected.toUtf8()));
         } else {
-            QVERIFY2(r.error.contains(errorPart, Qt::CaseInsensitive), qPrintable(r.error));
+            QVERIFY(!r.error.isEmpty());
+            QVERIFY2(r.error.contains(expected, Qt::CaseInsensitive), qPrintable(r.error));
         }
 
         const QString file = QDir(env->programFolder()).filePath(QStringLiteral("download.html"));
         QString error;
-        QCOMPARE(Downloader::GetToFile(at(path), file, &error, timeoutMs), ok);
+        QCOMPARE(Downloader::GetToFile(at(path), file, &error, timeoutMs, maxBytes), ok);
         QCOMPARE(QFile::exists(file), ok);
         if (ok) {
             QFile saved(file);
             QVERIFY(saved.open(QIODevice::ReadOnly));
             QCOMPARE(saved.readAll(), r.data);
         } else {
-            QVERIFY2(error.contains(errorPart, Qt::CaseInsensitive), qPrintable(error));
+            QVERIFY2(error.contains(expected, Qt::CaseInsensitive), qPrintable(error));
         }
+    }
+
+    // An endless answer costs no more memory than its cap, however long the time-out.
+    void endlessAnswerKeepsMemoryBounded()
+    {
+        QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+        if (!clearRefs.open(QIODevice::WriteOnly) || clearRefs.write("5") != 1) QSKIP("the peak memory cannot be reset here");
+        clearRefs.close();
+        const qint64 before = peakMemoryKb();
+        QVERIFY(before > 0);
+        const Downloader::Result r = Downloader::Get(at(QStringLiteral("/_test/endless")), 60000, 4 * 1024 * 1024);
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(QStringLiteral("more than 4 MB")), qPrintable(r.error));
+        const qint64 grown = peakMemoryKb() - before;
+        QVERIFY2(grown < 24 * 1024, qPrintable(QStringLiteral("the peak grew by %1 KB").arg(grown)));
+    }
+
+    // A site that takes the connection and never says a word.
+    void silentSiteTimesOut()
+    {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        const QUrl url(QStringLiteral("http://127.0.0.1:%1/MyTradeMe/Sold.aspx").arg(silent.serverPort()));
+        QElapsedTimer clock;
+        clock.start();
+        const Downloader::Result r = Downloader::Get(url, 500);
+        QVERIFY(clock.elapsed() < 2500);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.error.contains(QStringLiteral("timed out")), qPrintable(r.error));
     }
 
     void downloadFromNowhereFails()

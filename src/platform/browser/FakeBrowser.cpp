@@ -5,8 +5,21 @@
 #include <QTimer>
 #include <QUrl>
 
+void FakeBrowser::dropStalled()
+{
+    m_pending -= m_stalled;
+    m_stalled = 0;
+}
+
+void FakeBrowser::Stop()
+{
+    m_history << QStringLiteral("<stop>");
+    dropStalled();
+}
+
 void FakeBrowser::Navigate(const QString& address)
 {
+    dropStalled();  // a new load replaces one that hangs
     m_history << address;
     QString content;
     if (isLocalSubmitPage(address)) {
@@ -20,6 +33,10 @@ void FakeBrowser::Navigate(const QString& address)
     QTimer::singleShot(0, this, [self, address, content] {
         if (!self) return;
         const Page page = self->m_handler ? self->m_handler(address, content) : Page{};
+        if (page.neverLoads) {
+            ++self->m_stalled;
+            return;
+        }
         --self->m_pending;
         const QString local = localPath(address);
         self->m_url = !page.url.isEmpty() ? page.url : local.isEmpty() ? address : QUrl::fromLocalFile(local).toString();

@@ -15,6 +15,7 @@ public:
         QString text;      // body text; normalised as the real browser does
         QString html;
         QString then;      // an address the page goes on to by itself (a form that submits itself)
+        bool neverLoads = false;  // a silent site: the load stays busy until stopped or replaced
     };
     // Answers a load: the address asked for and, for a local .sub page, its content.
     using Handler = std::function<Page(const QString& address, const QString& content)>;
@@ -33,7 +34,7 @@ public:
     void GoBack() override { m_history << QStringLiteral("<back>"); }
     void GoForward() override { m_history << QStringLiteral("<forward>"); }
     void Refresh() override { if (!m_url.isEmpty()) Navigate(m_url); }
-    void Stop() override { m_history << QStringLiteral("<stop>"); }
+    void Stop() override;
 
     // Every address navigated to, oldest first; local pages with their content.
     QStringList navigations() const { return m_history; }
@@ -44,4 +45,6 @@ private:
     QString m_url, m_title, m_text, m_html;
     QStringList m_history, m_contents;
     int m_pending = 0;
+    int m_stalled = 0;  // loads that never complete
+    void dropStalled();
 };

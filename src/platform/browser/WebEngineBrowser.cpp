@@ -30,7 +30,10 @@ QWebEngineProfile* WebEngineBrowser::profile()
 {
     static QWebEngineProfile* shared = [] {
         auto* p = new QWebEngineProfile(QStringLiteral("Vendaro"));
+        // Local pages post to the site, but never read local files: the
+        // seller's database, with the site password, is one.
         p->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+        p->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
         p->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         // The login made here serves the downloads too.
         QWebEngineCookieStore* store = p->cookieStore();

@@ -3,6 +3,7 @@
 #include "SiteCookieJar.h"
 
 #include <QEventLoop>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSaveFile>
@@ -20,25 +21,56 @@ QNetworkAccessManager* Downloader::manager()
     return nam;
 }
 
-Downloader::Result Downloader::Get(const QUrl& url, int timeoutMs)
+Downloader::Result Downloader::Get(const QUrl& url, int timeoutMs, qint64 maxBytes)
 {
     Result result;
+    bool tooLarge = false;
     QNetworkRequest request(url);
     request.setTransferTimeout(timeoutMs);
     QNetworkReply* reply = manager()->get(request);
+    // The network thread reads no further ahead of us than this.
+    reply->setReadBufferSize(qBound<qint64>(qint64(1), maxBytes + 1, qint64(1024 * 1024)));
+
+    auto stopTooLarge = [&] {
+        tooLarge = true;
+        reply->abort();
+    };
+    // Take what has arrived, never more than the cap: one byte beyond it is enough to know.
+    auto take = [&] {
+        if (tooLarge) return;
+        result.data += reply->read(maxBytes - result.data.size());
+        if (reply->bytesAvailable() > 0) stopTooLarge();
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [&] {
+        bool known = false;
+        const qint64 length = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        if (known && length > maxBytes) stopTooLarge();
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, take);
+
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(reply, &QNetworkReply::errorOccurred, &loop, &QEventLoop::quit);
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, reply, &QNetworkReply::abort);
     guard.start(timeoutMs + 1000);
-    loop.exec();
+    if (!reply->isFinished()) loop.exec();
+    if (reply->isOpen()) take();
+    QObject::disconnect(reply, nullptr, nullptr, nullptr);
 
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->isOpen()) result.data = reply->readAll();
-    if (reply->error() != QNetworkReply::NoError && (result.status < 200 || result.status > 299)) {
-        result.error = reply->error() == QNetworkReply::OperationCanceledError ? QStringLiteral("The download timed out.")
-                                                                               : reply->errorString();
+    if (tooLarge) {
+        result.data.clear();
+        result.error = QStringLiteral("The site sent more than %1; the download was stopped.")
+                           .arg(QLocale::c().formattedDataSize(maxBytes, 0, QLocale::DataSizeTraditionalFormat));
+    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Cut off, perhaps after a good status and part of the body: never a whole download.
+        result.data.clear();
+        result.error = QStringLiteral("The download timed out.");
+    } else if (reply->error() != QNetworkReply::NoError) {
+        if (result.status >= 200 && result.status <= 299) result.data.clear();  // a good start, a broken body
+        result.error = reply->errorString();
     } else if (result.status < 200 || result.status > 299) {
         result.error = QStringLiteral("The site answered with status %1.").arg(result.status);
     } else if (result.data.isEmpty()) {
@@ -52,9 +84,9 @@ Downloader::Result Downloader::Get(const QUrl& url, int timeoutMs)
     return result;
 }
 
-bool Downloader::GetToFile(const QUrl& url, const QString& path, QString* error, int timeoutMs)
+bool Downloader::GetToFile(const QUrl& url, const QString& path, QString* error, int timeoutMs, qint64 maxBytes)
 {
-    const Result r = Get(url, timeoutMs);
+    const Result r = Get(url, timeoutMs, maxBytes);
     if (!r.ok) {
         if (error) *error = r.error;
         return false;
