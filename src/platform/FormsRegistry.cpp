@@ -31,6 +31,7 @@ QString FormsRegistry::notAvailableText(const QString& name)
 {
     // The seller knows windows by what they do, not by their names in the code.
     static const QHash<QString, QString> what{
+        {QStringLiteral("frmWizardDatabase"), QStringLiteral("The database wizard")},
         {QStringLiteral("frmWizardSetup"), QStringLiteral("The setup wizard")},
         {QStringLiteral("frmConfig"), QStringLiteral("The Options window")},
         {QStringLiteral("frmAbout"), QStringLiteral("The About window")},

@@ -300,7 +300,7 @@ private slots:
         qunsetenv("VENDARO_SITE_URL");
         ctx().gConfiguration.TradeMeEmail = "seller@example.co.nz";
         window.selectedItemId = "SHIRT";
-        if (!form.isEmpty()) env->messages().answer(vbmsg::OK, form);  // the window is not built yet: its stub says so
+        if (!form.isEmpty()) env->messages().answer(vbmsg::OK, FormsRegistry::notAvailableText(form));  // the window is not built yet: its stub says so
         if (!message.isEmpty()) env->messages().answer(vbmsg::OK, message);
         actions().DoAction("12345", step);
 

@@ -138,7 +138,7 @@ private slots:
 
     void cleanSettingsOpenTheDatabaseWizard()
     {
-        env->messages().answer(vbmsg::OK, "frmWizardDatabase");
+        env->messages().answer(vbmsg::OK, FormsRegistry::notAvailableText("frmWizardDatabase"));
         modStart::NormalRun();
         QCOMPARE(openedForms(), QStringList{"frmWizardDatabase"});
         QCOMPARE(FormsRegistry::instance().stubCalls()[0].vars.value("FirstRun").toBool(), true);
@@ -148,7 +148,7 @@ private slots:
     void aLastDatabaseThatFailsOpensTheDatabaseWizard()
     {
         AppSettings::SaveSetting("Database", "LastFileName", QDir(env->programFolder()).filePath("gone.mdb"));
-        env->messages().answer(vbmsg::OK, "An error occurred trying to open database:").answer(vbmsg::OK, "frmWizardDatabase");
+        env->messages().answer(vbmsg::OK, "An error occurred trying to open database:").answer(vbmsg::OK, FormsRegistry::notAvailableText("frmWizardDatabase"));
         modStart::NormalRun();
         QCOMPARE(openedForms(), QStringList{"frmWizardDatabase"});
     }
@@ -170,7 +170,7 @@ private slots:
         AppSettings::SaveSetting("Database", "LastFileTitle", "shop.mdb");
         // The recent list is loaded first and kept as it was.
         for (int i = 1; i <= 5; ++i) AppSettings::SaveSetting("Database", QStringLiteral("RecentFileName%1").arg(i), QStringLiteral("/r/%1.mdb").arg(i));
-        env->messages().answer(vbmsg::OK, form);
+        env->messages().answer(vbmsg::OK, FormsRegistry::notAvailableText(form));
         modStart::NormalRun();
         QCOMPARE(openedForms(), QStringList{form});
         QCOMPARE(ctx().gDatabaseFile, file);
@@ -191,7 +191,7 @@ private slots:
         ctx().ReleaseObjects();
         ProgramContext::reset();
         ctx().gAppFolder = env->programFolder();
-        env->messages().answer(vbmsg::OK, "frmWizardSetup");
+        env->messages().answer(vbmsg::OK, FormsRegistry::notAvailableText("frmWizardSetup"));
         modStart::NormalRun();
         QCOMPARE(ctx().gDatabaseFile, file);
         QCOMPARE(ctx().gConfiguration.DatabaseDesc, QStringLiteral("Winter stock"));

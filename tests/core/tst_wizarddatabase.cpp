@@ -97,7 +97,7 @@ private slots:
         w->txtDatabaseName->setText("Shop");
         w->txtDatabaseDesc->clear();
         w->txtDatabasePath->setText(place.path());
-        env->messages().answer(vbmsg::OK, "frmWizardSetup");  // its stub says it is not built yet
+        env->messages().answer(vbmsg::OK, FormsRegistry::notAvailableText("frmWizardSetup"));  // its stub says it is not built yet
         w->cmdOK_Click();
         const QString file = QDir(place.path()).filePath("Shop.mdb");
         QCOMPARE(ctx().gDatabaseFile, file);
@@ -128,7 +128,7 @@ private slots:
         w->txtDatabaseName->setText("Shop");
         w->txtDatabasePath->setText(place.path());
         env->messages().answer(answer, "A database with that name already exists.\r\n\r\nDo you want to overwrite the existing database?");
-        if (answer == vbmsg::Yes) env->messages().answer(vbmsg::OK, "frmWizardSetup");
+        if (answer == vbmsg::Yes) env->messages().answer(vbmsg::OK, FormsRegistry::notAvailableText("frmWizardSetup"));
         w->cmdOK_Click();
         QCOMPARE(env->messages().prompts()[0].style, vbmsg::YesNo + vbmsg::Question);
         modDatabase::CloseDatabase();
@@ -171,7 +171,7 @@ private slots:
         const QString file = DatabaseFixture::create(place.path(), "Existing.mdb");
         QVERIFY(DatabaseFixture::execute(file, {"UPDATE Configuration SET TradeMeMemberId='" + member + "'"}));
         auto w = wizard(true);
-        env->messages().answerFile(file).answer(vbmsg::OK, form);
+        env->messages().answerFile(file).answer(vbmsg::OK, FormsRegistry::notAvailableText(form));
         w->cmdExists_Click();
         QCOMPARE(openedForms(), QStringList{form});
         QCOMPARE(ctx().gDatabaseTitle, QStringLiteral("Existing.mdb"));
