@@ -47,32 +47,36 @@ bool clsDatabase::OpenDB(const QString& SQLQuery, const QVariantList& binds, boo
 
 QString clsDatabase::MatchNothing() { return QStringLiteral("Auction.AuctionId='zsad876sadmjhasd876' AND "); }
 
-QString clsDatabase::GetLike(const QString& DataTag, const QString& DataLike)
+SqlCondition clsDatabase::GetLike(const QString& DataTag, const QString& DataLike)
 {
+    const SqlCondition nothing{MatchNothing(), {}};
     const QString tag = DataTag.mid(5);
     const QStringList parts = tag.split(u',');
     if (parts.size() < 4) {
         MsgBox(QStringLiteral("Invalid TAG in search fields.") + CrLf + CrLf + tag + CrLf + CrLf +
                    QStringLiteral("Error = Subscript out of range"),
                vbmsg::Critical, ProgramContext::current().gAppTitle);
-        return MatchNothing();
+        return nothing;
     }
     const QString outer = parts[0], key = parts[1], searched = parts[2];
     const QString select = QStringList(parts.mid(3)).join(u',');
-    auto term = [&](const QVariant& keyValue) { return outer + QStringLiteral(" = ") + Sql::Quote(keyValue.toString()); };
+    const QString term = outer + QStringLiteral(" = ?");
 
-    // An exact match (ignoring case) names that one key.
+    // An exact match (ignoring case) names that one key. ASCII text compares
+    // through the column's index; other text needs LIKE to fold its letters.
+    const bool ascii = std::all_of(DataLike.cbegin(), DataLike.cend(), [](QChar c) { return c.unicode() < 0x80; });
     Recordset rs;
-    if (!OpenDB(select + QStringLiteral(" WHERE ") + searched + QStringLiteral(" = ?"), {DataLike}, false, true, false, &rs))
-        return MatchNothing();
-    if (!rs.isEOF()) return u'(' + term(rs.value(key)) + QStringLiteral(") AND ");
+    if (!OpenDB(select + QStringLiteral(" WHERE ") + searched + (ascii ? QStringLiteral(" = ?") : QStringLiteral(" LIKE ? ESCAPE '\\'")),
+                {ascii ? DataLike : Sql::LikeExactly(DataLike)}, false, true, false, &rs))
+        return nothing;
+    if (!rs.isEOF()) return {u'(' + term + QStringLiteral(") AND "), {rs.value(key)}};
     rs.Close();
 
     // Otherwise every value that holds the text, up to 101 of them.
     if (!OpenDB(select + QStringLiteral(" WHERE ") + searched + QStringLiteral(" LIKE ? ESCAPE '\\'"),
                 {Sql::LikeContains(DataLike)}, false, true, true, &rs))
-        return MatchNothing();
-    QString result;
+        return nothing;
+    SqlCondition result;
     int count = 0;
     QSet<QString> keys;  // each key once, so repeated values do not fill the terms
     for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext()) {
@@ -80,20 +84,22 @@ QString clsDatabase::GetLike(const QString& DataTag, const QString& DataLike)
         if (value.isNull()) continue;
         const QString text = value.toString();
         if (text.compare(DataLike, Qt::CaseInsensitive) == 0) {
-            result = term(rs.value(key));
+            result = {term, {rs.value(key)}};
             break;
         }
         if (text.contains(DataLike, Qt::CaseInsensitive)) {
             if (keys.contains(rs.text(key))) continue;
             keys.insert(rs.text(key));
-            if (!result.isEmpty()) result += QStringLiteral(" OR ");
-            result += term(rs.value(key));
+            if (!result.text.isEmpty()) result.text += QStringLiteral(" OR ");
+            result.text += term;
+            result.binds << rs.value(key);
             if (++count > 100) break;
         }
     }
     rs.Close();
-    if (result.isEmpty()) return MatchNothing();
-    return QStringLiteral(" (") + result + QStringLiteral(") AND ");
+    if (result.text.isEmpty()) return nothing;
+    result.text = QStringLiteral(" (") + result.text + QStringLiteral(") AND ");
+    return result;
 }
 
 void clsDatabase::InitialiseAuctionTable(Recordset& rst)

@@ -4,6 +4,7 @@
 // the defaults of a new sale and an item's listing counts.
 
 #include "clsDataLog.h"
+#include "platform/db/SqlCondition.h"
 
 #include <QList>
 #include <QString>
@@ -23,10 +24,10 @@ public:
                 bool ReportErrors, Recordset* rst = nullptr);
 
     // The search condition of a main-window search field's tag
-    // ("like=Outer,Key,Searched,Select") for the typed text; always ends with
-    // " AND ". No match, a failing lookup or a bad tag give a condition that
-    // matches no sale.
-    QString GetLike(const QString& DataTag, const QString& DataLike);
+    // ("like=Outer,Key,Searched,Select") for the typed text, the keys it names
+    // bound; always ends with " AND ". No match, a failing lookup or a bad tag
+    // give a condition that matches no sale.
+    SqlCondition GetLike(const QString& DataTag, const QString& DataLike);
     static QString MatchNothing();
 
     // Writes the defaults of a new sale into the current (new) row of rst.

@@ -5,8 +5,10 @@
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 
+#include <QCollator>
 #include <QColor>
 #include <QFont>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -43,9 +45,14 @@ QVariant AuctionListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size()) return {};
     const AuctionRow& r = m_rows[index.row()];
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return index.column() < ColumnCount ? QVariant(cell(r, index.column())) : QVariant();
+    case Qt::DisplayRole: return index.column() < ColumnCount ? QVariant(cell(r, index.column())) : QVariant();
+    case Qt::ToolTipRole: {
+        // QToolTip takes text that looks like markup for markup: the cell goes
+        // escaped, its blanks and lines kept.
+        if (index.column() >= ColumnCount) return {};
+        const QString& text = cell(r, index.column());
+        return text.isEmpty() ? QString() : QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(text.toHtmlEscaped());
+    }
     case Qt::FontRole:
         if (r.Highlight) {
             QFont bold;
@@ -65,13 +72,13 @@ QVariant AuctionListModel::headerData(int section, Qt::Orientation orientation, 
     return {};
 }
 
-bool AuctionListModel::load(Connection& connection, const QString& sql, QString* error)
+bool AuctionListModel::load(Connection& connection, const QString& sql, const QVariantList& binds, QString* error)
 {
     beginResetModel();
     m_rows.clear();
     m_index.clear();
     // Read straight from the statement: a seller's list may hold 50,000 sales.
-    sqlite3_stmt* stmt = connection.Prepare(sql, {});
+    sqlite3_stmt* stmt = connection.Prepare(sql, binds);
     bool ok = stmt != nullptr;
     if (ok) {
         const clsActions* actions = ProgramContext::current().gActions;
@@ -121,9 +128,15 @@ bool AuctionListModel::load(Connection& connection, const QString& sql, QString*
 void AuctionListModel::sortRows(int column, Qt::SortOrder order)
 {
     auto key = [column](const AuctionRow& r) -> const QString& { return cell(r, column); };
+    // The seller's alphabet: "Äpfel" among the A's, not after "zebra". The C
+    // locale names no alphabet; Unicode's default order serves it.
+    QLocale locale;
+    if (locale.language() == QLocale::C) locale = QLocale(QLocale::English);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
     emit layoutAboutToBeChanged();
     std::stable_sort(m_rows.begin(), m_rows.end(), [&](const AuctionRow& a, const AuctionRow& b) {
-        const int c = QString::compare(key(a), key(b), Qt::CaseInsensitive);
+        const int c = collator.compare(key(a), key(b));
         return order == Qt::AscendingOrder ? c < 0 : c > 0;
     });
     reindex();

@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QString>
+#include <QVariantList>
 #include <QVector>
 
 class Connection;
@@ -36,9 +37,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Fills the list from one query (rows in the query's order); false (and
+    // Fills the list from one query with its ? values (rows in the query's order); false (and
     // the reason) when the query fails, leaving the list empty.
-    bool load(Connection& connection, const QString& sql, QString* error = nullptr);
+    bool load(Connection& connection, const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);
     // Sorts once by a column (stable); later row changes keep their place.
     void sortRows(int column, Qt::SortOrder order);
 

@@ -4,7 +4,6 @@
 #include "core/clsDatabase.h"
 #include "platform/NullableDateEdit.h"
 #include "platform/Vb.h"
-#include "platform/db/Sql.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -17,6 +16,8 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace {
 
@@ -163,6 +164,7 @@ SearchPanel::SearchPanel(QWidget* parent) : QWidget(parent)
     txtSearchMessage = new QLabel(options);
     txtSearchMessage->setObjectName(QStringLiteral("txtSearchMessage"));
     txtSearchMessage->setWordWrap(true);
+    txtSearchMessage->setTextFormat(Qt::PlainText);  // it quotes the clipboard
     o->addWidget(txtSearchMessage);
     outer->addWidget(options);
     outer->addStretch();
@@ -208,7 +210,7 @@ void SearchPanel::ClearFields()
     chkSearch[0]->setChecked(false);
 }
 
-QString SearchPanel::BuildCondition()
+SqlCondition SearchPanel::BuildCondition()
 {
     clsDatabase* db = ProgramContext::current().gDatabase;
     // A chosen task searches active sales, "Completed" completed ones.
@@ -222,20 +224,19 @@ QString SearchPanel::BuildCondition()
             if (!cboSearch[0]->currentText().trimmed().isEmpty()) optSearch[0]->setChecked(true);
         }
     }
-    QString where;
+    SqlCondition where;
     // A date matches the whole day it names, whatever time a stored date carries.
     for (int i = 0; i < DateCount; ++i) {
         if (dateSearch[i]->isNull()) continue;
         const double day = vb::toOleDate(dateSearch[i]->date());
         const QString column = QLatin1String(dates[i].column);
         const QString op = QLatin1String(dates[i].op);
-        const QString from = Sql::Quote(day), next = Sql::Quote(day + 1);
-        if (op == QLatin1String(">=")) where += QStringLiteral("%1>=%2 AND ").arg(column, from);
-        else if (op == QLatin1String("<=")) where += QStringLiteral("%1<%2 AND ").arg(column, next);
-        else where += QStringLiteral("(%1>=%2 AND %1<%3) AND ").arg(column, from, next);
+        if (op == QLatin1String(">=")) where += {column + QStringLiteral(">=? AND "), {day}};
+        else if (op == QLatin1String("<=")) where += {column + QStringLiteral("<? AND "), {day + 1}};
+        else where += {QStringLiteral("(%1>=? AND %1<?) AND ").arg(column), {day, day + 1}};
     }
     if (!cboSearch[0]->currentText().trimmed().isEmpty() && cboSearch[0]->currentIndex() > 0)
-        where += QStringLiteral("Auction.ActionId=%1 AND ").arg(Sql::Quote(cboSearch[0]->currentIndex()));
+        where += {QStringLiteral("Auction.ActionId=? AND "), {cboSearch[0]->currentIndex()}};
     if (!cboSearch[1]->currentText().trimmed().isEmpty() && db)
         where += db->GetLike(cboSearch[1]->property("Tag").toString(), cboSearch[1]->currentText());
     for (int i = 0; i < TextCount; ++i) {
@@ -247,13 +248,14 @@ QString SearchPanel::BuildCondition()
         } else {
             // The buyer total compares as a number, to the cent.
             // "$25.50" is 25.50: the money sign is not part of the number.
+            // A number too large to hold is no number: the field then adds nothing.
             const double total = vb::Val(QString(text).remove(u'$').remove(u','));
-            where += QStringLiteral("ABS(Auction.WinningBid + Auction.Shipping - %1) < 0.005 AND ").arg(Sql::Quote(total));
+            if (std::isfinite(total)) where += {QStringLiteral("ABS(Auction.WinningBid + Auction.Shipping - ?) < 0.005 AND "), {total}};
         }
     }
     for (QRadioButton* o : optSearch)
         if (o->isChecked()) where += o->property("Tag").toString() + QStringLiteral(" AND ");
     if (chkSearch[0]->isChecked()) where += chkSearch[0]->property("Tag").toString() + QStringLiteral(" AND ");
-    if (where.endsWith(QLatin1String("AND "))) where.chop(4);
+    if (where.text.endsWith(QLatin1String("AND "))) where.text.chop(4);
     return where;
 }

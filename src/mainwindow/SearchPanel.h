@@ -2,6 +2,8 @@
 // The search panel of the main window: while it is shown, the list is a
 // search built from its fields, and every change of a field searches again.
 
+#include "platform/db/SqlCondition.h"
+
 #include <QWidget>
 
 class NullableDateEdit;
@@ -31,8 +33,8 @@ public:
     QToolButton* cmdSearchClose;
     QToolButton* cmdSearchClear;
 
-    // The condition that follows "WHERE " (no trailing "AND ").
-    QString BuildCondition();
+    // The condition that follows "WHERE " (no trailing "AND "), with its values.
+    SqlCondition BuildCondition();
     // Empties every field (dates unchecked, combos and texts empty, the relist box cleared).
     void ClearFields();
     // Shows page 1-3 (the options stay below it).

@@ -16,7 +16,7 @@
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
-#include "platform/db/Sql.h"
+#include "platform/db/SqlCondition.h"
 #include "platform/transfer/Downloader.h"
 
 #include <QApplication>
@@ -228,6 +228,7 @@ void frmMain::buildDetailsPane()
                                                      {txtDatePaid, "txtDatePaid"},     {txtPayId, "txtPayId"},
                                                      {txtDateSent, "txtDateSent"},     {txtTrackingNumber, "txtTrackingNumber"}};
     for (const auto& [label, name] : named) label->setObjectName(QLatin1String(name));
+    for (QLabel* value : {txtDatePaid, txtPayId, txtDateSent, txtTrackingNumber}) value->setTextFormat(Qt::PlainText);
     cmdPaid = new QPushButton(QStringLiteral("Flag as paid"), frameDetails);
     cmdPaid->setObjectName(QStringLiteral("cmdPaid"));
     connect(cmdPaid, &QPushButton::clicked, this, &frmMain::cmdPaid_Click);
@@ -491,18 +492,17 @@ void frmMain::Refreshlist()
     if (!mRefreshEnabled) return;
     mRefreshEnabled = false;
     ProgramContext& ctx = ProgramContext::current();
-    QString condition = QStringLiteral("WHERE ");
+    SqlCondition condition;
     if (!searchShown()) {
         // Due means due by today (the day number of now).
-        const QString today = Sql::Quote(vb::today());
-        if (mTaskShip) condition += QStringLiteral("Auction.ActionId =11 AND Auction.DateNextAction<=") + today;
-        else if (!mTaskList) condition += QStringLiteral("Auction.ActionId <> 15 ");
-        else condition += QStringLiteral("Auction.ActionId <> 15 AND Auction.DateNextAction<=") + today;
+        if (mTaskShip) condition = {QStringLiteral("Auction.ActionId =11 AND Auction.DateNextAction<=?"), {vb::today()}};
+        else if (!mTaskList) condition.text = QStringLiteral("Auction.ActionId <> 15 ");
+        else condition = {QStringLiteral("Auction.ActionId <> 15 AND Auction.DateNextAction<=?"), {vb::today()}};
     } else {
-        condition += picSearch->BuildCondition();
+        condition = picSearch->BuildCondition();
     }
     QString sql = QString::fromLatin1(MainQuery);
-    if (condition != QLatin1String("WHERE ")) sql += condition;
+    if (!condition.text.isEmpty()) sql += QStringLiteral("WHERE ") + condition.text;
     sql += QStringLiteral(" ORDER BY Auction.DateStart DESC");
 
     QPalette pal = list->palette();
@@ -510,7 +510,7 @@ void frmMain::Refreshlist()
     list->setPalette(pal);
 
     QString error;
-    if (ctx.gConnection && !model->load(*ctx.gConnection, sql, &error))
+    if (ctx.gConnection && !model->load(*ctx.gConnection, sql, condition.binds, &error))
         MsgBox(QStringLiteral("An error occurred opening database.") + CrLf + CrLf + QStringLiteral("SQLQuery = ") + sql + CrLf +
                    QStringLiteral("Error = ") + error,
                vbmsg::Critical, ctx.gAppTitle);

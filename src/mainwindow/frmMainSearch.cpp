@@ -192,7 +192,7 @@ void frmMain::SearchClipboard()
         found = true;
     }
     if (!found && !text.isEmpty() &&
-        ctx.gDatabase->GetLike(picSearch->txtSearch[5]->property("Tag").toString(), text) != clsDatabase::MatchNothing()) {
+        ctx.gDatabase->GetLike(picSearch->txtSearch[5]->property("Tag").toString(), text).text != clsDatabase::MatchNothing()) {
         picSearch->txtSearch[5]->setText(text);
         page = 3;
         found = true;

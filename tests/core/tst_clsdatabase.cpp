@@ -30,10 +30,10 @@ class tst_clsdatabase : public QObject {
              {id, item, title, step, buyer.isEmpty() ? QVariant() : QVariant(buyer)});
     }
     // How many sales a search condition selects, as the main list would use it.
-    int salesMatching(const QString& condition)
+    int salesMatching(const SqlCondition& condition)
     {
         Recordset rs;
-        if (!db().OpenDB("SELECT COUNT(*) FROM Auction WHERE " + condition + "1=1", false, true, true, &rs)) return -1;
+        if (!db().OpenDB("SELECT COUNT(*) FROM Auction WHERE " + condition.text + "1=1", condition.binds, false, true, true, &rs)) return -1;
         return rs.value(0).toInt();
     }
 
@@ -73,7 +73,7 @@ private slots:
         addBuyer("b1", "Smithers");
         addBuyer("b2", "Smith");
         addBuyer("b3", "Jones-Smith");
-        QCOMPARE(db().GetLike(buyerName, "smith"), QStringLiteral("(Auction.CustomerId = 'b2') AND "));
+        QCOMPARE(db().GetLike(buyerName, "smith"), (SqlCondition{"(Auction.CustomerId = ?) AND ", {"b2"}}));
     }
 
     void getLikeGathersContainsMatches()
@@ -84,8 +84,8 @@ private slots:
         addSale("1", "MISC", "a", 2, "b1");
         addSale("2", "MISC", "b", 2, "b2");
         addSale("3", "MISC", "c", 2, "b3");
-        const QString condition = db().GetLike(buyerName, "SMITH");
-        QCOMPARE(condition, QStringLiteral(" (Auction.CustomerId = 'b1' OR Auction.CustomerId = 'b2') AND "));
+        const SqlCondition condition = db().GetLike(buyerName, "SMITH");
+        QCOMPARE(condition, (SqlCondition{" (Auction.CustomerId = ? OR Auction.CustomerId = ?) AND ", {"b1", "b2"}}));
         QCOMPARE(salesMatching(condition), 2);
     }
 
@@ -94,9 +94,10 @@ private slots:
         QVERIFY(conn().Execute("BEGIN"));
         for (int i = 0; i < 150; ++i) addBuyer(QStringLiteral("b%1").arg(i), QStringLiteral("Ann Smith %1").arg(i));
         QVERIFY(conn().Execute("COMMIT"));
-        const QString condition = db().GetLike(buyerName, "smith");
-        QCOMPARE(condition.count(" OR ") + 1, 101);
-        QVERIFY(condition.startsWith(" (") && condition.endsWith(") AND "));
+        const SqlCondition condition = db().GetLike(buyerName, "smith");
+        QCOMPARE(condition.text.count(" OR ") + 1, 101);
+        QCOMPARE(condition.binds.size(), 101);
+        QVERIFY(condition.text.startsWith(" (") && condition.text.endsWith(") AND "));
     }
 
     // What the user types is a value, never SQL: quotes, column names and
@@ -127,15 +128,65 @@ private slots:
         addSale("1", "WOOL", "Kids' \"Superhero\" cape", 2, "sean");
         addSale("2", "NAILS", "Vintage radio_set", 2, "ann");
         addSale("3", "NAILS", "Vintage radios", 2, "ann");
-        const QString condition = db().GetLike(tag, typed);
+        const SqlCondition condition = db().GetLike(tag, typed);
         QCOMPARE(salesMatching(condition), sales);
-        if (sales == 0) QCOMPARE(condition, clsDatabase::MatchNothing());
+        if (sales == 0) QCOMPARE(condition, SqlCondition{clsDatabase::MatchNothing()});
+    }
+
+    // Every letter's case folds, as the seller types names and titles with
+    // macrons and umlauts in either case.
+    void getLikeFoldsEveryLetter_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QVariantList>("keys");
+        QTest::newRow("part of a name, upper case") << buyerName << QString::fromUtf8("MÜLLER") << QVariantList{"zoe"};
+        QTest::newRow("whole name, lower case") << buyerName << QString::fromUtf8("āpirana ngata") << QVariantList{"api"};
+        QTest::newRow("part of a title") << auctionTitle << QString::fromUtf8("ÄPFEL") << QVariantList{QString::fromUtf8("Äpfel crate")};
+        QTest::newRow("another letter") << buyerName << QString::fromUtf8("Zoe") << QVariantList{};
+    }
+    void getLikeFoldsEveryLetter()
+    {
+        QFETCH(QString, tag);
+        QFETCH(QString, typed);
+        QFETCH(QVariantList, keys);
+        addBuyer("zoe", QString::fromUtf8("Zoë Müller"));
+        addBuyer("api", QString::fromUtf8("Āpirana Ngata"));
+        addSale("1", "MISC", QString::fromUtf8("Äpfel crate"), 2, "zoe");
+        addSale("2", "MISC", "Pear crate", 2, "api");
+        const SqlCondition condition = db().GetLike(tag, typed);
+        QCOMPARE(condition.binds, keys);
+        QCOMPARE(salesMatching(condition), int(keys.size()));
+    }
+
+    // The exact match wins even where more than a hundred others hold the text.
+    void getLikeFindsTheExactMatchBeyondAscii()
+    {
+        QVERIFY(conn().Execute("BEGIN"));
+        for (int i = 0; i < 150; ++i) addBuyer(QStringLiteral("b%1").arg(i), QString::fromUtf8("Āpirana %1").arg(i));
+        addBuyer("exact", QString::fromUtf8("Āpirana"));
+        QVERIFY(conn().Execute("COMMIT"));
+        QCOMPARE(db().GetLike(buyerName, QString::fromUtf8("āPIRANA")), (SqlCondition{"(Auction.CustomerId = ?) AND ", {"exact"}}));
+    }
+
+    // A key is a value: one holding a NUL or a quote is bound as it is.
+    void getLikeBindsTheKeys()
+    {
+        const QString nul = QStringLiteral("nul\0key"), quote = QStringLiteral("o'neill");
+        addBuyer(nul, "Nora Null");
+        addBuyer(quote, "Nora O'Neill");
+        addSale("1", "MISC", "a", 2, nul);
+        addSale("2", "MISC", "b", 2, quote);
+        const SqlCondition condition = db().GetLike(buyerName, "nora");
+        QCOMPARE(condition.binds, (QVariantList{nul, quote}));
+        QVERIFY2(!condition.text.contains("nul") && !condition.text.contains("neill"), qPrintable(condition.text));
+        QCOMPARE(salesMatching(condition), 2);
     }
 
     void getLikeRefusesAMalformedTag()
     {
         env->messages().answer(vbmsg::OK, "Invalid TAG in search fields.");
-        QCOMPARE(db().GetLike("like=Auction.CustomerId,CustomerId", "smith"), clsDatabase::MatchNothing());
+        QCOMPARE(db().GetLike("like=Auction.CustomerId,CustomerId", "smith"), SqlCondition{clsDatabase::MatchNothing()});
         const auto& p = env->messages().prompts().at(0);
         QCOMPARE(p.style, int(vbmsg::Critical));
         QVERIFY(p.text.contains("\r\n\r\nAuction.CustomerId,CustomerId\r\n\r\nError = "));
@@ -144,7 +195,7 @@ private slots:
     void getLikeWithAFailingLookupMatchesNothing()
     {
         // The exact lookup runs first and reports nothing.
-        QCOMPARE(db().GetLike("like=Auction.CustomerId,CustomerId,Nope,SELECT CustomerId FROM Nowhere", "x"), clsDatabase::MatchNothing());
+        QCOMPARE(db().GetLike("like=Auction.CustomerId,CustomerId,Nope,SELECT CustomerId FROM Nowhere", "x"), SqlCondition{clsDatabase::MatchNothing()});
     }
 
     void listingCountsOfAnItem()
@@ -195,8 +246,8 @@ private slots:
         for (int i = 0; i < 150; ++i) addSale(QStringLiteral("b%1").arg(i), "MISC", "Blue widget", 2);
         addSale("r1", "MISC", "Red widget", 2);
         QVERIFY(conn().Execute("COMMIT"));
-        const QString condition = db().GetLike(auctionTitle, "widget");
-        QCOMPARE(condition.count(" OR ") + 1, 2);
+        const SqlCondition condition = db().GetLike(auctionTitle, "widget");
+        QCOMPARE(condition.text.count(" OR ") + 1, 2);
         QCOMPARE(salesMatching(condition), 151);
     }
 };

@@ -294,6 +294,8 @@ private slots:
         QTest::newRow("buyer total") << 7 << "25.5" << QStringList{"1002"};
         QTest::newRow("buyer total to the cent") << 7 << "25.50" << QStringList{"1002"};
         QTest::newRow("buyer total nobody owes") << 7 << "25.51" << QStringList{};
+        // A number too large to hold searches for no total.
+        QTest::newRow("buyer total beyond any number") << 7 << QString("&H" + QString(300, u'F')) << activeSearchSales();
     }
     void fieldSearch()
     {
@@ -307,6 +309,39 @@ private slots:
         panel().txtSearch[field]->setText(text);
         QCOMPARE(sorted(listedIds()), sorted(listed));
         QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("%1 Items listed").arg(listed.size()));
+    }
+
+    // Names and titles are found whatever the case of their letters, and a
+    // sale is found whatever its buyer's key holds.
+    void searchFoldsEveryLetterAndTakesAnyKey_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("name, umlaut typed upper case") << 3 << QString::fromUtf8("MÜLLER") << QStringList{"Z1"};
+        QTest::newRow("name, macron typed lower case") << 3 << QString::fromUtf8("āpirana") << QStringList{"A1"};
+        QTest::newRow("title, umlaut typed lower case") << 6 << QString::fromUtf8("äPFEL") << QStringList{"Z1"};
+        QTest::newRow("name, another letter") << 3 << QString::fromUtf8("Muller") << QStringList{};
+        QTest::newRow("name of a buyer whose key holds a NUL") << 3 << "Nora" << QStringList{"N1"};
+        QTest::newRow("part of a key that holds a NUL") << 1 << "NUL" << QStringList{"N1"};
+    }
+    void searchFoldsEveryLetterAndTakesAnyKey()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QStringList, listed);
+        const QString nulKey = QStringLiteral("nul\0key");
+        addBuyer("zoe", QString::fromUtf8("Zoë Müller"), "zoe@example.com");
+        addBuyer("api", QString::fromUtf8("Āpirana Ngata"), "api@example.com");
+        addBuyer(nulKey, "Nora Null", "nora@example.com");
+        addSale("Z1", 4, vb::today(), QString::fromUtf8("Äpfel crate"), "zoe");
+        addSale("A1", 4, vb::today(), "Pear crate", "api");
+        addSale("N1", 4, vb::today(), "Plum crate", nulKey);
+        frmMain& w = opened();
+        w.OpenSearchWindow(false);
+        QCOMPARE(w.model->rowCount(), 3);
+        panel().txtSearch[field]->setText(text);
+        QCOMPARE(sorted(listedIds()), sorted(listed));
     }
 
     void options_data()
@@ -383,15 +418,20 @@ private slots:
         panel().dateSearch[1]->setDate(QDate::currentDate().addDays(3));
         panel().txtSearch[1]->setText("ann");
 
-        const QString condition = panel().BuildCondition();
+        const SqlCondition built = panel().BuildCondition();
+        const QString& condition = built.text;
         QVERIFY2(!condition.trimmed().endsWith("AND"), qPrintable(condition));
         QVERIFY2(!condition.trimmed().startsWith("AND"), qPrintable(condition));
         for (const QString& term : condition.split(" AND "))
             QVERIFY2(!term.trimmed().isEmpty(), qPrintable(condition));
         QCOMPARE(condition.count("DateNextAction", Qt::CaseInsensitive), 2);
-        QVERIFY2(condition.contains("'ann'"), qPrintable(condition));
+        // Every value is bound: the buyer's key and both days, none of them in the text.
+        QCOMPARE(condition.count(u'?'), built.binds.size());
+        QVERIFY2(built.binds.contains(QVariant("ann")), qPrintable(condition));
+        QVERIFY2(!condition.contains("ann") && !condition.contains(QString::number(vb::today())), qPrintable(condition));
         // The condition is the whole of what follows WHERE.
-        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId WHERE " + condition)
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId WHERE " + condition,
+                        built.binds)
                      .toInt(),
                  2);
         QCOMPARE(sorted(listedIds()), (QStringList{"evening", "last day"}));

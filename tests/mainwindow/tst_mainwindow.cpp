@@ -13,6 +13,7 @@
 #include "platform/db/Connection.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -22,7 +23,9 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -86,6 +89,11 @@ class tst_mainwindow : public QObject {
         QCOMPARE(window->txtAuctionId->text(), id);
     }
     QString status() const { return window->statusBar()->currentMessage(); }
+    void copyToClipboard(const QString& text)
+    {
+        QGuiApplication::clipboard()->clear();
+        QGuiApplication::clipboard()->setText(text);
+    }
 
 private slots:
     void init()
@@ -906,13 +914,89 @@ private slots:
         QCOMPARE(w.txtAuctionId->text(), selectedId());
     }
 
-    // A title that looks like markup is shown as the seller typed it.
+    // Stored text that looks like markup is shown as the seller typed it, in
+    // every label that shows it.
     void textIsNeverMarkup()
     {
-        addSale("100", 4, vb::today(), "Set of <b>6</b> plates");
+        const QString buyer = "<i>bob</i>";
+        exec("INSERT INTO Customer (CustomerId, Name, Email) VALUES (?, 'Bob', ?)", {buyer, "<b>bob</b>@example.com"});
+        addSale("<s>100</s>", 7, vb::today(), "Set of <b>6</b> plates", buyer);
+        exec("UPDATE Auction SET DatePaid=45000, PayId='<b>BANK</b>', DateSent=45002, TrackingNumber='<a href=\"x\">NZ1</a>'");
         frmMain& w = opened();
-        QCOMPARE(w.txtDescription->textFormat(), Qt::PlainText);
+        copyToClipboard("<b>no such sale</b>");
+        w.OpenSearchWindow(true);
         QCOMPARE(w.txtDescription->text(), QStringLiteral("Set of <b>6</b> plates"));
+        QCOMPARE(w.txtPayId->text(), QStringLiteral("<b>BANK</b>"));
+        QCOMPARE(w.txtTrackingNumber->text(), QStringLiteral("<a href=\"x\">NZ1</a>"));
+
+        QStringList showing, asMarkup;
+        for (const QLabel* label : w.findChildren<QLabel*>()) {
+            if (!label->text().contains(u'<')) continue;
+            showing << label->objectName();
+            if (label->textFormat() != Qt::PlainText) asMarkup << label->objectName();
+        }
+        QCOMPARE(asMarkup, QStringList());
+        showing.sort();
+        QCOMPARE(showing, (QStringList{"lblAuctionId", "txtAuctionId", "txtCustomerId", "txtDescription", "txtEmail", "txtPayId",
+                                       "txtSearchMessage", "txtTrackingNumber"}));
+    }
+
+    // A list cell's tooltip shows the cell's text, whatever it holds.
+    void listTooltipsShowTheText_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::newRow("tags") << "Set of <b>6</b> plates";
+        QTest::newRow("a whole document") << "<qt>Teapot</qt>";
+        QTest::newRow("an entity") << "Tom &amp; Jerry mugs";
+        QTest::newRow("comparison signs") << "Bolts < 5mm & > 2mm";
+        QTest::newRow("runs of blanks") << "Two  blanks,   three";
+        QTest::newRow("two lines") << "Line one\nLine two";
+        QTest::newRow("a blank line and a tab") << "Line one\n\n\tLine three";
+        QTest::newRow("empty") << "";
+    }
+    void listTooltipsShowTheText()
+    {
+        QFETCH(QString, title);
+        addSale("100", 4, vb::today(), title);
+        frmMain& w = opened();
+        QCOMPARE(w.model->rowCount(), 1);
+        const QString tip = w.model->index(0, AuctionListModel::ColTitle).data(Qt::ToolTipRole).toString();
+        // What QToolTip shows: markup when the text looks like it, else the text.
+        QString shown = tip;
+        if (Qt::mightBeRichText(tip)) {
+            QTextDocument document;
+            document.setHtml(tip);
+            shown = document.toPlainText();
+        }
+        QCOMPARE(shown, title);
+    }
+
+    // The list sorts text in the seller's alphabet, ignoring case.
+    void listSortsInTheSellersAlphabet_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("New Zealand") << "en_NZ" << QStringList{"apfel", "banana", "cherry", "zebra"};
+        QTest::newRow("German") << "de_DE" << QStringList{"apfel", "banana", "cherry", "zebra"};
+        QTest::newRow("Swedish, where Ä follows Z") << "sv_SE" << QStringList{"banana", "cherry", "zebra", "apfel"};
+        QTest::newRow("no locale") << "C" << QStringList{"apfel", "banana", "cherry", "zebra"};
+    }
+    void listSortsInTheSellersAlphabet()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, order);
+        const QLocale before;
+        const auto restore = qScopeGuard([before] { QLocale::setDefault(before); });
+        QLocale::setDefault(QLocale(locale));
+        addSale("cherry", 4, vb::today(), "Cherry jar");
+        addSale("apfel", 4, vb::today(), QString::fromUtf8("Äpfel crate"));
+        addSale("zebra", 4, vb::today(), "zebra mug");
+        addSale("banana", 4, vb::today(), "banana box");
+        frmMain& w = opened();
+        w.list_ColumnClick(AuctionListModel::ColTitle + 1);
+        if (w.mSortOrder != 0) w.list_ColumnClick(AuctionListModel::ColTitle + 1);
+        QCOMPARE(w.mSortKey, int(AuctionListModel::ColTitle));
+        QCOMPARE(listedIds(), order);
     }
 };
 

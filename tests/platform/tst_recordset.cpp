@@ -12,6 +12,7 @@
 #include <QScopeGuard>
 
 #include <limits>
+#include <sqlite3.h>
 #include <optional>
 
 
@@ -1119,6 +1120,101 @@ private slots:
         QVERIFY(db.Execute("CREATE TABLE L (V TEXT)"));
         QVERIFY(db.Execute("INSERT INTO L (V) VALUES (?)", {text}));
         QCOMPARE(count(db, "SELECT count(*) FROM L WHERE V LIKE ? ESCAPE '\\'", {Sql::LikeContains(needle)}), found ? 1 : 0);
+        QCOMPARE(count(db, "SELECT count(*) FROM L WHERE V LIKE ? ESCAPE '\\'", {Sql::LikeExactly(needle)}),
+                 text.compare(needle, Qt::CaseInsensitive) == 0 ? 1 : 0);
+    }
+
+    // LIKE on every connection: the case of every letter folds, not only A-Z,
+    // and wildcards, escapes and Nulls keep their SQL meaning.
+    void likeFoldsEveryLetter_data()
+    {
+        QTest::addColumn<QVariant>("text");
+        QTest::addColumn<QVariant>("pattern");
+        QTest::addColumn<QVariant>("escape");  // invalid: no ESCAPE clause
+        QTest::addColumn<QString>("result");  // "1", "0", "Null" or "error"
+        const QVariant none, backslash("\\");
+        const QString yes = "1", no = "0", null = "Null", error = "error";
+        auto text = [](const char* utf8) { return QVariant(QString::fromUtf8(utf8)); };
+        QTest::newRow("umlaut, upper case typed") << text("Zoë Müller") << text("%MÜLLER%") << none << yes;
+        QTest::newRow("macron, lower case typed") << text("Āpirana") << text("āpirana") << none << yes;
+        QTest::newRow("ligature") << text("ÆSIR") << text("æsir") << none << yes;
+        QTest::newRow("Greek") << text("ΣΟΦΙΑ") << text("σοφια") << none << yes;
+        QTest::newRow("Cyrillic") << text("Москва") << text("%МОСКВА%") << none << yes;
+        QTest::newRow("Kelvin sign folds to k") << text("\u212A9 unit") << text("k9%") << none << yes;
+        QTest::newRow("another letter") << text("Zoë") << text("zoe") << none << no;
+        QTest::newRow("ASCII, other case") << text("Blue teapot") << text("%TEA%") << none << yes;
+        QTest::newRow("ASCII, not there") << text("Blue teapot") << text("%cup%") << none << no;
+        QTest::newRow("underscore takes one letter") << text("Zoë") << text("zo_") << none << yes;
+        QTest::newRow("underscore takes only one") << text("Zoë") << text("zo__") << none << no;
+        QTest::newRow("percent takes none") << text("tea") << text("tea%") << none << yes;
+        QTest::newRow("back to an earlier percent") << text("mississippi") << text("%iss%ppi") << none << yes;
+        QTest::newRow("every percent run tried") << text("mississippi") << text("%iss%ipp") << none << no;
+        QTest::newRow("repeated start") << text("aaab") << text("%a%ab") << none << yes;
+        QTest::newRow("empty matches empty") << text("") << text("") << none << yes;
+        QTest::newRow("empty pattern, some text") << text("a") << text("") << none << no;
+        QTest::newRow("underscore needs a letter") << text("") << text("_") << none << no;
+        QTest::newRow("escaped percent") << text("100% wool") << text("100\\%%") << backslash << yes;
+        QTest::newRow("escaped percent is no wildcard") << text("1000 wool") << text("100\\%%") << backslash << no;
+        QTest::newRow("escaped underscore") << text("radio_set") << text("%o\\_S%") << backslash << yes;
+        QTest::newRow("escaped underscore is no wildcard") << text("radios") << text("%o\\_s%") << backslash << no;
+        QTest::newRow("escaped letter, other case") << text("Ä") << text("\\ä") << backslash << yes;
+        QTest::newRow("percent as the escape") << text("50%") << text("50%%") << QVariant("%") << yes;
+        QTest::newRow("percent as the escape, no wildcard") << text("500") << text("50%%") << QVariant("%") << no;
+        QTest::newRow("lone escape at the end") << text("a\\") << text("a\\") << backslash << no;
+        QTest::newRow("a non-ASCII escape") << text("50%") << text("50ë%") << text("ë") << yes;
+        QTest::newRow("text after a NUL") << QVariant(QStringLiteral("ab\0cd")) << text("%CD") << none << yes;
+        QTest::newRow("a number") << QVariant(12345) << text("%234%") << none << yes;
+        QTest::newRow("bytes that are no UTF-8") << QVariant(QByteArray("\xff\xfe")) << QVariant(QByteArray("\xff%")) << none << yes;
+        QTest::newRow("bytes that differ") << QVariant(QByteArray("\xff")) << QVariant(QByteArray("\xfe")) << none << no;
+        QTest::newRow("Null text") << none << text("%") << none << null;
+        QTest::newRow("Null pattern") << text("a") << none << none << null;
+        QTest::newRow("empty escape") << text("a") << text("a") << text("") << error;
+        QTest::newRow("escape of two letters") << text("a") << text("a") << text("ab") << error;
+    }
+    void likeFoldsEveryLetter()
+    {
+        QFETCH(QVariant, text);
+        QFETCH(QVariant, pattern);
+        QFETCH(QVariant, escape);
+        QFETCH(QString, result);
+        Connection db;
+        QVERIFY2(openShop(db, false), qPrintable(db.lastError()));
+        QVariantList binds{text, pattern};
+        if (escape.isValid()) binds << escape;
+        bool ok = false;
+        const QVariant got = db.Scalar(escape.isValid() ? "SELECT ? LIKE ? ESCAPE ?" : "SELECT ? LIKE ?", binds, &ok);
+        if (result == QLatin1String("error")) {
+            QVERIFY(!ok);
+            QVERIFY2(db.lastError().contains("ESCAPE"), qPrintable(db.lastError()));
+            return;
+        }
+        QVERIFY2(ok, qPrintable(db.lastError()));
+        QCOMPARE(got.isNull() ? QStringLiteral("Null") : got.toString(), result);
+    }
+
+    // The program's own LIKE lives in the connection, not in the file: the
+    // stock sqlite3 library reads and checks what it wrote.
+    void databaseNeedsNothingOfTheProgram()
+    {
+        Connection db;
+        QVERIFY2(openShop(db, false), qPrintable(db.lastError()));
+        QVERIFY(db.Execute("INSERT INTO Customer (CustomerId, Name) VALUES (?, ?), (?, ?)",
+                           {QString::fromUtf8("ÄNNE"), QString::fromUtf8("Änne Müller"), QString::fromUtf8("änne"), "Anne Lee"}));
+        const QByteArray path = QFile::encodeName(db.path());
+        db.Close();
+        sqlite3* raw = nullptr;
+        QCOMPARE(sqlite3_open_v2(path.constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        const auto guard = qScopeGuard([raw] { sqlite3_close(raw); });
+        auto single = [raw](const char* sql) {
+            sqlite3_stmt* stmt = nullptr;
+            QString value;
+            if (sqlite3_prepare_v2(raw, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+                value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+            sqlite3_finalize(stmt);
+            return value;
+        };
+        QCOMPARE(single("PRAGMA integrity_check"), QStringLiteral("ok"));
+        QCOMPARE(single("SELECT count(*) FROM Customer WHERE Name LIKE '%m%'"), QStringLiteral("1"));
     }
 };
 

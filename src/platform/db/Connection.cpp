@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include "FoldedLike.h"
 #include "platform/Vb.h"
 
 #include <QDateTime>
@@ -100,6 +101,12 @@ bool Connection::Open(const QString& path)
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_extended_result_codes(db, 1);
+    // LIKE folds the case of every letter (SQLite's own folds A-Z only).
+    if (FoldedLike::install(db) != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return false;
+    }
     // Reading the schema tells a database from any other file, without writing.
     char* err = nullptr;
     if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {

@@ -32,7 +32,7 @@ QString Identifier(const QString& name)
     return u'"' + text + u'"';
 }
 
-QString LikeContains(const QString& text)
+QString LikeExactly(const QString& text)
 {
     QString escaped;
     escaped.reserve(text.size() + 2);
@@ -40,7 +40,9 @@ QString LikeContains(const QString& text)
         if (c == u'\\' || c == u'%' || c == u'_') escaped += u'\\';
         escaped += c;
     }
-    return u'%' + escaped + u'%';
+    return escaped;
 }
+
+QString LikeContains(const QString& text) { return u'%' + LikeExactly(text) + u'%'; }
 
 }  // namespace Sql

@@ -14,4 +14,6 @@ QString Identifier(const QString& name);
 // The LIKE pattern that finds text anywhere, "%" and "_" matching
 // themselves; use with ESCAPE '\'.
 QString LikeContains(const QString& text);
+// The LIKE pattern that finds the whole text, ignoring case; use with ESCAPE '\'.
+QString LikeExactly(const QString& text);
 }  // namespace Sql
