@@ -48,8 +48,8 @@ bool Transaction::Rollback()
 {
     if (!m_active) return true;
     m_active = false;
-    --m_connection->m_depth;
-    if (!m_connection->IsOpen()) return true;
+    if (!m_connection->IsOpen()) return true;  // closing the connection ended the transaction
+    if (m_connection->m_depth > 0) --m_connection->m_depth;
     const QString cause = m_connection->lastError();
     if (!undo()) {
         m_error = QStringLiteral("the changes could not be undone: ") + m_connection->lastError();
