@@ -61,9 +61,17 @@ bool Configuration::Load(const Recordset& rs, QString* error)
 {
     Configuration c = *this;
     QString bad;
-    auto text = [&](const char* column, QString& field) { field = rs.text(QLatin1String(column)); };
+    QString missing;
+    auto present = [&](const char* column) {
+        if (rs.HasField(QLatin1String(column))) return true;
+        if (missing.isEmpty()) missing = QLatin1String(column);
+        return false;
+    };
+    auto text = [&](const char* column, QString& field) {
+        if (present(column)) field = rs.text(QLatin1String(column));
+    };
     auto typed = [&](const char* column, auto converter, auto& field) {
-        if (!bad.isEmpty()) return;
+        if (!bad.isEmpty() || !present(column)) return;
         if (!converter(rs.value(QLatin1String(column)), &field)) bad = QLatin1String(column);
     };
 
@@ -97,6 +105,10 @@ bool Configuration::Load(const Recordset& rs, QString* error)
     typed("FPOsold", toBool, c.FPOsold);
     typed("RelistUnsold", toBool, c.RelistUnsold);
 
+    if (!missing.isEmpty()) {
+        if (error) *error = QStringLiteral("The setting %1 is missing.").arg(missing);
+        return false;
+    }
     if (!bad.isEmpty()) {
         if (error) *error = QStringLiteral("The setting %1 is empty or not valid.").arg(bad);
         return false;

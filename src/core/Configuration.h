@@ -38,7 +38,8 @@ struct Configuration {
     bool RelistUnsold = false;
 
     // Reads the 29 values from the current row of rs, in order. A text column
-    // that is Null reads as ""; a Null or unconvertible value in a typed column
-    // fails the load (the error names the column) and leaves this copy as it was.
+    // that is Null reads as ""; a missing column, or a Null or unconvertible
+    // value in a typed column, fails the load (the error names the column) and
+    // leaves this copy as it was.
     bool Load(const Recordset& rs, QString* error = nullptr);
 };

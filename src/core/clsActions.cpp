@@ -3,17 +3,20 @@
 #include "EmailsApi.h"
 #include "MainWindowApi.h"
 #include "ProgramContext.h"
+#include "UndoRecipe.h"
 #include "clsDatabase.h"
 #include "clsLinks.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QLocale>
+
+#include <optional>
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
@@ -60,12 +63,7 @@ void clsActions::SaveActionsToDatabase(int ActionId, const QString& NextActionDe
                                                 {next, NumDays, ActionId}, false, false, true);
 }
 
-QString clsActions::RecipeDate(const QVariant& serial)
-{
-    if (serial.isNull()) return QStringLiteral("Null");
-    // The shortest text that reads back as exactly the same number.
-    return QString::number(serial.toDouble(), 'g', QLocale::FloatingPointShortest);
-}
+QString clsActions::RecipeDate(const QVariant& serial) { return UndoRecipe::DateText(serial); }
 
 QString clsActions::DoneText(int step, const DoneOptions& o)
 {
@@ -128,137 +126,242 @@ void clsActions::DoAction(const QString& AuctionId, int ActionId)
     if (ctx.gMainWindow) ctx.gMainWindow->TradeMe_Link(url);
 }
 
-bool clsActions::DoneAction(const QString& AuctionId, DoneOptions& o)
-{
-    ProgramContext& ctx = ProgramContext::current();
-    int finalStep = 0;
-    double lastHistory = 0;
-    if (!advance(AuctionId, o, &finalStep, &lastHistory)) return false;
-    // The main list follows once the changes are committed.
-    ctx.gDatabase->Log(AuctionId, QStringLiteral("Auction"), QStringLiteral("ActionId"), finalStep, false, false);
-    if (lastHistory != 0)
-        ctx.gDatabase->Log(AuctionId, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(lastHistory), false, false);
-    return true;
-}
-
-bool clsActions::advance(const QString& AuctionId, DoneOptions& o, int* finalStep, double* lastHistory)
+bool clsActions::readSale(const QString& AuctionId, DoneSale* sale) const
 {
     ProgramContext& ctx = ProgramContext::current();
     Recordset rs;
-    if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT AuctionId,ActionId,DateNextAction,DateSent,NonAuction,DeliveryAddress, "
-                                              "Item.ItemId,Item.UseStock,Item.Stock,Item.StockWarning FROM Item INNER JOIN Auction "
-                                              "ON Item.ItemId = Auction.ItemId WHERE AuctionId=?"),
-                               {AuctionId}, false, false, true, &rs) ||
-        rs.isEOF())
+    if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT Auction.ActionId, Auction.DateNextAction, Auction.NonAuction, Auction.DeliveryAddress, "
+                                              "Auction.ItemId, Item.ItemId AS ListedItemId, Item.UseStock, Item.Stock "
+                                              "FROM Auction LEFT JOIN Item ON Item.ItemId = Auction.ItemId WHERE Auction.AuctionId=?"),
+                               {AuctionId}, false, true, true, &rs))
         return false;
-
-    const int oldStep = rs.value(QStringLiteral("ActionId")).toInt();
-    if (oldStep == 1 && !o.AuctionEnded) {
-        MsgBox(QStringLiteral("If this auction has ended click 'Do Task' on the toolbar."), vbmsg::Information, ctx.gAppTitle);
+    if (rs.isEOF()) return false;  // no such sale: nothing to move on
+    const QString itemId = rs.text(QStringLiteral("ItemId"));
+    if (rs.value(QStringLiteral("ListedItemId")).isNull()) {
+        MsgBox(itemId.isEmpty() ? QStringLiteral("Auction %1 cannot be moved on: it has no item code.").arg(AuctionId)
+                                : QStringLiteral("Auction %1 cannot be moved on: its item code \"%2\" is not in the item list.")
+                                      .arg(AuctionId, itemId),
+               vbmsg::Exclamation, ctx.gAppTitle);
         return false;
     }
-    QString changed = QStringLiteral("ActionId=%1,DateNextAction=%2").arg(oldStep).arg(RecipeDate(rs.value(QStringLiteral("DateNextAction"))));
-    const int current = o.AuctionPaid ? 7 : oldStep;
-    const double today = vb::today();
-    const bool nonAuction = rs.value(QStringLiteral("NonAuction")).toBool();
+    sale->ActionId = rs.value(QStringLiteral("ActionId")).toInt();
+    sale->DateNextAction = rs.value(QStringLiteral("DateNextAction"));
+    sale->NonAuction = rs.value(QStringLiteral("NonAuction")).toBool();
+    sale->HasDeliveryAddress = !rs.text(QStringLiteral("DeliveryAddress")).isEmpty();
+    sale->ItemId = rs.text(QStringLiteral("ListedItemId"));
+    sale->UseStock = rs.value(QStringLiteral("UseStock")).toBool();
+    sale->StockCounted = !rs.value(QStringLiteral("Stock")).isNull();
+    return true;
+}
 
+clsActions::DonePlan clsActions::PlanDone(const QString& AuctionId, const DoneSale& sale, const DoneOptions& o, double today) const
+{
+    DonePlan plan;
+    auto refuse = [&](const QString& why, int style) {
+        plan.Refusal = why;
+        plan.RefusalStyle = style;
+        return plan;
+    };
+    if (sale.ActionId == 1 && !o.AuctionEnded)
+        return refuse(QStringLiteral("If this auction has ended click 'Do Task' on the toolbar."), vbmsg::Information);
+
+    const int current = o.AuctionPaid ? 7 : sale.ActionId;
+    if (!isStep(current))
+        return refuse(QStringLiteral("Auction %1 cannot be moved on: its task %2 is not in the task list.").arg(AuctionId).arg(current),
+                      vbmsg::Exclamation);
+    const int next = NextActionId(current);
+    int from = current;  // the step whose successor the sale takes
+    int newStep = next;
+    if (o.AuctionEnded && !o.AuctionSold) {
+        newStep = 16;
+    } else if (sale.NonAuction && next == 13) {
+        from = 13;
+        newStep = NextActionId(13);
+    }
+    if (!isStep(newStep)) {
+        const QString step = QStringLiteral("task %1 \"%2\"").arg(from).arg(Description(from));
+        return refuse(newStep == 0 ? QStringLiteral("Auction %1 cannot be moved on: %2 has no next task.").arg(AuctionId, step)
+                                   : QStringLiteral("Auction %1 cannot be moved on: %2 is followed by task %3, which is not in the task list.")
+                                         .arg(AuctionId, step)
+                                         .arg(newStep),
+                      vbmsg::Exclamation);
+    }
+    plan.Current = current;
+    plan.NewStep = newStep;
+
+    UndoRecipe recipe;
+    recipe.add(QStringLiteral("ActionId"), QString::number(sale.ActionId)).addDate(QStringLiteral("DateNextAction"), sale.DateNextAction);
     if (!o.Skipped && current == 11) {
         // The undo clears what the dispatch wrote (the send dialog stores the
         // tracking number just before): no date sent, the empty tracking number
         // every sale starts with.
-        changed += QStringLiteral(",DateSent=Null,TrackingNumber=");
-        if (o.DateShipped == 0) o.DateShipped = today;
-        rs.setValue(QStringLiteral("DateSent"), o.DateShipped);
-        if (rs.value(QStringLiteral("UseStock")).toBool()) {
-            rs.setValue(QStringLiteral("Stock"), rs.value(QStringLiteral("Stock")).toLongLong() - 1);
-            changed += QStringLiteral(",[STOCK]=") + rs.text(QStringLiteral("ItemId"));
+        plan.Ship = true;
+        recipe.add(QStringLiteral("DateSent"), QStringLiteral("Null")).add(QStringLiteral("TrackingNumber"), QString());
+        // A stock nobody counts (Null) is left uncounted.
+        plan.TakeStock = sale.UseStock && sale.StockCounted;
+        if (plan.TakeStock) {
+            plan.ItemId = sale.ItemId;
+            recipe.add(QStringLiteral("[STOCK]"), sale.ItemId);
         }
-        if (rs.text(QStringLiteral("DeliveryAddress")).isEmpty() && !o.BuyerPickedUp) {
-            const int answer = MsgBox(QStringLiteral("No delivery address set - was this item picked up?"),
-                                      vbmsg::YesNo + vbmsg::Question, ctx.gAppTitle);
-            if (answer == vbmsg::Yes) {
-                o.BuyerPickedUp = true;
-            } else {
-                MsgBox(QStringLiteral("Update was cancelled - set the delivery address first."), vbmsg::Information, ctx.gAppTitle);
-                rs.CancelUpdate();
-                return false;
-            }
-        }
+        plan.AskPickedUp = !sale.HasDeliveryAddress && !o.BuyerPickedUp;
     }
-    if (o.AuctionEnded && o.AuctionSold) changed += QStringLiteral(",CustomerId=Null");
+    if (o.AuctionEnded && o.AuctionSold) recipe.add(QStringLiteral("CustomerId"), QStringLiteral("Null"));
+    plan.Recipe = recipe.text();
 
-    const int next = NextActionId(current);
-    int newStep = next;
-    if (o.AuctionEnded && !o.AuctionSold) newStep = 16;
-    else if (nonAuction && next == 13) newStep = NextActionId(13);
-    rs.setValue(QStringLiteral("ActionId"), newStep);
-
-    bool completed = false;
-    double due = today + NumDays(current);
+    plan.Due = today + NumDays(current);
     if (next == 15) {
-        due = today;
-        completed = true;
-    } else if (nonAuction && next == 13) {
-        due = today + NumDays(13);
+        plan.Due = today;
+        plan.Completed = true;
+    } else if (sale.NonAuction && next == 13) {
+        plan.Due = today + NumDays(13);
     }
-    rs.setValue(QStringLiteral("DateNextAction"), due);
+    plan.HistoryText = o.Skipped ? QStringLiteral("SKIPPED TASK: ") + Description(current) : DoneText(current, o);
+    return plan;
+}
+
+bool clsActions::writePlan(const QString& AuctionId, const DonePlan& plan, double dateSent, QString* why) const
+{
+    Connection* conn = ProgramContext::current().gConnection;
+    QString sql = QStringLiteral("UPDATE Auction SET ActionId=?, DateNextAction=?");
+    QVariantList binds{plan.NewStep, plan.Due};
+    if (plan.Ship) {
+        sql += QStringLiteral(", DateSent=?");
+        binds << dateSent;
+    }
+    sql += QStringLiteral(" WHERE AuctionId=?");
+    binds << AuctionId;
+    int changed = 0;
+    if (!conn->Execute(sql, binds, &changed)) {
+        *why = conn->lastError();
+        return false;
+    }
+    if (changed != 1) {
+        *why = QStringLiteral("The sale is no longer in the database.");
+        return false;
+    }
+    if (plan.TakeStock && !conn->Execute(QStringLiteral("UPDATE Item SET Stock = Stock - 1 WHERE ItemId=?"), {plan.ItemId})) {
+        *why = conn->lastError();
+        return false;
+    }
+    return true;
+}
+
+bool clsActions::DoneAction(const QString& AuctionId, DoneOptions& o)
+{
+    ProgramContext& ctx = ProgramContext::current();
+    DoneSale sale;
+    if (!readSale(AuctionId, &sale)) return false;
+
+    // Decide, then ask, then write.
+    const double today = vb::today();
+    DonePlan plan = PlanDone(AuctionId, sale, o, today);
+    if (!plan.Refusal.isEmpty()) {
+        MsgBox(plan.Refusal, plan.RefusalStyle, ctx.gAppTitle);
+        return false;
+    }
+    if (plan.AskPickedUp) {
+        if (MsgBox(QStringLiteral("No delivery address set - was this item picked up?"), vbmsg::YesNo + vbmsg::Question, ctx.gAppTitle) !=
+            vbmsg::Yes) {
+            MsgBox(QStringLiteral("Update was cancelled - set the delivery address first."), vbmsg::Information, ctx.gAppTitle);
+            return false;
+        }
+        o.BuyerPickedUp = true;
+        plan = PlanDone(AuctionId, sale, o, today);
+    }
+    if (plan.Ship && o.DateShipped == 0) o.DateShipped = today;
+
+    // A collected item needs no shipped-confirmation e-mail: that step is
+    // skipped with the dispatch.
+    std::optional<DonePlan> skip;
+    if (o.BuyerPickedUp && plan.Current == 11 && NextActionId(11) == 12) {
+        DoneSale shipped = sale;
+        shipped.ActionId = plan.NewStep;
+        shipped.DateNextAction = plan.Due;
+        DoneOptions skipped;
+        skipped.Skipped = true;
+        DonePlan p = PlanDone(AuctionId, shipped, skipped, today);
+        if (p.Refusal.isEmpty()) skip = p;
+        else MsgBox(p.Refusal, p.RefusalStyle, ctx.gAppTitle);
+    }
 
     // The sale, its item's stock and its History rows go in together.
-    Transaction tx(ctx.gConnection);
-    if (!tx.isActive() || !rs.Update()) {
-        MsgBox(QStringLiteral("The task could not be saved.") + CrLf + CrLf + (tx.isActive() ? rs.lastError() : tx.lastError()),
+    const double now = vb::now();
+    double lastHistory = 0;
+    QString why;
+    const bool saved = [&] {
+        Transaction tx(ctx.gConnection);
+        if (!tx.isActive()) {
+            why = tx.lastError();
+            return false;
+        }
+        if (!writePlan(AuctionId, plan, o.DateShipped, &why)) return false;
+        auto history = [&](double when, const QString& text, const QString& recipe) {
+            if (ctx.gDatabase->UpdateHistory(AuctionId, when, text, recipe, false)) {
+                lastHistory = when;
+                return true;
+            }
+            why = ctx.gConnection->lastError();
+            return false;
+        };
+        if (o.UpdateHistory) {
+            if (!history(now, plan.HistoryText, plan.Recipe)) return false;
+            if (plan.Completed && !history(now + OneSecond, QStringLiteral("Completed"), QStringLiteral("[AUTOCOMPLETE]"))) return false;
+        }
+        if (skip) {
+            if (!writePlan(AuctionId, *skip, o.DateShipped, &why)) return false;
+            if (!history(now + 3.0 / 86400, QStringLiteral("SKIPPED TASK: Shipped confirmation email (item was picked up)"), skip->Recipe))
+                return false;
+        }
+        if (!tx.Commit()) {
+            why = tx.lastError();
+            return false;
+        }
+        return true;
+    }();
+    if (!saved) {
+        MsgBox(QStringLiteral("The task of auction %1 could not be saved; the auction is as it was.").arg(AuctionId) + CrLf + CrLf + why,
                vbmsg::Critical, ctx.gAppTitle);
         return false;
     }
-    rs.Close();
-    const double now = vb::now();
-    *finalStep = newStep;
-    *lastHistory = 0;
-    if (o.UpdateHistory) {
-        const QString text = o.Skipped ? QStringLiteral("SKIPPED TASK: ") + Description(current) : DoneText(current, o);
-        if (!ctx.gDatabase->UpdateHistory(AuctionId, now, text, changed, false)) return false;
-        *lastHistory = now;
-        if (completed) {
-            if (!ctx.gDatabase->UpdateHistory(AuctionId, now + OneSecond, QStringLiteral("Completed"), QStringLiteral("[AUTOCOMPLETE]"), false))
-                return false;
-            *lastHistory = now + OneSecond;
-        }
-    }
-    // A collected item needs no shipped-confirmation e-mail.
-    if (o.BuyerPickedUp && current == 11 && next == 12) {
-        DoneOptions skip;
-        skip.Skipped = true;
-        skip.UpdateHistory = false;
-        double unused = 0;
-        if (advance(AuctionId, skip, finalStep, &unused)) {
-            const double when = now + 3.0 / 86400;
-            if (!ctx.gDatabase->UpdateHistory(AuctionId, when, QStringLiteral("SKIPPED TASK: Shipped confirmation email (item was picked up)"),
-                                              QStringLiteral("ActionId=12,DateNextAction=") + RecipeDate(today + NumDays(11)), false))
-                return false;
-            *lastHistory = when;
-        }
-    }
-    return tx.Commit();
+    // The main list follows once the changes are committed.
+    ctx.gDatabase->Log(AuctionId, QStringLiteral("Auction"), QStringLiteral("ActionId"), skip ? skip->NewStep : plan.NewStep, false, false);
+    if (lastHistory != 0)
+        ctx.gDatabase->Log(AuctionId, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(lastHistory), false, false);
+    return true;
 }
 
 void clsActions::SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription)
 {
     ProgramContext& ctx = ProgramContext::current();
     Recordset rs;
-    if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT AuctionId,ActionId,DateNextAction FROM Auction WHERE AuctionId=?"), {AuctionId},
-                               false, false, true, &rs))
+    if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT ActionId, DateNextAction FROM Auction WHERE AuctionId=?"), {AuctionId}, false, true,
+                               true, &rs))
         return;
     if (rs.isEOF()) return;  // no such sale: nothing to complete or record
-    const QString changed = QStringLiteral("ActionId=%1,DateNextAction=%2")
-                                .arg(rs.text(QStringLiteral("ActionId")), RecipeDate(rs.value(QStringLiteral("DateNextAction"))));
-    rs.setValue(QStringLiteral("ActionId"), 15);
-    rs.setValue(QStringLiteral("DateNextAction"), vb::today());
+    const QString changed = UndoRecipe()
+                                .add(QStringLiteral("ActionId"), rs.value(QStringLiteral("ActionId")).isNull()
+                                                                     ? QStringLiteral("Null")
+                                                                     : rs.text(QStringLiteral("ActionId")))
+                                .addDate(QStringLiteral("DateNextAction"), rs.value(QStringLiteral("DateNextAction")))
+                                .text();
+    rs.Close();
     const double when = vb::now() + AddSeconds * OneSecond;
-    Transaction tx(ctx.gConnection);
-    if (!tx.isActive() || !rs.Update() || !ctx.gDatabase->UpdateHistory(AuctionId, when, ActionDescription, changed, false) ||
-        !tx.Commit()) {
-        MsgBox(QStringLiteral("The auction could not be marked completed.") + CrLf + CrLf + rs.lastError(), vbmsg::Critical,
-               ctx.gAppTitle);
+    QString why;
+    const bool saved = [&] {
+        Transaction tx(ctx.gConnection);
+        int rows = 0;
+        if (!tx.isActive()) why = tx.lastError();
+        else if (!ctx.gConnection->Execute(QStringLiteral("UPDATE Auction SET ActionId=15, DateNextAction=? WHERE AuctionId=?"),
+                                           {vb::today(), AuctionId}, &rows))
+            why = ctx.gConnection->lastError();
+        else if (rows != 1) why = QStringLiteral("The sale is no longer in the database.");
+        else if (!ctx.gDatabase->UpdateHistory(AuctionId, when, ActionDescription, changed, false)) why = ctx.gConnection->lastError();
+        else if (!tx.Commit()) why = tx.lastError();
+        return why.isEmpty();
+    }();
+    if (!saved) {
+        MsgBox(QStringLiteral("Auction %1 could not be marked completed; it is as it was.").arg(AuctionId) + CrLf + CrLf + why,
+               vbmsg::Critical, ctx.gAppTitle);
         return;
     }
     ctx.gDatabase->Log(AuctionId, QStringLiteral("Auction"), QStringLiteral("ActionId"), 15, false, false);

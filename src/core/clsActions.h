@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 class clsActions {
 public:
@@ -40,11 +41,40 @@ public:
     // Performs step ActionId for the sale: its dialog, e-mail or site page.
     void DoAction(const QString& AuctionId, int ActionId);
     // Marks the sale's current step done and moves it on, with its undo recipe
-    // in History; all or nothing. True when the sale was advanced.
+    // in History; all or nothing. True when the sale was advanced; a refusal
+    // or a failed save says why (a sale that is not there is passed over).
     bool DoneAction(const QString& AuctionId, DoneOptions& options);
     // Puts the sale at step 15 due today, with a History row AddSeconds
     // seconds after now.
     void SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription);
+
+    // What DoneAction reads of a sale and its item.
+    struct DoneSale {
+        int ActionId = 0;
+        QVariant DateNextAction;  // a serial, or Null
+        bool NonAuction = false;
+        bool HasDeliveryAddress = false;
+        QString ItemId;
+        bool UseStock = false;
+        bool StockCounted = false;  // the item's Stock is not Null
+    };
+    // What finishing a sale's step does, decided before anything is asked or written.
+    struct DonePlan {
+        QString Refusal;           // not empty: nothing is written, this says why
+        int RefusalStyle = 0;
+        bool AskPickedUp = false;  // a dispatch without a delivery address: ask first
+        int Current = 0;           // the step taken as done
+        int NewStep = 0;
+        double Due = 0;
+        bool Completed = false;  // the "[AUTOCOMPLETE]" row follows the History row
+        bool Ship = false;       // DateSent is written
+        bool TakeStock = false;  // one unit leaves the stock of ItemId
+        QString ItemId;
+        QString Recipe;
+        QString HistoryText;
+    };
+    // The plan for finishing the sale's current step on day today; reads nothing.
+    DonePlan PlanDone(const QString& AuctionId, const DoneSale& sale, const DoneOptions& options, double today) const;
 
     // The History text of a step done (not skipped).
     static QString DoneText(int step, const DoneOptions& options);
@@ -53,8 +83,13 @@ public:
 
 private:
     const clsAction* at(int Index) const;
-    // DoneAction without the change log: the final step and the newest
-    // History date written (0 for none) are given back for it.
-    bool advance(const QString& AuctionId, DoneOptions& options, int* finalStep, double* lastHistory);
+    // Step n is a row of the task table (at its own position).
+    bool isStep(int n) const { return n >= 1 && ActionId(n) == n; }
+    // The sale and its item; false when there is nothing to move on (a
+    // missing item is said).
+    bool readSale(const QString& AuctionId, DoneSale* sale) const;
+    // The sale's (and its item's) writes of a plan, inside the caller's
+    // transaction. False with why.
+    bool writePlan(const QString& AuctionId, const DonePlan& plan, double dateSent, QString* why) const;
     QList<clsAction> mActions;
 };

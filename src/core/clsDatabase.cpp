@@ -2,6 +2,7 @@
 
 #include "MainWindowApi.h"
 #include "ProgramContext.h"
+#include "UndoRecipe.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Transaction.h"
 #include "platform/MessageService.h"
@@ -192,7 +193,13 @@ bool clsDatabase::CheckLog()
         const QString field = Sql::Identifier(entry.FieldId);
         QString sql = QStringLiteral("SELECT AuctionId FROM %1 WHERE AuctionId=? AND ").arg(Sql::Identifier(entry.TableId));
         QVariantList binds{entry.AuctionId};
-        if (entry.FieldType == QLatin1String("date") && !entry.DeletedRecord) {
+        // A Null (or an empty date) is held as Null, which "=" never matches.
+        const QVariant& value = entry.FieldValue;
+        const bool isNull = value.isNull() || (value.typeId() == QMetaType::QDateTime && !value.toDateTime().isValid()) ||
+                            (value.typeId() == QMetaType::QDate && !value.toDate().isValid());
+        if (isNull) {
+            sql += field + QStringLiteral(" IS NULL");
+        } else if (entry.FieldType == QLatin1String("date") && !entry.DeletedRecord) {
             const double serial = entry.FieldValue.typeId() == QMetaType::QDate ? vb::toOleDate(entry.FieldValue.toDate())
                                                                                  : vb::toOleDate(entry.FieldValue.toDateTime());
             sql += field + QStringLiteral(">=? AND ") + field + QStringLiteral("<=?");
@@ -278,9 +285,10 @@ bool recipeValue(Connection::ColumnKind kind, const QString& text, QVariant* out
     const bool isNull = text.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0;
     switch (kind) {
     case Connection::ColumnKind::YesNo: {
+        // "Null" and "" are No, as a Yes/No column that was never set reads.
         const QString t = text.trimmed().toLower();
         const bool yes = t == QLatin1String("true") || t == QLatin1String("1") || t == QLatin1String("-1");
-        const bool no = t == QLatin1String("false") || t == QLatin1String("0");
+        const bool no = t == QLatin1String("false") || t == QLatin1String("0") || t.isEmpty() || isNull;
         *out = yes;
         return yes || no;
     }
@@ -339,29 +347,28 @@ bool clsDatabase::PerformUndo()
 
         // Every pair is checked before anything is written: a recipe that does
         // not fit the sale's row undoes nothing.
+        QList<UndoRecipe::Pair> pairs;
+        QString badPart;
+        const bool parsed = UndoRecipe::Parse(ctx.gUndoChanged, &pairs, &badPart);
+        ctx.gUndoChanged.clear();  // a selection is undone once; the next undo reads its row afresh
+        if (!parsed) return failed(QStringLiteral("The history entry holds a part that is not a column and its value: %1.").arg(badPart));
         const QHash<QString, Connection::ColumnKind> kinds = ctx.gConnection->ColumnKinds(QStringLiteral("Auction"));
         QStringList stockItems;
-        QString& recipe = ctx.gUndoChanged;
-        recipe += u',';
-        while (recipe.contains(u'=') && recipe.contains(u',')) {
-            const int eq = int(recipe.indexOf(u'='));
-            const int comma = int(recipe.indexOf(u','));
-            const QString name = recipe.left(eq).toLower();
-            const QString value = comma > eq ? recipe.mid(eq + 1, comma - eq - 1) : QString();
-            recipe.remove(0, comma + 1);
-            if (name.isEmpty() && value.isEmpty()) continue;
+        for (const UndoRecipe::Pair& pair : pairs) {
+            const QString name = pair.Name.toLower();
             if (name == QLatin1String("[stock]")) {
-                stockItems << value;
+                stockItems << pair.Value;
                 continue;
             }
             if (!kinds.contains(name))
                 return failed(QStringLiteral("The history entry names a column that does not exist: %1.").arg(name));
             QVariant converted;
-            if (!recipeValue(kinds.value(name), value, &converted) || !rs.setValue(name, converted))
-                return failed(QStringLiteral("The history entry holds a value that does not fit the column %1: %2.").arg(name, value));
+            if (!recipeValue(kinds.value(name), pair.Value, &converted) || !rs.setValue(name, converted))
+                return failed(QStringLiteral("The history entry holds a value that does not fit the column %1: %2.").arg(name, pair.Value));
         }
+        // A stock nobody counts (Null) stays uncounted.
         for (const QString& item : stockItems)
-            if (!OpenDB(QStringLiteral("UPDATE Item SET Stock = COALESCE(Stock, 0) + 1 WHERE ItemId=?"), {item}, false, false, true))
+            if (!OpenDB(QStringLiteral("UPDATE Item SET Stock = Stock + 1 WHERE ItemId=?"), {item}, false, false, true))
                 return false;
         if (!rs.Update()) return failed(rs.lastError());
         result = true;

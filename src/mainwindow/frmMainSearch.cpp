@@ -6,6 +6,7 @@
 #include "SearchPanel.h"
 #include "core/EmailsApi.h"
 #include "core/ProgramContext.h"
+#include "core/UndoRecipe.h"
 #include "core/clsActions.h"
 #include "core/clsDatabase.h"
 #include "email/clsEmails.h"
@@ -294,12 +295,20 @@ void frmMain::PostponeTask(int Days)
     const QString auctionId = txtAuctionId->text();
     const double now = vb::now();
     const double due = vb::today() + Days;
-    const QString recipe = QStringLiteral("DateNextAction=") + clsActions::RecipeDate(shownDue());
-    Transaction tx(ctx.gConnection);
-    if (!tx.isActive() || !ctx.gDatabase->UpdateHistory(auctionId, now, text, recipe, false) ||
-        !ctx.gDatabase->OpenDB(QStringLiteral("UPDATE Auction SET DateNextAction=? WHERE AuctionId=?"), {due, auctionId}, false, false, true) ||
-        !tx.Commit())
-        return;
+    const QString recipe = UndoRecipe().addDate(QStringLiteral("DateNextAction"), shownDue()).text();
+    {
+        // The statements report their own failures; a commit that fails is said here.
+        Transaction tx(ctx.gConnection);
+        if (!tx.isActive() || !ctx.gDatabase->UpdateHistory(auctionId, now, text, recipe, false) ||
+            !ctx.gDatabase->OpenDB(QStringLiteral("UPDATE Auction SET DateNextAction=? WHERE AuctionId=?"), {due, auctionId}, false, false,
+                                   true))
+            return;
+        if (!tx.Commit()) {
+            MsgBox(QStringLiteral("Auction %1 could not be postponed; it is as it was.").arg(auctionId) + CrLf + CrLf + tx.lastError(),
+                   vbmsg::Critical, ctx.gAppTitle);
+            return;
+        }
+    }
     ctx.gDatabase->Log(auctionId, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(now), false, false);
     ctx.gDatabase->Log(auctionId, QStringLiteral("Auction"), QStringLiteral("DateNextAction"), due, false, false);
 }

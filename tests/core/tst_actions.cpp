@@ -1,4 +1,5 @@
 #include "DatabaseFixture.h"
+#include "ReadLock.h"
 #include "RecordingMainWindow.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
@@ -195,22 +196,225 @@ private slots:
         QCOMPARE(window.refreshed, QStringList{"100"});  // one refresh per sale and tick
     }
 
+    // The decision alone, from what was read of the sale: what a dispatch
+    // writes into its recipe and whether it must ask first.
+    void planOfADispatch_data()
+    {
+        QTest::addColumn<QString>("itemId");
+        QTest::addColumn<bool>("stockCounted");
+        QTest::addColumn<bool>("hasAddress");
+        QTest::addColumn<bool>("pickedUp");
+        QTest::addColumn<QString>("recipe");
+        QTest::addColumn<bool>("asks");
+        QTest::addColumn<QString>("history");
+        const QString head = "ActionId=11,DateNextAction=45000.5,DateSent=Null,TrackingNumber=";
+        QTest::newRow("stock counted") << "SHIRT" << true << true << false << head + ",[STOCK]=SHIRT" << false << "Item shipped";
+        QTest::newRow("item code with a comma") << "BOX,ActionId=15" << true << true << false << head + ",[STOCK]=BOX,,ActionId=15" << false
+                                                << "Item shipped";
+        QTest::newRow("stock not counted") << "SHIRT" << false << true << false << head << false << "Item shipped";
+        QTest::newRow("no address: asks") << "SHIRT" << true << false << false << head + ",[STOCK]=SHIRT" << true << "Item shipped";
+        QTest::newRow("no address, collected") << "SHIRT" << true << false << true << head + ",[STOCK]=SHIRT" << false
+                                               << "Item picked up by buyer";
+    }
+    void planOfADispatch()
+    {
+        QFETCH(QString, itemId);
+        QFETCH(bool, stockCounted);
+        QFETCH(bool, hasAddress);
+        QFETCH(bool, pickedUp);
+        QFETCH(QString, recipe);
+        QFETCH(bool, asks);
+        QFETCH(QString, history);
+        clsActions::DoneSale sale;
+        sale.ActionId = 11;
+        sale.DateNextAction = 45000.5;
+        sale.ItemId = itemId;
+        sale.UseStock = true;
+        sale.StockCounted = stockCounted;
+        sale.HasDeliveryAddress = hasAddress;
+        DoneOptions o;
+        o.BuyerPickedUp = pickedUp;
+        const clsActions::DonePlan plan = actions().PlanDone("100", sale, o, 46000);
+        QCOMPARE(plan.Refusal, QString());
+        QCOMPARE(plan.Recipe, recipe);
+        QCOMPARE(plan.AskPickedUp, asks);
+        QCOMPARE(plan.TakeStock, stockCounted);
+        QVERIFY(plan.Ship);
+        QCOMPARE(plan.NewStep, 12);
+        QCOMPARE(plan.Due, 46000.0 + 31);
+        QCOMPARE(plan.HistoryText, history);
+    }
+
+    // A sale that cannot be moved on is left exactly as it was, and the
+    // seller is told why (naming the sale and the step), except for a sale
+    // that is not there at all.
+    void doneActionRefusals_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("change");  // run before the task is done
+        QTest::addColumn<bool>("skipped");
+        QTest::addColumn<QString>("message");  // "" = none
+        QTest::addColumn<int>("style");
+        const int info = vbmsg::Information, warn = vbmsg::Exclamation;
+        QTest::newRow("a running listing") << 1 << 0 << "" << false << "If this auction has ended click 'Do Task' on the toolbar." << info;
+        QTest::newRow("no such sale") << 4 << 0 << "DELETE FROM Auction WHERE AuctionId='100'" << false << "" << 0;
+        const QString notListed = "Auction 100 cannot be moved on: its item code \"%1\" is not in the item list.";
+        QTest::newRow("item not in the item list") << 4 << 0 << "UPDATE Auction SET ItemId='GONE' WHERE AuctionId='100'" << false
+                                                  << notListed.arg("GONE") << warn;
+        QTest::newRow("item not in the item list, skipped") << 4 << 0 << "UPDATE Auction SET ItemId='GONE' WHERE AuctionId='100'" << true
+                                                           << notListed.arg("GONE") << warn;
+        QTest::newRow("item deleted") << 11 << int(UseStock) << "DELETE FROM Item WHERE ItemId='SHIRT'" << false
+                                      << notListed.arg("SHIRT") << warn;
+        QTest::newRow("no item code") << 4 << 0 << "UPDATE Auction SET ItemId=NULL WHERE AuctionId='100'" << true
+                                      << "Auction 100 cannot be moved on: it has no item code." << warn;
+        const QString noNext = "Auction 100 cannot be moved on: task 4 \"Payment reminder email (1)\" has no next task.";
+        QTest::newRow("next task empty") << 4 << 0 << "UPDATE [Action] SET NextActionId=NULL WHERE ActionId=4" << false << noNext << warn;
+        QTest::newRow("next task 0, skipped") << 4 << 0 << "UPDATE [Action] SET NextActionId=0 WHERE ActionId=4" << true << noNext << warn;
+        QTest::newRow("next task not in the task list")
+            << 11 << (UseStock | NoAddress) << "UPDATE [Action] SET NextActionId=99 WHERE ActionId=11" << false
+            << "Auction 100 cannot be moved on: task 11 \"Send item\" is followed by task 99, which is not in the task list." << warn;
+        QTest::newRow("not an auction: the task after 13 is missing")
+            << 12 << int(NonAuction) << "UPDATE [Action] SET NextActionId=40 WHERE ActionId=13" << false
+            << "Auction 100 cannot be moved on: task 13 \"Leave positive feedback\" is followed by task 40, which is not in the task list."
+            << warn;
+        QTest::newRow("the sale's own task is not in the task list")
+            << 99 << 0 << "" << false << "Auction 100 cannot be moved on: its task 99 is not in the task list." << warn;
+        QTest::newRow("the sale has no task") << 4 << 0 << "UPDATE Auction SET ActionId=NULL WHERE AuctionId='100'" << true
+                                              << "Auction 100 cannot be moved on: its task 0 is not in the task list." << warn;
+    }
     void doneActionRefusals()
     {
-        // A running listing is only finished once it is known to have ended.
-        addSale("1", 1);
-        env->messages().answer(vbmsg::OK, "If this auction has ended click 'Do Task' on the toolbar.");
-        DoneOptions o;
-        QVERIFY(!actions().DoneAction("1", o));
-        QCOMPARE(env->messages().prompts()[0].style, int(vbmsg::Information));
-        QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId='1'").toInt(), 1);
+        QFETCH(int, step);
+        QFETCH(int, flags);
+        QFETCH(QString, change);
+        QFETCH(bool, skipped);
+        QFETCH(QString, message);
+        QFETCH(int, style);
+        addSale("100", step, flags);
+        if (!change.isEmpty()) exec(change);
+        actions().LoadActionsFromDatabase();
+        const QString sale = "SELECT ActionId || '/' || DateNextAction || '/' || coalesce(DateSent, '-') FROM Auction WHERE AuctionId='100'";
+        const QVariant before = scalar(sale);
+        const QVariant stock = scalar("SELECT Stock FROM Item WHERE ItemId='SHIRT'");
+        if (!message.isEmpty()) env->messages().answer(vbmsg::OK, message);
 
-        // No such sale, or a sale whose item is missing: nothing happens, quietly.
-        QVERIFY(!actions().DoneAction("404", o));
-        exec("INSERT INTO Auction (AuctionId, ItemId, ActionId) VALUES ('2', 'GONE', 4)");
-        QVERIFY(!actions().DoneAction("2", o));
+        DoneOptions o;
+        o.Skipped = skipped;
+        QVERIFY(!actions().DoneAction("100", o));
+        if (!message.isEmpty()) {
+            QCOMPARE(env->messages().prompts().size(), 1);  // no question before the refusal
+            QCOMPARE(env->messages().prompts()[0].text, message);
+            QCOMPARE(env->messages().prompts()[0].style, style);
+        }
+        QCOMPARE(scalar(sale), before);
+        QCOMPARE(scalar("SELECT Stock FROM Item WHERE ItemId='SHIRT'"), stock);
         QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), 0);
         QVERIFY(ctx().gDatabase->PendingLog().isEmpty());
+    }
+
+    // Another program reads the file while a task is saved: the save fails
+    // as a whole and says so, naming the sale; once the file is free the next
+    // save works, and after a reopen the file holds what the program said.
+    void savesWhileAnotherProgramReads_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("task done") << "done" << "The task of auction 100 could not be saved";
+        QTest::newRow("dispatch taking stock") << "dispatch" << "The task of auction 100 could not be saved";
+        QTest::newRow("collected: the shipped e-mail skipped too") << "collected" << "The task of auction 100 could not be saved";
+        QTest::newRow("marked completed") << "completed" << "Auction 100 could not be marked completed";
+        QTest::newRow("undone") << "undo" << "The task could not be undone.";
+    }
+    void savesWhileAnotherProgramReads()
+    {
+        QFETCH(QString, operation);
+        QFETCH(QString, message);
+        const int step = operation == "dispatch" || operation == "collected" ? 11 : 4;
+        const int flags = UseStock | (operation == "collected" ? NoAddress : 0);
+        addSale("100", step, flags);
+        addSale("200", step, flags);
+        exec("UPDATE Item SET Stock=10");
+        exec("INSERT INTO History (AuctionId, \"Date\", Description, Changed) VALUES ('100', 45000, 'Earlier', 'ActionId=2'),"
+             " ('200', 45000, 'Earlier', 'ActionId=2')");
+        auto perform = [&](const QString& id) {
+            if (operation == "completed") {
+                actions().SetAuctionCompleted(id, 0, "Completed");
+                return true;
+            }
+            if (operation == "undo") return ctx().gDatabase->GetHistory(id) && ctx().gDatabase->PerformUndo();
+            DoneOptions o;
+            o.BuyerPickedUp = operation == "collected";
+            return actions().DoneAction(id, o);
+        };
+        const QString state = "SELECT ActionId || '/' || DateNextAction || '/' || coalesce(DateSent, '-') || '/' || "
+                              "(SELECT COUNT(*) FROM History h WHERE h.AuctionId = a.AuctionId) FROM Auction a WHERE AuctionId=?";
+        const QVariant untouched = scalar(state, {"100"});
+
+        ReadLock::shortenWait(conn());
+        {
+            ReadLock reader(conn().path());
+            QVERIFY(reader.held());
+            env->messages().answer(vbmsg::OK, message);
+            const bool done = perform("100");
+            if (operation != "completed") QVERIFY(!done);
+            QVERIFY2(!env->messages().prompts().isEmpty(), "the failure was not said");
+            const ScriptedMessages::Prompt& said = env->messages().prompts().last();
+            QVERIFY2(said.text.contains("locked"), qPrintable(said.text));  // the reason
+            QVERIFY(ctx().gDatabase->PendingLog().isEmpty());
+            QVERIFY(!ReadLock::inTransaction(conn()));
+        }
+        QVERIFY(perform("200"));
+        const QVariant saved = scalar(state, {"200"});
+        QVERIFY(saved != untouched);
+        const QString path = conn().path();
+        modDatabase::CloseDatabase();
+        QVERIFY(modDatabase::OpenDatabase(path, "shop.mdb", true, false));
+        QCOMPARE(scalar(state, {"100"}), untouched);
+        QCOMPARE(scalar(state, {"200"}), saved);
+        const int stockTaken = operation == "dispatch" || operation == "collected" ? 1 : 0;
+        QCOMPARE(scalar("SELECT Stock FROM Item WHERE ItemId='SHIRT'").toInt(), 10 - stockTaken);
+    }
+
+    // Undoing a dispatch puts the sale back at "Send item" and the unit back
+    // in stock, whatever the item code holds; a stock nobody counts stays so.
+    void dispatchUndoneRestoresTheSaleAndStock_data()
+    {
+        QTest::addColumn<QString>("itemId");
+        QTest::addColumn<QVariant>("stock");  // invalid = Null
+        QTest::newRow("plain item code") << "SHIRT" << QVariant(10);
+        QTest::newRow("item code holding a comma and a pair") << "BOX,ActionId=15" << QVariant(10);
+        QTest::newRow("item code holding '='") << "A=B" << QVariant(10);
+        QTest::newRow("item code ending in a comma") << "BOX," << QVariant(10);
+        QTest::newRow("item code of commas only") << ",," << QVariant(10);
+        QTest::newRow("stock not counted") << "SHIRT" << QVariant();
+        QTest::newRow("stock not counted, odd item code") << "X,[STOCK]=SHIRT" << QVariant();
+    }
+    void dispatchUndoneRestoresTheSaleAndStock()
+    {
+        QFETCH(QString, itemId);
+        QFETCH(QVariant, stock);
+        exec("INSERT OR IGNORE INTO Item (ItemId, Description) VALUES (?, 'Odd one')", {itemId});
+        exec("UPDATE Item SET UseStock=1, Stock=? WHERE ItemId=?", {stock, itemId});
+        exec("INSERT INTO Item (ItemId, Description, UseStock, Stock) VALUES ('OTHER', 'Bystander', 1, 7)");
+        exec("INSERT INTO Auction (AuctionId, ItemId, Description, ActionId, DateNextAction, DeliveryAddress, TrackingNumber, CustomerId) "
+             "VALUES ('100', ?, 'Odd one', 11, 45000, '1 Main Rd', '', 'ann')",
+             {itemId});
+        const QString sale = "SELECT ActionId || '/' || DateNextAction || '/' || coalesce(DateSent, '-') || '/' || "
+                             "coalesce(CustomerId, '-') FROM Auction WHERE AuctionId='100'";
+        const QVariant before = scalar(sale);
+        auto stockNow = [&] { return scalar("SELECT Stock FROM Item WHERE ItemId=?", {itemId}); };
+
+        DoneOptions o;
+        QVERIFY(actions().DoneAction("100", o));
+        QCOMPARE(stockNow(), stock.isValid() ? QVariant(qint64(9)) : QVariant());
+        QVERIFY(ctx().gDatabase->GetHistory("100"));
+        QVERIFY2(ctx().gDatabase->PerformUndo(), qPrintable(env->messages().texts().join('\n')));
+
+        QCOMPARE(scalar(sale), before);
+        QCOMPARE(stockNow(), stock.isValid() ? QVariant(qint64(10)) : QVariant());
+        QCOMPARE(scalar("SELECT Stock FROM Item WHERE ItemId='OTHER'").toInt(), 7);
+        QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), 0);
     }
 
     void dispatchWithoutAddressDeclined()

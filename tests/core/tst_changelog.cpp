@@ -139,6 +139,12 @@ private slots:
         QTest::newRow("date another day") << "dateNextAction" << QVariant(due().addDays(1)) << false << false << false << false;
         QTest::newRow("text held, with an apostrophe") << "Notes" << QVariant("Buyer's note") << true << false << false << true;
         QTest::newRow("text not yet held") << "Notes" << QVariant("Buyer's notes") << true << false << false << false;
+        // A value logged as Null is confirmed by a Null in the row.
+        QTest::newRow("Null held") << "datePaid" << QVariant() << false << false << false << true;
+        QTest::newRow("Null held, as text") << "PayId" << QVariant() << true << false << false << true;
+        QTest::newRow("Null not yet held") << "Notes" << QVariant() << true << false << false << false;
+        QTest::newRow("empty date held") << "datePaid" << QVariant(QDateTime()) << false << false << false << true;
+        QTest::newRow("empty date not yet held") << "dateNextAction" << QVariant(QDateTime()) << false << false << false << false;
         QTest::newRow("deleted record still there") << "AuctionId" << QVariant("A1") << true << true << false << false;
         QTest::newRow("deleted record gone") << "AuctionId" << QVariant("A1") << true << true << true << true;
     }

@@ -216,6 +216,29 @@ private slots:
         }
     }
 
+    // A Configuration row without one of its columns is not a whole
+    // configuration, whatever the column holds.
+    void everySettingColumnMustExist_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::newRow("a text setting") << "EmailCC";
+        QTest::newRow("the site password") << "TradeMePassword";
+        QTest::newRow("a number setting") << "EmailWrap";
+        QTest::newRow("a Yes/No setting") << "ShowGrid";
+    }
+    void everySettingColumnMustExist()
+    {
+        QFETCH(QString, column);
+        QVERIFY(OpenDatabase(DatabaseFixture::create(folder(), "good.mdb"), "good.mdb", true, false));
+        ctx().gConfiguration.EmailCC = "kept@example.com";
+        const QString path = DatabaseFixture::create(folder(), "bad.mdb");
+        QVERIFY(DatabaseFixture::execute(path, {"ALTER TABLE Configuration DROP COLUMN " + column}));
+        env->messages().answer(vbmsg::OK, openFailed);
+        QVERIFY(!OpenDatabase(path, "bad.mdb", true, false));
+        QCOMPARE(ctx().gConfiguration.EmailCC, QStringLiteral("kept@example.com"));
+        QVERIFY(!ctx().gConnection->IsOpen());
+    }
+
     void badFilesFailCleanly_data()
     {
         QTest::addColumn<QString>("kind");

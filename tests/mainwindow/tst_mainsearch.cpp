@@ -4,6 +4,7 @@
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "ReadLock.h"
 #include "TestEnvironment.h"
 #include "core/CoreForms.h"
 #include "core/ProgramContext.h"
@@ -814,6 +815,33 @@ private slots:
         QCOMPARE(historyOf("100"), QStringList{});
         QVERIFY(!window.isNull());
         QVERIFY(w.isVisible());
+    }
+
+    // Another program reads the file: the postponement is not kept and the
+    // seller is told so; once the file is free it works.
+    void postponingWhileAnotherProgramReads()
+    {
+        addSale("100", 4, vb::today() - 3);
+        frmMain& w = opened();
+        w.timer->stop();
+        clickRow("100");
+        ReadLock::shortenWait(conn());
+        {
+            ReadLock reader(conn().path());
+            QVERIFY(reader.held());
+            env->messages().answer(vbmsg::OK, "Auction 100 could not be postponed");
+            w.action("Postpone7")->trigger();
+            QVERIFY2(env->messages().prompts().last().text.contains("locked"), qPrintable(env->messages().prompts().last().text));
+            QCOMPARE(env->messages().prompts().last().style, int(vbmsg::Critical));
+            QVERIFY(!ReadLock::inTransaction(conn()));
+        }
+        QCOMPARE(scalar("SELECT DateNextAction FROM Auction WHERE AuctionId='100'").toDouble(), vb::today() - 3);
+        QCOMPARE(historyOf("100"), QStringList{});
+        QVERIFY(ctx().gDatabase->PendingLog().isEmpty());
+
+        w.action("Postpone7")->trigger();
+        QCOMPARE(scalar("SELECT DateNextAction FROM Auction WHERE AuctionId='100'").toDouble(), vb::today() + 7);
+        QCOMPARE(historyOf("100"), QStringList{"Next action postponed for 1 week"});
     }
 
     // ---- undo ---------------------------------------------------------------------

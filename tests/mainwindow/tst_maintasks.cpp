@@ -282,16 +282,21 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("style");
-        QTest::newRow("the auction has not ended") << 1 << "If this auction has ended click 'Do Task' on the toolbar." << int(vbmsg::Information);
-        QTest::newRow("already complete") << 15 << "This item is complete." << int(vbmsg::Exclamation);
+        QTest::addColumn<QString>("item");
+        QTest::newRow("the auction has not ended") << 1 << "If this auction has ended click 'Do Task' on the toolbar." << int(vbmsg::Information)
+                                                   << "MISC";
+        QTest::newRow("already complete") << 15 << "This item is complete." << int(vbmsg::Exclamation) << "MISC";
+        QTest::newRow("its item is not in the item list")
+            << 4 << "Auction 100 cannot be moved on: its item code \"GONE\" is not in the item list." << int(vbmsg::Exclamation) << "GONE";
     }
     void doneRefused()
     {
         QFETCH(int, step);
         QFETCH(QString, text);
         QFETCH(int, style);
+        QFETCH(QString, item);
         const double due = vb::today() - 2 + 0.4;
-        addSale("100", step, due);
+        addSale("100", step, due, 45000, "ann", item);
         addHistory("100", vb::today() - 3, "Auction listed", "[NOTHING]");
         frmMain& w = opened();
         select("100");

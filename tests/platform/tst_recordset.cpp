@@ -1,4 +1,5 @@
 #include "DatabaseFixture.h"
+#include "ReadLock.h"
 #include "TestEnvironment.h"
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
@@ -996,6 +997,70 @@ private slots:
         QCOMPARE(db.Scalar("SELECT group_concat(AuctionId) FROM (SELECT AuctionId FROM Auction ORDER BY AuctionId)").toString(),
                  QStringLiteral("A1,A2,A3"));
         QCOMPARE(count(db, "SELECT count(*) FROM Auction WHERE Notes IS NOT NULL"), 0);
+    }
+
+    // Another program reads the file while a save commits: the commit fails,
+    // everything of the save is rolled back, the connection is left outside
+    // any transaction (so the file is free again) and the next save works.
+    void failedCommitRollsBackAndFreesTheFile_data()
+    {
+        QTest::addColumn<QString>("save");
+        QTest::newRow("one guard") << "guard";
+        QTest::newRow("an inner guard committed inside the outer one") << "nested";
+        QTest::newRow("a record set's own write") << "recordset";
+    }
+    void failedCommitRollsBackAndFreesTheFile()
+    {
+        QFETCH(QString, save);
+        Connection db;
+        QVERIFY2(openShop(db), qPrintable(db.lastError()));
+        ReadLock::shortenWait(db);
+        {
+            ReadLock reader(db.path());
+            QVERIFY(reader.held());
+            if (save == "recordset") {
+                Recordset rs;
+                QVERIFY(rs.Open("SELECT AuctionId, Notes FROM Auction WHERE AuctionId = 'A1'", &db, Recordset::adOpenStatic,
+                                Recordset::adLockOptimistic));
+                QVERIFY(rs.setValue("Notes", "lost"));
+                QVERIFY(!rs.Update());
+                QVERIFY2(rs.lastError().contains("locked"), qPrintable(rs.lastError()));
+                rs.CancelUpdate();
+            } else {
+                Transaction tx(&db);
+                QVERIFY(db.Execute("UPDATE Auction SET Notes = 'lost' WHERE AuctionId = 'A1'"));
+                if (save == "nested") {
+                    Transaction inner(&db);
+                    QVERIFY(db.Execute("INSERT INTO History (AuctionId, Description) VALUES ('A1', 'lost')"));
+                    QVERIFY2(inner.Commit(), qPrintable(inner.lastError()));
+                }
+                QVERIFY(!tx.Commit());
+                QVERIFY2(tx.lastError().contains("locked"), qPrintable(tx.lastError()));
+                QVERIFY(!tx.isActive());
+            }
+            QCOMPARE(db.transactionDepth(), 0);
+            QVERIFY(!ReadLock::inTransaction(db));
+            QCOMPARE(count(db, "SELECT count(*) FROM Auction WHERE Notes = 'lost'"), 0);
+        }
+        // The file is free: another program writes to it at once.
+        Connection other;
+        QVERIFY(other.Open(db.path()));
+        ReadLock::shortenWait(other);
+        QVERIFY2(other.Execute("UPDATE Auction SET Notes = 'theirs' WHERE AuctionId = 'A2'"), qPrintable(other.lastError()));
+        other.Close();
+        {
+            Transaction tx(&db);
+            QVERIFY(db.Execute("UPDATE Auction SET Notes = 'kept' WHERE AuctionId = 'A3'"));
+            QVERIFY2(tx.Commit(), qPrintable(tx.lastError()));
+        }
+        const QString path = db.path();
+        db.Close();
+        QVERIFY(db.Open(path));
+        QCOMPARE(db.Scalar("SELECT group_concat(AuctionId || '=' || coalesce(Notes, '-')) FROM "
+                           "(SELECT AuctionId, Notes FROM Auction ORDER BY AuctionId)")
+                     .toString(),
+                 QStringLiteral("A1=-,A2=theirs,A3=kept"));
+        QCOMPARE(count(db, "SELECT count(*) FROM History WHERE Description = 'lost'"), 0);
     }
 
     void transactionNeedsAnOpenDatabase()

@@ -1,7 +1,8 @@
 #pragma once
 // All or nothing: a transaction that rolls back unless committed. Guards nest
 // (each inner one is a savepoint), so a step that runs inside a larger save
-// commits with it.
+// commits with it. A commit that fails (another program holds the file)
+// rolls the whole transaction back: the connection is never left inside one.
 
 #include <QString>
 
@@ -16,12 +17,18 @@ public:
 
     bool isActive() const { return m_active; }
     QString lastError() const { return m_error; }
+    // False (with lastError) when the work could not be kept; it is then rolled back.
     bool Commit();
-    void Rollback();
+    // False (with lastError) when the rollback itself failed.
+    bool Rollback();
 
 private:
+    // Ends the transaction this guard began, or undoes its savepoint.
+    bool undo();
+
     Connection* m_connection;
     QString m_name;
     bool m_active = false;
+    bool m_outermost = false;  // this guard began the connection's transaction
     QString m_error;
 };
