@@ -246,11 +246,14 @@ SqlCondition SearchPanel::BuildCondition()
         if (tag.startsWith(QLatin1String("like="))) {
             if (db) where += db->GetLike(tag, text);
         } else {
-            // The buyer total compares as a number, to the cent.
+            // The buyer total compares as a number, to the cent, with the
+            // total the details pane shows (no bid or no shipping counts 0).
             // "$25.50" is 25.50: the money sign is not part of the number.
-            // A number too large to hold is no number: the field then adds nothing.
-            const double total = vb::Val(QString(text).remove(u'$').remove(u','));
-            if (std::isfinite(total)) where += {QStringLiteral("ABS(Auction.WinningBid + Auction.Shipping - ?) < 0.005 AND "), {total}};
+            // Text without a number (or one too large to hold) adds nothing.
+            bool isNumber = false;
+            const double total = vb::Val(QString(text).remove(u'$').remove(u','), &isNumber);
+            if (isNumber)
+                where += {QStringLiteral("ABS(IFNULL(Auction.WinningBid, 0) + IFNULL(Auction.Shipping, 0) - ?) < 0.005 AND "), {total}};
         }
     }
     for (QRadioButton* o : optSearch)

@@ -74,26 +74,36 @@ double roundHalfEven(double x, int digits)
     return std::nearbyint(scaled) / scale;
 }
 
-double Val(const QString& text)
+double Val(const QString& text, bool* found)
 {
+    if (found) *found = false;
     QString s;
     s.reserve(text.size());
     for (QChar c : text)
         if (c != u' ' && c != u'\t' && c != u'\n') s.append(c);
+
+    // A number too large to hold is no number.
+    auto result = [found](double value, bool any) {
+        const bool number = any && std::isfinite(value);
+        if (found) *found = number;
+        return number ? value : 0.0;
+    };
 
     if (s.size() >= 2 && s[0] == u'&') {
         const QChar kind = s[1].toUpper();
         int base = kind == u'H' ? 16 : kind == u'O' ? 8 : 0;
         if (base == 0) return 0;
         double value = 0;
+        bool anyDigit = false;
         for (int i = 2; i < s.size(); ++i) {
             const int digit = QString(s[i]).toInt(nullptr, base);
             const bool isDigit = base == 16 ? s[i].isDigit() || QStringLiteral("abcdefABCDEF").contains(s[i])
                                             : s[i] >= u'0' && s[i] <= u'7';
             if (!isDigit) break;
             value = value * base + digit;
+            anyDigit = true;
         }
-        return std::isfinite(value) ? value : 0;
+        return result(value, anyDigit);
     }
 
     QByteArray number;
@@ -124,8 +134,7 @@ double Val(const QString& text)
         }
         if (expDigit) number.append(exponent);
     }
-    const double value = std::strtod(number.constData(), nullptr);
-    return std::isfinite(value) ? value : 0;
+    return result(std::strtod(number.constData(), nullptr), true);
 }
 
 // ---- numbers ---------------------------------------------------------------

@@ -36,8 +36,10 @@ double Fix(double x);
 double roundHalfEven(double x, int digits = 0);
 
 // Val: the leading number of a text. Blanks, tabs and line feeds are ignored;
-// "&H"/"&O" prefixes are hex/octal; anything unreadable gives 0.
-double Val(const QString& text);
+// "&H"/"&O" prefixes are hex/octal; anything unreadable gives 0. found, when
+// given, tells whether the text held a number at all (a number too large to
+// hold is none).
+double Val(const QString& text, bool* found = nullptr);
 
 // Format a number with a pattern such as "$0.00", "0.00 cm" or "#,##0".
 QString formatNumber(double value, const QString& pattern);

@@ -297,7 +297,20 @@ private slots:
         QTest::newRow("buyer total nobody owes") << 7 << "25.51" << QStringList{};
         // A number too large to hold searches for no total.
         QTest::newRow("buyer total beyond any number") << 7 << QString("&H" + QString(300, u'F')) << activeSearchSales();
+        // Text without a number is no total: it narrows nothing.
+        QTest::newRow("buyer total of letters") << 7 << "abc" << activeSearchSales();
+        QTest::newRow("buyer total of a sign") << 7 << "-" << activeSearchSales();
     }
+    void buyerTotalIsTheTotalThePaneShows()
+    {
+        // No bid and $5 shipping: the pane shows a total of $5.00.
+        addSearchSales();
+        exec("UPDATE Auction SET WinningBid=NULL, Shipping=5 WHERE AuctionId='1004'");
+        opened().OpenSearchWindow(false);
+        panel().txtSearch[7]->setText("5");
+        QCOMPARE(listedIds(), QStringList{"1004"});
+    }
+
     void fieldSearch()
     {
         QFETCH(int, field);

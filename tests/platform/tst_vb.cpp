@@ -68,28 +68,32 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
-        QTest::newRow("leading number") << "123abc" << 123.0;
-        QTest::newRow("blanks ignored") << "  12 34" << 1234.0;
-        QTest::newRow("negative decimal") << "-5.5kg" << -5.5;
-        QTest::newRow("plus sign") << "+7" << 7.0;
-        QTest::newRow("currency sign") << "$5" << 0.0;
-        QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("exponent") << "1e3" << 1000.0;
-        QTest::newRow("bare exponent") << "1e" << 1.0;
-        QTest::newRow("hex") << "&HFF" << 255.0;
-        QTest::newRow("octal") << "&O17" << 15.0;
-        QTest::newRow("leading point") << ".5" << 0.5;
-        QTest::newRow("second point stops") << "1.2.3" << 1.2;
-        QTest::newRow("stops at CR") << "12\r\n3" << 12.0;
-        QTest::newRow("text") << "abc" << 0.0;
-        QTest::newRow("hex beyond any number") << "&H" + QString(300, u'F') << 0.0;
-        QTest::newRow("exponent beyond any number") << "1e400" << 0.0;
+        QTest::addColumn<bool>("isNumber");
+        QTest::newRow("leading number") << "123abc" << 123.0 << true;
+        QTest::newRow("blanks ignored") << "  12 34" << 1234.0 << true;
+        QTest::newRow("negative decimal") << "-5.5kg" << -5.5 << true;
+        QTest::newRow("plus sign") << "+7" << 7.0 << true;
+        QTest::newRow("currency sign") << "$5" << 0.0 << false;
+        QTest::newRow("empty") << "" << 0.0 << false;
+        QTest::newRow("exponent") << "1e3" << 1000.0 << true;
+        QTest::newRow("bare exponent") << "1e" << 1.0 << true;
+        QTest::newRow("hex") << "&HFF" << 255.0 << true;
+        QTest::newRow("octal") << "&O17" << 15.0 << true;
+        QTest::newRow("leading point") << ".5" << 0.5 << true;
+        QTest::newRow("second point stops") << "1.2.3" << 1.2 << true;
+        QTest::newRow("stops at CR") << "12\r\n3" << 12.0 << true;
+        QTest::newRow("text") << "abc" << 0.0 << false;
+        QTest::newRow("hex beyond any number") << "&H" + QString(300, u'F') << 0.0 << false;
+        QTest::newRow("exponent beyond any number") << "1e400" << 0.0 << false;
     }
     void val()
     {
         QFETCH(QString, text);
         QFETCH(double, value);
-        QCOMPARE(vb::Val(text), value);
+        QFETCH(bool, isNumber);
+        bool found = !isNumber;
+        QCOMPARE(vb::Val(text, &found), value);
+        QCOMPARE(found, isNumber);
     }
 
     void formatNumber_data()
