@@ -3,7 +3,8 @@
 # VENDARO_SANITIZE=ON builds with AddressSanitizer (leaks included) and
 # UndefinedBehaviorSanitizer; the first report ends the process with a failure.
 # Qt, WebEngine and the system libraries are not rebuilt: what they report is
-# filtered by the suppression files in tests/sanitizers, and by nothing else.
+# filtered by the suppression files in tests/sanitizers and, for the tests
+# that open pages, by the WEBENGINE options of vendaro_sanitizer_env below.
 #
 # Another sanitizer set (say, clang with fuzzing) is another option here that
 # adds its flags and its runtime options to the same variables.
