@@ -9,19 +9,15 @@
 namespace {
 
 // Converters of one column value; false when it cannot be taken as that type.
+// "nan" and "inf" (as text or as numbers) are no value.
 bool toDouble(const QVariant& v, double* out)
 {
     if (v.isNull()) return false;
-    if (v.typeId() == QMetaType::QString) {
-        bool ok = false;
-        const double d = v.toString().trimmed().toDouble(&ok);
-        if (ok) *out = d;
-        return ok;
-    }
     bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (ok) *out = d;
-    return ok && std::isfinite(d);
+    const double d = v.typeId() == QMetaType::QString ? v.toString().trimmed().toDouble(&ok) : v.toDouble(&ok);
+    if (!ok || !std::isfinite(d)) return false;
+    *out = d;
+    return true;
 }
 
 template <typename Int>
@@ -52,7 +48,10 @@ bool toBool(const QVariant& v, bool* out)
 bool toDate(const QVariant& v, double* out)
 {
     if (v.typeId() == QMetaType::QString && vb::parseDateText(v.toString(), out)) return true;
-    return toDouble(v, out);
+    double d = 0;
+    if (!toDouble(v, &d) || !vb::inDateRange(d)) return false;
+    *out = d;
+    return true;
 }
 
 }  // namespace

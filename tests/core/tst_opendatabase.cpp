@@ -197,6 +197,13 @@ private slots:
         QTest::newRow("text in a number column fails") << "EmailWrap='wide'" << false;
         QTest::newRow("whole number too large for its type fails") << "DefaultLink=70000" << false;
         QTest::newRow("date as text converts") << "DateLastUpdate='5/03/2024 2:07:09 PM'" << true;
+        // Not a number, or beyond every number or date: no value.
+        QTest::newRow("nan as text in a whole-number column") << "EmailWrap='nan'" << false;
+        QTest::newRow("inf as text in a whole-number column") << "DefaultLink='inf'" << false;
+        QTest::newRow("infinite number in a number column") << "ListColor=9e999" << false;
+        QTest::newRow("nan as text in a yes/no column") << "ShowGrid='nan'" << false;
+        QTest::newRow("date beyond the calendar") << "DateLastUpdate=1e300" << false;
+        QTest::newRow("date as inf text") << "DateSystemStart='-inf'" << false;
     }
     void typedColumnsMustHoldValues()
     {
