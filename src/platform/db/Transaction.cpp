@@ -2,6 +2,8 @@
 
 #include "Connection.h"
 
+#include <sqlite3.h>
+
 Transaction::Transaction(Connection* connection) : m_connection(connection)
 {
     if (!m_connection || !m_connection->IsOpen()) {
@@ -41,5 +43,8 @@ void Transaction::Rollback()
     m_connection->Execute(QStringLiteral("ROLLBACK TO ") + m_name);
     m_connection->Execute(QStringLiteral("RELEASE ") + m_name);
     --m_connection->m_depth;
+    // Releasing the outermost savepoint commits, which another reader can
+    // refuse; the transaction would then stay open, holding its lock.
+    if (m_connection->m_depth == 0 && !sqlite3_get_autocommit(m_connection->handle())) m_connection->Execute(QStringLiteral("ROLLBACK"));
     m_connection->setLastError(error);  // keep the error that caused the rollback
 }
