@@ -104,3 +104,5 @@ bool Configuration::Load(const Recordset& rs, QString* error)
     *this = c;
     return true;
 }
+
+bool Configuration::IsSetUp() const { return vb::Val(TradeMeMemberId) != 0; }
