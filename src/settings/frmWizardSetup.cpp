@@ -231,7 +231,13 @@ void frmWizardSetup::buildPages()
         v->addWidget(heading);
         v->addSpacing(6);
         if (const QString intro = introOf(i); !intro.isEmpty()) v->addWidget(wrapped(intro, page));
-        v->addWidget(wrapped(QString::fromUtf8(pageTexts[i - 1].text), page));
+        QLabel* question = wrapped(QString::fromUtf8(pageTexts[i - 1].text), page);
+        if (SetupFlow::IsQuestionPage(i)) {
+            QFont qf = question->font();
+            qf.setBold(true);
+            question->setFont(qf);
+        }
+        v->addWidget(question);
         pages[i] = page;
         picStep->addWidget(page);
     }

@@ -9,6 +9,7 @@
 #include "platform/db/Connection.h"
 #include "settings/SettingsRules.h"
 #include "settings/TaskChain.h"
+#include "settings/frmAbout.h"
 #include "settings/frmConfig.h"
 
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 
 #include <memory>
@@ -552,6 +554,24 @@ private slots:
         QVERIFY(!d->SaveConfiguration());
         QCOMPARE(chainInTable(), before);
         QCOMPARE(ctx().gActions->NextActionId(2), 4);
+    }
+
+    void aboutBox()
+    {
+        frmAbout about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Vendaro"));
+        QCOMPARE(about.lblTitle->text(), QStringLiteral("Vendaro - Auction Management Software"));
+        QCOMPARE(about.lblVersion->text(), QStringLiteral("Version 2.1.004"));
+        QCOMPARE(about.lblDatabase->text().split("\r\n"),
+                 (QStringList{"Database Ver. 1.0.002", "Database filename: shop.mdb", file, "", "Installation folder:", env->programFolder()}));
+        QVERIFY(about.cmdOK->isDefault());
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
+        QDir().mkpath(shots);
+        QVERIFY(about.grab().save(QDir(shots).filePath("about.png")));
+        QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(!about.isVisible());
     }
 
     void screenshotsOfEveryTab()
