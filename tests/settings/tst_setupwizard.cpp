@@ -6,6 +6,8 @@
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
 #include "core/modDatabase.h"
+#include "core/modStart.h"
+#include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
 #include "platform/db/Connection.h"
 #include "settings/SetupFlow.h"
@@ -534,6 +536,38 @@ private slots:
         QCOMPARE(stored("TradeMeMemberId").toString(), QStringLiteral("1234567"));
         for (QWidget* top : QApplication::topLevelWidgets())
             if (top->property("FirstRun").isValid() && top != w.get()) top->close();
+    }
+
+    // One test of "set up" for the start and the database wizard alike.
+    void startGoesWhereTheMemberIdSays_data()
+    {
+        QTest::addColumn<QVariant>("member");
+        QTest::addColumn<QString>("form");
+        QTest::newRow("0") << QVariant("0") << "frmWizardSetup";
+        QTest::newRow("none") << QVariant() << "frmWizardSetup";
+        QTest::newRow("empty") << QVariant("") << "frmWizardSetup";
+        QTest::newRow("00") << QVariant("00") << "frmWizardSetup";
+        QTest::newRow("a member") << QVariant("1234567") << "frmMain";
+    }
+    void startGoesWhereTheMemberIdSays()
+    {
+        QFETCH(QVariant, member);
+        QFETCH(QString, form);
+        modDatabase::CloseDatabase();
+        QVERIFY(DatabaseFixture::execute(file, {member.isValid() ? "UPDATE Configuration SET TradeMeMemberId='" + member.toString() + "'"
+                                                                 : QStringLiteral("UPDATE Configuration SET TradeMeMemberId=NULL")}));
+        AppSettings::SaveSettings("Database", {{"LastFileName", file}, {"LastFileTitle", "shop.mdb"}});
+        QStringList opened;
+        for (const char* name : {"frmWizardSetup", "frmMain"})
+            FormsRegistry::instance().overrideForm(name, [&opened, name](QWidget*) {
+                opened << QLatin1String(name);
+                return new QWidget;
+            });
+        QVERIFY(modStart::NormalRun());
+        QCOMPARE(opened, QStringList{form});
+        QCOMPARE(ctx().gConfiguration.IsSetUp(), form == "frmMain");
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->isVisible()) top->close();
     }
 
     void screenshotsOfEveryPage()
