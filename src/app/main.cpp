@@ -8,6 +8,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
+#include "settings/SettingsForms.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,6 +34,7 @@ int main(int argc, char* argv[])
     MessageService::setDefaultTitle(ctx.gAppTitle);
     CoreForms::Register();
     clsEmails::Register();
+    SettingsForms::Register();
     FormsRegistry::instance().registerForm(QStringLiteral("frmMain"), [](QWidget* parent) { return new frmMain(parent); });
     // A filled login page left by an earlier run holds the password.
     frmBrowser::DeleteLoginPage();

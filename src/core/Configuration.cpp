@@ -115,3 +115,5 @@ bool Configuration::Load(const Recordset& rs, QString* error)
     *this = c;
     return true;
 }
+
+bool Configuration::IsSetUp() const { return vb::Val(TradeMeMemberId) != 0; }

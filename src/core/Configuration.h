@@ -42,4 +42,7 @@ struct Configuration {
     // value in a typed column, fails the load (the error names the column) and
     // leaves this copy as it was.
     bool Load(const Recordset& rs, QString* error = nullptr);
+
+    // A database is set up once a login has given it the seller's member id.
+    bool IsSetUp() const;
 };

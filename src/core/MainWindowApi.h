@@ -17,4 +17,7 @@ public:
     // txtAuctionId and txtItemId); empty when the list is empty.
     virtual QString SelectedAuctionId() const = 0;
     virtual QString SelectedItemId() const = 0;
+    // The settings were saved: the caption, grid lines, list colour, quick
+    // notes and site button follow them.
+    virtual void SettingsChanged() {}
 };

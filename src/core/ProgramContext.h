@@ -27,8 +27,8 @@ public:
     // A fresh context in place of the current one (tests, and a clean start).
     static void reset();
 
-    // Versions.
-    static constexpr double AppVersion = 2.1004;
+    // Versions; the program's is the project's (the build defines it).
+    static constexpr double AppVersion = VENDARO_VERSION;
     static constexpr double RequiredDatabaseVersion = 1.0002;
 
     ProgramContext() = default;

@@ -53,14 +53,14 @@ int clsActions::GetActionId_UsingDescription(const QString& ActionDescription) c
     return 0;
 }
 
-void clsActions::SaveActionsToDatabase(int ActionId, const QString& NextActionDescription, int NumDays)
+bool clsActions::SaveActionsToDatabase(int ActionId, const QString& NextActionDescription, int NumDays)
 {
     const int next = GetActionId_UsingDescription(NextActionDescription);
-    if (next == 0 || !at(ActionId)) return;
+    if (next == 0 || !at(ActionId)) return false;
     mActions[ActionId - 1].NextActionId = next;
     mActions[ActionId - 1].NumDays = NumDays;
-    ProgramContext::current().gDatabase->OpenDB(QStringLiteral("UPDATE [Action] SET NextActionId=?, Days=? WHERE ActionId=?"),
-                                                {next, NumDays, ActionId}, false, false, true);
+    return ProgramContext::current().gDatabase->OpenDB(QStringLiteral("UPDATE [Action] SET NextActionId=?, Days=? WHERE ActionId=?"),
+                                                       {next, NumDays, ActionId}, false, false, true);
 }
 
 QString clsActions::RecipeDate(const QVariant& serial) { return UndoRecipe::DateText(serial); }

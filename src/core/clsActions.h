@@ -25,8 +25,8 @@ public:
 
     void LoadActionsFromDatabase();
     // Sets the step that follows ActionId (named by its description) and its
-    // days, in memory and in the table.
-    void SaveActionsToDatabase(int ActionId, const QString& NextActionDescription, int NumDays);
+    // days, in memory and in the table; false when nothing could be written.
+    bool SaveActionsToDatabase(int ActionId, const QString& NextActionDescription, int NumDays);
     // The step whose description is exactly the text (lowest wins); 0 and a
     // message when none of steps 1-16 has it.
     int GetActionId_UsingDescription(const QString& ActionDescription) const;

@@ -277,7 +277,7 @@ void frmWizardDatabase::cmdExists_Click()
     ctx.gDatabaseFile = file;
     ctx.gDatabaseTitle = info.fileName();
     if (!modDatabase::OpenDatabase(file, info.fileName(), true, true)) return;
-    if (vb::Val(ctx.gConfiguration.TradeMeMemberId) == 0) {
+    if (!ctx.gConfiguration.IsSetUp()) {
         StartSetupWizard();
         return;
     }

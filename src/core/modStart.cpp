@@ -134,7 +134,7 @@ bool NormalRun()
     FormsRegistry& forms = FormsRegistry::instance();
     QWidget* window = nullptr;
     if (!last.isEmpty() && modDatabase::OpenDatabase(last, title, true, false)) {
-        if (ctx.gConfiguration.TradeMeMemberId == QLatin1String("0"))
+        if (!ctx.gConfiguration.IsSetUp())
             window = forms.showModeless(QStringLiteral("frmWizardSetup"), {{QStringLiteral("FirstRun"), true}});
         else
             window = forms.showModeless(QStringLiteral("frmMain"));

@@ -376,6 +376,19 @@ void frmMain::ApplyConfiguration()
     RefreshNotes();
 }
 
+void frmMain::SettingsChanged()
+{
+    ProgramContext& ctx = ProgramContext::current();
+    const Configuration& config = ctx.gConfiguration;
+    setWindowTitle(!config.DatabaseDesc.isEmpty() ? config.DatabaseDesc + QStringLiteral(" - ") + ctx.gAppTitle
+                                                  : ctx.gAppTitle + QStringLiteral(" - ") + ctx.gDatabaseTitle);
+    list->setStyleSheet(config.ShowGrid ? QStringLiteral("QTreeView::item { border-bottom: 1px solid #d8d8d8; border-right: 1px solid #d8d8d8; }")
+                                        : QString());
+    if (QAction* site = action(QStringLiteral("TradeMe")); site && ctx.gLinks) site->setData(ctx.gLinks->UpdateToolBar().ButtonTag);
+    Refreshlist();
+    RefreshNotes();
+}
+
 void frmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);

@@ -37,6 +37,7 @@ public:
     void TradeMe_Link(const QString& URL) override;
     QString SelectedAuctionId() const override;
     QString SelectedItemId() const override;
+    void SettingsChanged() override;
 
     // The list: rebuilt from the database in the current mode.
     void Refreshlist();
