@@ -273,7 +273,7 @@ void frmWizardDatabase::cmdExists_Click()
     if (file.isEmpty()) return;
     const QFileInfo info(file);
     const QString lower = info.fileName().toLower();
-    if (lower == QLatin1String("data.mdb") || lower == QLatin1String("emailer.mdb")) {
+    if (lower == QLatin1String("data.mdb") || lower == QLatin1String("emailer.mdb") || modDatabase::IsProgramDatabase(file)) {
         MsgBox(QStringLiteral("You cannot open this database."), vbmsg::Information, Title());
         return;
     }

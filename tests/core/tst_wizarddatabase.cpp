@@ -185,11 +185,16 @@ private slots:
         QTest::newRow("the template") << "DATA.mdb" << "You cannot open this database.";
         QTest::newRow("the outbox") << "Emailer.MDB" << "You cannot open this database.";
         QTest::newRow("missing") << "gone.mdb" << "Database gone.mdb was not found.";
+        QTest::newRow("a link to the template") << "linked.mdb" << "You cannot open this database.";
     }
     void openingRefusals()
     {
         QFETCH(QString, file);
         QFETCH(QString, message);
+        if (file == "linked.mdb") {
+            QFile::remove(QDir(place.path()).filePath(file));
+            QVERIFY(QFile::link(QDir(env->programFolder()).filePath("data.mdb"), QDir(place.path()).filePath(file)));
+        }
         auto w = wizard(true);
         env->messages().answerFile(QDir(place.path()).filePath(file)).answer(vbmsg::OK, message);
         w->cmdExists_Click();
