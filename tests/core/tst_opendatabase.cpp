@@ -231,7 +231,7 @@ private slots:
         QTest::newRow("no configuration row") << "norow" << "";
         QTest::newRow("read-only") << "readonly" << "The file is read-only.";
         QTest::newRow("a folder") << "folder" << "The file does not exist.";
-        QTest::newRow("damaged") << "damaged" << "The file is damaged and cannot be used (";
+        QTest::newRow("damaged") << "damaged" << "The file is damaged and cannot be used.";
         QTest::newRow("in a read-only folder") << "locked folder" << "The folder %1 is read-only, so no change could be saved in it.";
     }
     void badFilesFailCleanly()

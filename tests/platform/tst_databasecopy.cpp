@@ -140,7 +140,7 @@ private slots:
         QTest::addColumn<QString>("error");  // what the reason says, %1 the folder
         QTest::newRow("no source") << "no source" << "The database %1/gone.mdb to copy was not found.";
         QTest::newRow("source is no database") << "garbage source" << "Copying %1/source.mdb failed: file is not a database";
-        QTest::newRow("damaged source") << "damaged source" << "The new database %1/target.mdb.new cannot be used: The file is damaged";
+        QTest::newRow("damaged source") << "damaged source" << "Checking the copy of %1/source.mdb failed: The file is damaged and cannot be used.";
         QTest::newRow("no folder") << "no folder" << "The folder %1/nowhere does not exist.";
         QTest::newRow("read-only folder") << "read-only folder" << "The folder %1/locked is read-only, so the new database cannot be saved in it.";
         QTest::newRow("set-up refused") << "set-up refused" << "Setting up the new database failed: no configuration row";

@@ -112,8 +112,7 @@ bool Connection::Open(const QString& path)
     char* err = nullptr;
     if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
         const bool corrupt = (sqlite3_extended_errcode(db) & 0xFF) == SQLITE_CORRUPT;
-        const QString detail = QString::fromUtf8(err ? err : sqlite3_errmsg(db));
-        m_lastError = corrupt ? damaged(detail) : detail;
+        m_lastError = corrupt ? Damaged() : QString::fromUtf8(err ? err : sqlite3_errmsg(db));
         sqlite3_free(err);
         sqlite3_close(db);
         return false;
@@ -124,9 +123,8 @@ bool Connection::Open(const QString& path)
         return false;
     }
     // A damaged file is refused here, not found out later by every list that reads it.
-    const QString problem = quickCheck(db);
-    if (!problem.isEmpty()) {
-        m_lastError = damaged(problem);
+    if (const QString problem = quickCheck(db); !problem.isEmpty()) {
+        m_lastError = problem;
         sqlite3_close(db);
         return false;
     }
@@ -150,22 +148,21 @@ QString Connection::quickCheck(sqlite3* db)
 {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &stmt, nullptr) != SQLITE_OK) return QString::fromUtf8(sqlite3_errmsg(db));
+    // One row "ok" when sound; otherwise a row per finding. An error that is
+    // not about the file's state (a lock held too long) is told as it is.
     QString problem;
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_ROW) {
-        const QString first = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        if (first != QLatin1String("ok")) problem = first;
+        if (qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "ok") != 0) problem = Damaged();
     } else {
-        problem = QString::fromUtf8(sqlite3_errmsg(db));
+        const int code = sqlite3_extended_errcode(db) & 0xFF;
+        problem = code == SQLITE_CORRUPT || code == SQLITE_NOTADB ? Damaged() : QString::fromUtf8(sqlite3_errmsg(db));
     }
     sqlite3_finalize(stmt);
-    return problem.simplified();
+    return problem;
 }
 
-QString Connection::damaged(const QString& detail)
-{
-    return QStringLiteral("The file is damaged and cannot be used (%1).").arg(detail);
-}
+QString Connection::Damaged() { return QStringLiteral("The file is damaged and cannot be used."); }
 
 void Connection::Close()
 {

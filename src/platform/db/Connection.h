@@ -26,6 +26,8 @@ public:
     // Whether a database may be kept in the folder: the folder is there and
     // writable, its owner-write bit set (judged so even for root).
     static bool IsWritableFolder(const QString& folder);
+    // What lastError() says of a damaged file.
+    static QString Damaged();
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }
@@ -53,9 +55,8 @@ public:
 
 private:
     friend class Transaction;
-    // "" when SQLite's quick check finds the open file sound, else its first finding.
+    // "" when SQLite's quick check finds the open file sound, else what to tell.
     static QString quickCheck(sqlite3* db);
-    static QString damaged(const QString& detail);
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_lastError;

@@ -154,7 +154,7 @@ bool DatabaseCopy::prepare(const QString& partial)
 {
     // Opened as any database is, so a copy that would be refused later never takes the target's place.
     Connection copy;
-    if (!copy.Open(partial)) return fail(QStringLiteral("The new database %1 cannot be used: %2").arg(native(partial), copy.lastError()));
+    if (!copy.Open(partial)) return fail(QStringLiteral("Checking the copy of %1 failed: %2").arg(native(m_source), copy.lastError()));
     QString why;
     if (m_preparation && !m_preparation(copy, &why)) return fail(QStringLiteral("Setting up the new database failed: %1").arg(why));
     return true;
