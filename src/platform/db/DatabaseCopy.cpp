@@ -23,8 +23,12 @@ QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
 QString flush(const QString& path, bool folder)
 {
     const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
-    if (fd < 0) return systemError(errno);
-    const QString problem = ::fsync(fd) == 0 ? QString() : systemError(errno);
+    if (fd < 0) {
+        const int error = errno;
+        return systemError(error);
+    }
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    const QString problem = error == 0 ? QString() : systemError(error);
     ::close(fd);
     return problem;
 }
@@ -37,7 +41,8 @@ QString unlinkFile(const QString& path, bool* removed)
         *removed = true;
         return {};
     }
-    return errno == ENOENT ? QString() : systemError(errno);
+    const int error = errno;
+    return error == ENOENT ? QString() : systemError(error);
 }
 
 // What an interrupted change left in a database's journal is rolled back
@@ -102,8 +107,10 @@ bool DatabaseCopy::Run()
         if (const QString why = flush(folder, true); !why.isEmpty())
             built = fail(QStringLiteral("Writing the folder %1 to disk failed: %2").arg(native(folder), why));
     }
-    if (built && ::rename(encoded(partial).constData(), encoded(m_target).constData()) != 0)
-        built = fail(QStringLiteral("Putting the new database in the place of %1 failed: %2").arg(native(m_target), systemError(errno)));
+    if (built && ::rename(encoded(partial).constData(), encoded(m_target).constData()) != 0) {
+        const int error = errno;
+        built = fail(QStringLiteral("Putting the new database in the place of %1 failed: %2").arg(native(m_target), systemError(error)));
+    }
     if (!built) {
         // The target is untouched; the unfinished copy goes.
         if (const QString why = discard(partial); !why.isEmpty())
@@ -119,7 +126,10 @@ bool DatabaseCopy::build(const QString& partial)
 {
     // Owner-only before a byte of the seller's data is in it.
     const int fd = ::open(encoded(partial).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return fail(QStringLiteral("Making the new database %1 failed: %2").arg(native(partial), systemError(errno)));
+    if (fd < 0) {
+        const int error = errno;
+        return fail(QStringLiteral("Making the new database %1 failed: %2").arg(native(partial), systemError(error)));
+    }
     ::close(fd);
 
     sqlite3* from = nullptr;
