@@ -8,10 +8,10 @@
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
+#include "platform/db/DatabaseCopy.h"
 
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -221,23 +221,34 @@ bool frmWizardDatabase::CreateDatabase(const QString& DatabasePath, const QStrin
     ctx.gDatabaseTitle = title;
     ctx.gDatabaseFile = file;
     modDatabase::CloseDatabase();
-    // The copy is made beside the target first: an old database is only
-    // replaced once the new one is whole.
-    const QString partial = file + QStringLiteral(".new");
-    QFile::remove(partial);
-    QFile templateFile(QDir(ctx.gAppFolder).filePath(QStringLiteral("data.mdb")));
-    const bool copied = templateFile.copy(partial);
-    if (!copied || (QFile::exists(file) && !QFile::remove(file)) || !QFile::rename(partial, file)) {
-        QFile::remove(partial);
+    // The new database is set up before it takes the place of an old one, so
+    // the file there is always either the old database or the whole new one.
+    DatabaseCopy copy(QDir(ctx.gAppFolder).filePath(QStringLiteral("data.mdb")), file);
+    const QString desc = txtDatabaseDesc->text();
+    copy.setPreparation([desc](Connection& connection, QString* error) { return WriteConfiguration(connection, vb::today(), desc, error); });
+    if (!copy.Run()) {
         MsgBox(QStringLiteral("An error occurred trying to create your database?") + CrLf +
                    QStringLiteral("Be sure you have permission to access the location you are attempting to save the database to.  "
                                   "If you are storing your database on a flashdrive make sure it is in and not write protected.") +
-                   CrLf + QStringLiteral("Error returned: ") + templateFile.errorString(),
+                   CrLf + QStringLiteral("Error returned: ") + copy.errorString(),
                vbmsg::Critical, Title());
         return false;
     }
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     return modDatabase::OpenDatabase(file, title, true, true);
+}
+
+bool frmWizardDatabase::WriteConfiguration(Connection& connection, double startDate, const QString& desc, QString* error)
+{
+    int changed = 0;
+    if (!connection.Execute(QStringLiteral("UPDATE Configuration SET DateSystemStart=?, DatabaseDesc=?"), {startDate, desc}, &changed)) {
+        *error = connection.lastError();
+        return false;
+    }
+    if (changed < 1) {
+        *error = QStringLiteral("It has no configuration row.");
+        return false;
+    }
+    return true;
 }
 
 bool frmWizardDatabase::InitialiseConfiguration()
@@ -245,13 +256,9 @@ bool frmWizardDatabase::InitialiseConfiguration()
     ProgramContext& ctx = ProgramContext::current();
     const double today = vb::today();
     const QString desc = txtDatabaseDesc->text();
-    int changed = 0;
-    if (!ctx.gConnection->Execute(QStringLiteral("UPDATE Configuration SET DateSystemStart=?, DatabaseDesc=?"), {today, desc}, &changed) ||
-        changed < 1) {
-        MsgBox(QStringLiteral("The new database could not be set up.") + CrLf + CrLf +
-                   (changed < 1 && ctx.gConnection->lastError().isEmpty() ? QStringLiteral("It has no configuration row.")
-                                                                           : ctx.gConnection->lastError()),
-               vbmsg::Critical, Title());
+    QString error;
+    if (!WriteConfiguration(*ctx.gConnection, today, desc, &error)) {
+        MsgBox(QStringLiteral("The new database could not be set up.") + CrLf + CrLf + error, vbmsg::Critical, Title());
         return false;
     }
     ctx.gConfiguration.DateSystemStart = today;
@@ -266,7 +273,7 @@ void frmWizardDatabase::cmdExists_Click()
     if (file.isEmpty()) return;
     const QFileInfo info(file);
     const QString lower = info.fileName().toLower();
-    if (lower == QLatin1String("data.mdb") || lower == QLatin1String("emailer.mdb")) {
+    if (lower == QLatin1String("data.mdb") || lower == QLatin1String("emailer.mdb") || modDatabase::IsProgramDatabase(file)) {
         MsgBox(QStringLiteral("You cannot open this database."), vbmsg::Information, Title());
         return;
     }

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class Connection;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -49,6 +50,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Writes the start date and description into a database's Configuration
+    // row; false (and why) when it cannot, or there is no row.
+    static bool WriteConfiguration(Connection& connection, double startDate, const QString& desc, QString* error);
     // Asks for a database file; "" when cancelled.
     QString BrowseDatabase(bool save);
     void StartSetupWizard();

@@ -10,6 +10,9 @@
 #include "platform/db/Sql.h"
 #include "platform/db/Transaction.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cmath>
 
 namespace modDatabase {
@@ -115,21 +118,36 @@ QList<QPair<QString, QString>> recentListValues()
 
 void SaveRecentList() { AppSettings::SaveSettings(DatabaseSection, recentListValues()); }
 
+bool IsProgramDatabase(const QString& path)
+{
+    const QDir folder(ProgramContext::current().gAppFolder);
+    const QFileInfo info(path);
+    for (const char* own : {"data.mdb", "emailer.mdb"}) {
+        const QFileInfo ownFile(folder.filePath(QLatin1String(own)));
+        // By the file itself (links, other spellings), or by name in the program folder when it is not there.
+        if (info.exists() && ownFile.exists() && info.canonicalFilePath() == ownFile.canonicalFilePath()) return true;
+        if (info.absolutePath() == folder.absolutePath() && info.fileName().compare(QLatin1String(own), Qt::CaseInsensitive) == 0) return true;
+    }
+    return false;
+}
+
 bool OpenDatabase(const QString& FileName, const QString& FileTitle, bool ShowError, bool AddToRecent)
 {
     ProgramContext& ctx = ProgramContext::current();
     ctx.CreateObjects();
 
-    auto failure = [&] {
+    // reason: why the file itself was refused (damaged, read-only, ...).
+    auto failure = [&](const QString& reason = QString()) {
         CloseDatabase();
         if (ShowError)
             MsgBox(QStringLiteral("An error occurred trying to open database:") + CrLf + FileName + CrLf + CrLf +
-                       QStringLiteral("Be sure you are opening a valid Vendaro database."),
+                       QStringLiteral("Be sure you are opening a valid Vendaro database.") +
+                       (reason.isEmpty() ? QString() : CrLf + CrLf + reason),
                    vbmsg::Critical, ctx.gAppTitle);
         return false;
     };
 
-    if (!ctx.gConnection->Open(FileName)) return failure();
+    if (!ctx.gConnection->Open(FileName)) return failure(ctx.gConnection->lastError());
 
     Recordset& rs = *ctx.gRecordset;
     if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT DatabaseVersion FROM Configuration"), false, true, false)) return failure();

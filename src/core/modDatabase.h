@@ -12,6 +12,9 @@ namespace modDatabase {
 // user is told; the file is left as it was.
 bool OpenDatabase(const QString& FileName, const QString& FileTitle, bool ShowError, bool AddToRecent);
 void CloseDatabase();
+// Whether the file is one of the program's own databases (the template
+// data.mdb or the outbox emailer.mdb in the program folder), never a seller's.
+bool IsProgramDatabase(const QString& path);
 // Brings a database of an older version up to the one this program needs;
 // each step is all or nothing.
 bool UpgradeDatabase(double Version);

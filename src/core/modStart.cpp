@@ -133,7 +133,10 @@ bool NormalRun()
     const QString title = AppSettings::GetSetting(QStringLiteral("Database"), QStringLiteral("LastFileTitle"), QFileInfo(last).fileName());
     FormsRegistry& forms = FormsRegistry::instance();
     QWidget* window = nullptr;
-    if (!last.isEmpty() && modDatabase::OpenDatabase(last, title, true, false)) {
+    // Settings naming the program's own template or outbox: it is not opened as the seller's.
+    const bool own = !last.isEmpty() && modDatabase::IsProgramDatabase(last);
+    if (own) MsgBox(QStringLiteral("You cannot open this database."), vbmsg::Information, ctx.gAppTitle);
+    if (!last.isEmpty() && !own && modDatabase::OpenDatabase(last, title, true, false)) {
         if (!ctx.gConfiguration.IsSetUp())
             window = forms.showModeless(QStringLiteral("frmWizardSetup"), {{QStringLiteral("FirstRun"), true}});
         else

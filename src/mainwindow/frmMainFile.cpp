@@ -16,12 +16,11 @@
 #include "platform/NullableDateEdit.h"
 #include "platform/SiteConfig.h"
 #include "platform/Vb.h"
+#include "platform/db/DatabaseCopy.h"
 #include "platform/db/Recordset.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -38,18 +37,9 @@ QString title() { return ProgramContext::current().gAppTitle; }
 // never a seller's database.
 bool isProgramDatabase(const QString& path)
 {
-    const QDir folder(ProgramContext::current().gAppFolder);
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    const QString name = QFileInfo(path).fileName().toLower();
-    for (const char* own : {"data.mdb", "emailer.mdb"}) {
-        const QString ownPath = QFileInfo(folder.filePath(QLatin1String(own))).canonicalFilePath();
-        const bool same = !canonical.isEmpty() && canonical == ownPath;
-        if (same || (QFileInfo(path).absolutePath() == folder.absolutePath() && name == QLatin1String(own))) {
-            MsgBox(QStringLiteral("You cannot open this database."), vbmsg::Information, title());
-            return true;
-        }
-    }
-    return false;
+    if (!modDatabase::IsProgramDatabase(path)) return false;
+    MsgBox(QStringLiteral("You cannot open this database."), vbmsg::Information, title());
+    return true;
 }
 }  // namespace
 
@@ -236,14 +226,14 @@ void frmMain::mnuFileSaveAs_Click()
     closeOtherWindows();
     const QString source = ctx.gDatabaseFile;
     modDatabase::CloseDatabase();
-    // A copy that fails leaves the seller on the database they had.
-    QFile::remove(target);
-    if (!QFile::copy(source, target)) {
-        MsgBox(QStringLiteral("The database could not be copied to:") + CrLf + target, vbmsg::Critical, title());
+    // A copy that fails leaves the seller on the database they had, and the target as it was.
+    DatabaseCopy copy(source, target);
+    if (!copy.Run()) {
+        MsgBox(QStringLiteral("The database could not be copied to:") + CrLf + target + CrLf + CrLf + copy.errorString(), vbmsg::Critical,
+               title());
         modDatabase::OpenDatabase(source, ctx.gDatabaseTitle, true, false);
         return;
     }
-    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
     modDatabase::OpenDatabase(target, QFileInfo(target).fileName(), true, true);
     RestartVendaro();
 }

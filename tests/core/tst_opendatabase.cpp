@@ -40,7 +40,11 @@ class tst_opendatabase : public QObject {
 
 private slots:
     void init() { env.emplace(); }
-    void cleanup() { env.reset(); }
+    void cleanup()
+    {
+        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.reset();
+    }
 
     void opensLoadsAndRemembers()
     {
@@ -249,17 +253,21 @@ private slots:
     void badFilesFailCleanly_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("missing") << "missing";
-        QTest::newRow("not a database") << "garbage";
-        QTest::newRow("empty file") << "empty";
-        QTest::newRow("another program's database") << "foreign";
-        QTest::newRow("no configuration row") << "norow";
-        QTest::newRow("read-only") << "readonly";
-        QTest::newRow("a folder") << "folder";
+        QTest::addColumn<QString>("reason");  // why the file was refused, told after the usual text; "" none
+        QTest::newRow("missing") << "missing" << "The file does not exist.";
+        QTest::newRow("not a database") << "garbage" << "file is not a database";
+        QTest::newRow("empty file") << "empty" << "The file is empty; it is not a database.";
+        QTest::newRow("another program's database") << "foreign" << "";
+        QTest::newRow("no configuration row") << "norow" << "";
+        QTest::newRow("read-only") << "readonly" << "The file is read-only.";
+        QTest::newRow("a folder") << "folder" << "The file does not exist.";
+        QTest::newRow("damaged") << "damaged" << "The file is damaged and cannot be used.";
+        QTest::newRow("in a read-only folder") << "locked folder" << "The folder %1 is read-only, so no change could be saved in it.";
     }
     void badFilesFailCleanly()
     {
         QFETCH(QString, kind);
+        QFETCH(QString, reason);
         const QString path = QDir(folder()).filePath("file.mdb");
         if (kind == "garbage") {
             QFile f(path);
@@ -279,19 +287,34 @@ private slots:
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
         } else if (kind == "folder") {
             QDir(folder()).mkdir("file.mdb");
+        } else if (kind == "damaged") {
+            // The lists' own table: the configuration still reads.
+            DatabaseFixture::create(folder(), "file.mdb");
+            QVERIFY(DatabaseFixture::damage(path, "Auction"));
+        } else if (kind == "locked folder") {
+            DatabaseFixture::create(folder(), "file.mdb");
+            QVERIFY(QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner));
+            reason = reason.arg(folder());
         }
         const QByteArray before = fileHash(path);
         const QStringList filesBefore = QDir(folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
         env->messages().answer(vbmsg::OK, openFailed);
         QVERIFY(!OpenDatabase(path, "file.mdb", true, true));
-        QVERIFY(env->messages().prompts()[0].text.contains(path));
+        const QString said = env->messages().prompts()[0].text;
+        QVERIFY(said.contains(path));
+        const QString usual = QStringLiteral("Be sure you are opening a valid Vendaro database.");
+        if (reason.isEmpty())
+            QVERIFY(said.endsWith(usual));
+        else
+            QVERIFY2(said.contains(usual + "\r\n\r\n" + reason), qPrintable(said));
         QVERIFY(!OpenDatabase(path, "file.mdb", false, true));  // silent without ShowError
 
         QCOMPARE(fileHash(path), before);
         QCOMPARE(QDir(folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), filesBefore);
         QVERIFY(!ctx().gConnection->IsOpen());
         QCOMPARE(AppSettings::GetSetting("Database", "LastFileName", "none"), QStringLiteral("none"));
+        QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "core/modStart.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
+#include "platform/db/Connection.h"
 
 #include <QDialog>
 #include <QDir>
@@ -197,6 +198,39 @@ private slots:
         QCOMPARE(ctx().gConfiguration.DatabaseDesc, QStringLiteral("Winter stock"));
         QCOMPARE(ctx().gRecentFileNames[0], file);
         QCOMPARE(openedForms(), QStringList{"frmWizardSetup"});
+    }
+    // Settings naming the program's own template or outbox never make it the seller's database.
+    void theProgramsOwnDatabasesAreNotOpened_data()
+    {
+        QTest::addColumn<QString>("named");  // the LastFileName, %1 the program folder, %2 another folder
+        QTest::newRow("the template") << "%1/data.mdb";
+        QTest::newRow("the template, spelt another way") << "%1/./data.mdb";
+        QTest::newRow("the outbox") << "%1/emailer.mdb";
+        QTest::newRow("a link to the template") << "%2/shop.mdb";
+    }
+    void theProgramsOwnDatabasesAreNotOpened()
+    {
+        QFETCH(QString, named);
+        QTemporaryDir elsewhere;
+        const QString program = env->programFolder();
+        QVERIFY(QFile::copy(QDir(program).filePath("data.mdb"), QDir(program).filePath("emailer.mdb")));
+        QVERIFY(QFile::link(QDir(program).filePath("data.mdb"), QDir(elsewhere.path()).filePath("shop.mdb")));
+        const QString last = QString(named).replace("%1", program).replace("%2", elsewhere.path());
+        const QString own = QFileInfo(last).canonicalFilePath();
+        QFile file(own);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        file.close();
+        const QFile::Permissions permissions = QFile::permissions(own);
+        AppSettings::SaveSetting("Database", "LastFileName", last);
+        env->messages().answer(vbmsg::OK, "You cannot open this database.").answer(vbmsg::OK, "frmWizardDatabase");
+        modStart::NormalRun();
+        QCOMPARE(env->messages().prompts()[0].style, int(vbmsg::Information));
+        QCOMPARE(openedForms(), QStringList{"frmWizardDatabase"});
+        QVERIFY(!ctx().gConnection->IsOpen());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+        QCOMPARE(QFile::permissions(own), permissions);
     }
 };
 

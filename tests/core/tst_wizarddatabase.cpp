@@ -185,11 +185,16 @@ private slots:
         QTest::newRow("the template") << "DATA.mdb" << "You cannot open this database.";
         QTest::newRow("the outbox") << "Emailer.MDB" << "You cannot open this database.";
         QTest::newRow("missing") << "gone.mdb" << "Database gone.mdb was not found.";
+        QTest::newRow("a link to the template") << "linked.mdb" << "You cannot open this database.";
     }
     void openingRefusals()
     {
         QFETCH(QString, file);
         QFETCH(QString, message);
+        if (file == "linked.mdb") {
+            QFile::remove(QDir(place.path()).filePath(file));
+            QVERIFY(QFile::link(QDir(env->programFolder()).filePath("data.mdb"), QDir(place.path()).filePath(file)));
+        }
         auto w = wizard(true);
         env->messages().answerFile(QDir(place.path()).filePath(file)).answer(vbmsg::OK, message);
         w->cmdExists_Click();
@@ -245,6 +250,62 @@ private slots:
         w->cmdOK_Click();
         QCOMPARE(scalar(file, "SELECT COUNT(*) FROM Customer").toInt(), 1);
         QVERIFY(!QFile::exists(file + ".new"));
+    }
+    // The new database is set up before it takes the old one's place, and an
+    // old one whose last change was cut short leaves nothing in the new one.
+    void replacingAnOldDatabase_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("error");  // what "Error returned:" says; "" the new database is made
+        QTest::newRow("the old one killed in the middle of a change") << "hot journal" << "";
+        QTest::newRow("a template without its configuration row") << "no row"
+                                                                 << "Setting up the new database failed: It has no configuration row.";
+        QTest::newRow("the old one's journal cannot be removed") << "journal stays" << "Removing the old journal file ";
+    }
+    void replacingAnOldDatabase()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, error);
+        const QString file = DatabaseFixture::create(place.path(), "Shop.mdb");
+        QVERIFY(DatabaseFixture::execute(file, {"INSERT INTO Customer (CustomerId) VALUES ('old buyer')"}));
+        if (kind == "hot journal") QVERIFY(DatabaseFixture::leaveHotJournal(file));
+        if (kind == "no row")
+            QVERIFY(DatabaseFixture::execute(QDir(env->programFolder()).filePath("data.mdb"), {"DELETE FROM Configuration"}));
+        if (kind == "journal stays") QVERIFY(QDir().mkpath(file + "-journal/inside"));
+        auto w = wizard(false);
+        w->txtDatabaseName->setText("Shop");
+        w->txtDatabaseDesc->setText("Winter stock");
+        w->txtDatabasePath->setText(place.path());
+        env->messages().answer(vbmsg::Yes, "Do you want to overwrite the existing database?");
+        env->messages().answer(vbmsg::OK, error.isEmpty() ? "frmWizardSetup" : "An error occurred trying to create your database?");
+        w->cmdOK_Click();
+        QVERIFY(!QFileInfo::exists(file + ".new"));
+        if (!error.isEmpty()) {
+            QVERIFY2(env->messages().prompts().last().text.contains("\r\nError returned: " + error), qPrintable(env->messages().prompts().last().text));
+            QVERIFY(openedForms().isEmpty());
+            QDir(file + "-journal").removeRecursively();
+            QCOMPARE(scalar(file, "SELECT CustomerId FROM Customer").toString(), QStringLiteral("old buyer"));
+            return;
+        }
+        QCOMPARE(openedForms(), QStringList{"frmWizardSetup"});
+        modDatabase::CloseDatabase();
+        QCOMPARE(scalar(file, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+        QCOMPARE(scalar(file, "SELECT COUNT(*) FROM Customer").toInt(), 0);
+        QCOMPARE(scalar(file, "SELECT DatabaseDesc FROM Configuration").toString(), QStringLiteral("Winter stock"));
+        QCOMPARE(QFile::permissions(file) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // Whenever the new file is there, it is set up: nothing is left for later.
+    void theNewDatabaseIsSetUpWhenItAppears()
+    {
+        auto w = wizard(false);
+        w->txtDatabaseDesc->setText("Winter stock");
+        QVERIFY(w->CreateDatabase(place.path(), "Winter"));
+        const QString file = QDir(place.path()).filePath("Winter.mdb");
+        Connection c;
+        QVERIFY(c.Open(file));
+        QCOMPARE(c.Scalar("SELECT DatabaseDesc FROM Configuration").toString(), QStringLiteral("Winter stock"));
+        QCOMPARE(c.Scalar("SELECT DateSystemStart FROM Configuration").toDouble(), vb::today());
     }
 };
 

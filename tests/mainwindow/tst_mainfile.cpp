@@ -273,17 +273,21 @@ private slots:
         QTest::addColumn<QString>("typed");     // what the seller gives the dialog
         QTest::addColumn<QString>("target");    // the file that results
         QTest::addColumn<bool>("exists");       // a database is there already (and is overwritten)
-        QTest::newRow("a new file") << "copy.mdb" << "copy.mdb" << false;
-        QTest::newRow("no extension typed") << "copy" << "copy.mdb" << false;
-        QTest::newRow("over another database, yes") << "other.mdb" << "other.mdb" << true;
+        QTest::addColumn<bool>("cutShort");     // its last change was cut short: its journal is hot
+        QTest::newRow("a new file") << "copy.mdb" << "copy.mdb" << false << false;
+        QTest::newRow("no extension typed") << "copy" << "copy.mdb" << false << false;
+        QTest::newRow("over another database, yes") << "other.mdb" << "other.mdb" << true << false;
+        QTest::newRow("over a database killed in the middle of a change") << "other.mdb" << "other.mdb" << true << true;
     }
     void saveAsCopiesTheDatabase()
     {
         QFETCH(QString, typed);
         QFETCH(QString, target);
         QFETCH(bool, exists);
+        QFETCH(bool, cutShort);
         const QString path = inFolder(target);
         if (exists) DatabaseFixture::create(env->programFolder(), target);
+        if (cutShort) QVERIFY(DatabaseFixture::leaveHotJournal(path));
         addSale("100", 4, vb::today() - 1, 45001);
         addSale("200", 7, vb::today() + 3, 45002);
         const QString auctions = QStringLiteral("SELECT * FROM Auction ORDER BY AuctionId");
@@ -314,6 +318,37 @@ private slots:
         QCOMPARE(AppSettings::GetSetting(Database, "RecentFileName2"), shopPath());
         // The original stays as it was.
         QCOMPARE(rowsIn(shopPath(), auctions), auctionRows);
+        QCOMPARE(rowsIn(path, "PRAGMA integrity_check"), QStringList{"integrity_check=ok"});
+    }
+
+    // A copy that cannot take the target's place leaves both databases as they were.
+    void saveAsThatFailsKeepsBoth()
+    {
+        const QString other = DatabaseFixture::create(env->programFolder(), "other.mdb");
+        QVERIFY(DatabaseFixture::execute(other, {"INSERT INTO Customer (CustomerId) VALUES ('other buyer')"}));
+        // Its journal is a folder with something in it, which cannot be removed.
+        QVERIFY(QDir().mkpath(other + "-journal/inside"));
+        QFile otherFile(other);
+        QVERIFY(otherFile.open(QIODevice::ReadOnly));
+        const QByteArray otherBytes = otherFile.readAll();
+        otherFile.close();
+        addSale("100", 4, vb::today() - 1);
+        setRecent({"shop.mdb"});
+        frmMain& w = opened();
+        const QStringList before = databaseSettings();
+        env->messages().answerFile(other).answer(vbmsg::Yes, "Overwrite database?").answer(vbmsg::OK, "The database could not be copied to:");
+        w.action("mnuFileSaveAs")->trigger();
+        const ScriptedMessages::Prompt& said = env->messages().prompts().last();
+        QVERIFY2(said.text.startsWith("The database could not be copied to:\r\n" + other + "\r\n\r\nRemoving the old journal file " + other +
+                                      "-journal failed: "),
+                 qPrintable(said.text));
+        QCOMPARE(said.style, int(vbmsg::Critical));
+        QCOMPARE(databaseSettings(), before);
+        QVERIFY(otherFile.open(QIODevice::ReadOnly));
+        QCOMPARE(otherFile.readAll(), otherBytes);
+        QVERIFY(!QFileInfo::exists(other + ".new"));
+        verifyStayed();
+        QCOMPARE(rowsIn(shopPath(), "SELECT AuctionId FROM Auction"), QStringList{"AuctionId=100"});
     }
 
     void saveAsChangesNothing_data()

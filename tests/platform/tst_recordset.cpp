@@ -88,7 +88,12 @@ class tst_recordset : public QObject {
 
 private slots:
     void init() { env.emplace(); }
-    void cleanup() { env.reset(); }
+    void cleanup()
+    {
+        // A case that made its folder read-only may have stopped early.
+        QFile::setPermissions(QDir(env->programFolder()).filePath("case"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.reset();
+    }
 
     // ---- Connection ------------------------------------------------------
 
@@ -115,6 +120,10 @@ private slots:
         // SQLite would take a zero-byte file for an empty database.
         QTest::newRow("empty file") << "empty file";
         QTest::newRow("read-only database") << "read-only database";
+        // Every query on it would fail "database disk image is malformed".
+        QTest::newRow("damaged database") << "damaged database";
+        // No journal could be made there: every change would fail. Refused for root too.
+        QTest::newRow("read-only folder") << "read-only folder";
     }
     void openRefusesWhatIsNotAWritableDatabase()
     {
@@ -134,6 +143,12 @@ private slots:
             // Refused for root too: a file marked read-only is left alone.
             QCOMPARE(DatabaseFixture::create(folder), path);
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        } else if (kind == "damaged database") {
+            QCOMPARE(DatabaseFixture::create(folder), path);
+            QVERIFY(DatabaseFixture::damage(path, "Auction"));
+        } else if (kind == "read-only folder") {
+            QCOMPARE(DatabaseFixture::create(folder), path);
+            QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup));
         }
         const QStringList entriesBefore = folderEntries(folder);
         const bool isFile = QFileInfo(path).isFile();
@@ -151,6 +166,31 @@ private slots:
         QCOMPARE(QFileInfo(path).isFile(), isFile);
         if (isFile) QCOMPARE(fileBytes(path), bytesBefore);
         if (kind.startsWith("missing")) QVERIFY(!QFileInfo::exists(path));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // It holds the site password: opened, it is readable by its owner alone.
+    void openMakesTheFileOwnerOnly_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("readable by all") << 0644;
+        QTest::newRow("readable by the group") << 0640;
+        QTest::newRow("writable by all") << 0666;
+        QTest::newRow("owner-only already") << 0600;
+    }
+    void openMakesTheFileOwnerOnly()
+    {
+        QFETCH(int, mode);
+        const QString path = DatabaseFixture::create(env->programFolder());
+        // Qt's permission bits: owner 0xF000, group 0x00F0, others 0x000F.
+        const auto bits = [](int m) {
+            return QFile::Permissions::fromInt(((m & 0700) >> 6) << 12 | ((m & 070) >> 3) << 4 | (m & 07));
+        };
+        QVERIFY(QFile::setPermissions(path, bits(mode)));
+        Connection db;
+        QVERIFY2(db.Open(path), qPrintable(db.lastError()));
+        const QFile::Permissions own = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+        QCOMPARE(QFile::permissions(path) & ~own, bits(0600));
     }
 
     void executeBindsValuesInOrder()

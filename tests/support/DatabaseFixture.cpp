@@ -66,3 +66,48 @@ QString DatabaseFixture::createFilled(const QString& folder, const DemoDataOptio
     }
     return path;
 }
+
+bool DatabaseFixture::leaveHotJournal(const QString& path)
+{
+    const QString journal = path + QStringLiteral("-journal");
+    const QString crashed = path + QStringLiteral(".crashed");
+    const QString crashedJournal = crashed + QStringLiteral("-journal");
+    {
+        Connection c;
+        if (!c.Open(path)) return false;
+        // A small cache spills the change into the file before it commits.
+        const QStringList change = {
+            QStringLiteral("PRAGMA cache_size=8"), QStringLiteral("BEGIN"),
+            QStringLiteral("UPDATE Configuration SET DatabaseDesc='half written'"),
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                           "INSERT INTO Customer (CustomerId, Name) SELECT 'unfinished ' || i, hex(randomblob(100)) FROM n")};
+        for (const QString& sql : change) {
+            if (!c.Execute(sql)) {
+                qWarning() << sql << c.lastError();
+                return false;
+            }
+        }
+        // The moment of the kill, copied while the change is open.
+        QFile::remove(crashed);
+        QFile::remove(crashedJournal);
+        if (!QFile::copy(path, crashed) || !QFile::copy(journal, crashedJournal)) return false;
+        c.Execute(QStringLiteral("ROLLBACK"));
+    }
+    QFile::remove(path);
+    return QFile::rename(crashed, path) && QFile::rename(crashedJournal, journal);
+}
+
+bool DatabaseFixture::damage(const QString& path, const QString& table)
+{
+    qint64 page = 0;
+    qint64 pageSize = 0;
+    {
+        Connection c;
+        if (!c.Open(path)) return false;
+        page = c.Scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE type='table' AND name=?"), {table}).toLongLong();
+        pageSize = c.Scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+    }
+    QFile f(path);
+    if (page < 2 || pageSize <= 0 || !f.open(QIODevice::ReadWrite) || !f.seek((page - 1) * pageSize)) return false;
+    return f.write(QByteArray(pageSize, '\x5a')) == pageSize;
+}

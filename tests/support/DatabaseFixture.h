@@ -20,4 +20,11 @@ public:
                                 const QString& fileName = QStringLiteral("shop.mdb"));
     // Runs statements on a closed database file (to shape a fixture).
     static bool execute(const QString& path, const QStringList& statements);
+    // Leaves the database as a program killed in the middle of a change
+    // leaves it: half the change in the file, the rest in a hot journal that
+    // SQLite plays back at the next open.
+    static bool leaveHotJournal(const QString& path);
+    // Overwrites the first page of a table with garbage, as a failing disk
+    // might; the file still opens in SQLite, the table no longer reads.
+    static bool damage(const QString& path, const QString& table);
 };

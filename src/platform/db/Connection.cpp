@@ -4,6 +4,7 @@
 #include "platform/Vb.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
 #include <sqlite3.h>
@@ -88,6 +89,13 @@ bool Connection::Open(const QString& path)
         m_lastError = QStringLiteral("The file is read-only.");
         return false;
     }
+    // Every change writes a journal beside the file: in a folder that cannot
+    // be written, each one would fail.
+    if (!IsWritableFolder(info.absolutePath())) {
+        m_lastError = QStringLiteral("The folder %1 is read-only, so no change could be saved in it.")
+                          .arg(QDir::toNativeSeparators(info.absolutePath()));
+        return false;
+    }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
@@ -110,7 +118,8 @@ bool Connection::Open(const QString& path)
     // Reading the schema tells a database from any other file, without writing.
     char* err = nullptr;
     if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
-        m_lastError = QString::fromUtf8(err ? err : sqlite3_errmsg(db));
+        const bool corrupt = (sqlite3_extended_errcode(db) & 0xFF) == SQLITE_CORRUPT;
+        m_lastError = corrupt ? Damaged() : QString::fromUtf8(err ? err : sqlite3_errmsg(db));
         sqlite3_free(err);
         sqlite3_close(db);
         return false;
@@ -120,11 +129,47 @@ bool Connection::Open(const QString& path)
         sqlite3_close(db);
         return false;
     }
+    // A damaged file is refused here, not found out later by every list that reads it.
+    if (const QString problem = quickCheck(db); !problem.isEmpty()) {
+        m_lastError = problem;
+        sqlite3_close(db);
+        return false;
+    }
+    // It holds the site password: only its owner may read it.
+    constexpr QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                                QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    if (QFileInfo(path).permissions() & others) QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     m_db = db;
     m_path = path;
     m_depth = 0;
     return true;
 }
+
+bool Connection::IsWritableFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable() && (info.permissions() & QFileDevice::WriteOwner);
+}
+
+QString Connection::quickCheck(sqlite3* db)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &stmt, nullptr) != SQLITE_OK) return QString::fromUtf8(sqlite3_errmsg(db));
+    // One row "ok" when sound; otherwise a row per finding. An error that is
+    // not about the file's state (a lock held too long) is told as it is.
+    QString problem;
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+        if (qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "ok") != 0) problem = Damaged();
+    } else {
+        const int code = sqlite3_extended_errcode(db) & 0xFF;
+        problem = code == SQLITE_CORRUPT || code == SQLITE_NOTADB ? Damaged() : QString::fromUtf8(sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(stmt);
+    return problem;
+}
+
+QString Connection::Damaged() { return QStringLiteral("The file is damaged and cannot be used."); }
 
 void Connection::Close()
 {

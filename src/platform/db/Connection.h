@@ -18,9 +18,16 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing database file read-write. A missing file, a file that
-    // is not a database, or one the user may not write fails with a message
-    // in lastError(); nothing is created or changed.
+    // is not a database, a damaged one, or one the user may not write (or in a
+    // folder that may not be written) fails with a message in lastError();
+    // nothing is created or changed. An opened file readable by others is
+    // made readable by its owner alone.
     bool Open(const QString& path);
+    // Whether a database may be kept in the folder: the folder is there and
+    // writable, its owner-write bit set (judged so even for root).
+    static bool IsWritableFolder(const QString& folder);
+    // What lastError() says of a damaged file.
+    static QString Damaged();
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }
@@ -48,6 +55,8 @@ public:
 
 private:
     friend class Transaction;
+    // "" when SQLite's quick check finds the open file sound, else what to tell.
+    static QString quickCheck(sqlite3* db);
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_lastError;
