@@ -223,7 +223,7 @@ private slots:
         file.close();
         const QFile::Permissions permissions = QFile::permissions(own);
         AppSettings::SaveSetting("Database", "LastFileName", last);
-        env->messages().answer(vbmsg::OK, "You cannot open this database.").answer(vbmsg::OK, "frmWizardDatabase");
+        env->messages().answer(vbmsg::OK, "You cannot open this database.").answer(vbmsg::OK, FormsRegistry::notAvailableText("frmWizardDatabase"));
         modStart::NormalRun();
         QCOMPARE(env->messages().prompts()[0].style, int(vbmsg::Information));
         QCOMPARE(openedForms(), QStringList{"frmWizardDatabase"});

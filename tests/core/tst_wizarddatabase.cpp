@@ -277,7 +277,7 @@ private slots:
         w->txtDatabaseDesc->setText("Winter stock");
         w->txtDatabasePath->setText(place.path());
         env->messages().answer(vbmsg::Yes, "Do you want to overwrite the existing database?");
-        env->messages().answer(vbmsg::OK, error.isEmpty() ? "frmWizardSetup" : "An error occurred trying to create your database?");
+        env->messages().answer(vbmsg::OK, error.isEmpty() ? FormsRegistry::notAvailableText("frmWizardSetup") : QStringLiteral("An error occurred trying to create your database?"));
         w->cmdOK_Click();
         QVERIFY(!QFileInfo::exists(file + ".new"));
         if (!error.isEmpty()) {
