@@ -149,6 +149,10 @@ void frmWizardDatabase::ShowStep(int step)
 {
     picStep->setCurrentIndex(step - 1);
     cmdOK->setVisible(step == 2);
+    // Enter presses the page's own button: OK on the create page, "Create new
+    // database" on the welcome page.
+    cmdOK->setDefault(step == 2);
+    cmdNew->setDefault(step == 1);
 }
 
 int frmWizardDatabase::currentStep() const { return picStep->currentIndex() + 1; }
@@ -166,7 +170,7 @@ void frmWizardDatabase::cmdNew_Click() { ShowStep(2); }
 void frmWizardDatabase::cmdExit_Click()
 {
     if (MsgBox(QStringLiteral("You cannot run Vendaro until a database is setup.") + CrLf + CrLf + QStringLiteral("Cancel setup?"),
-               vbmsg::YesNo + vbmsg::Exclamation, Title()) == vbmsg::Yes)
+               vbmsg::YesNo + vbmsg::Information, Title()) == vbmsg::Yes)
         close();
 }
 
@@ -190,14 +194,27 @@ void frmWizardDatabase::cmdBrowse_Click()
     txtDatabasePath->setText(info.absolutePath());
 }
 
+QString frmWizardDatabase::ExpandLocation(const QString& location)
+{
+    // "~" is the home folder, as in every shell the seller knows.
+    const QString path = location.trimmed();
+    if (path == u'~') return QDir::homePath();
+    if (path.startsWith(QLatin1String("~/"))) return QDir::homePath() + path.mid(1);
+    return path;
+}
+
 void frmWizardDatabase::cmdOK_Click()
 {
     QString message;
+    txtDatabasePath->setText(ExpandLocation(txtDatabasePath->text()));
+    txtDatabaseName->setText(txtDatabaseName->text().trimmed());
     if (txtDatabasePath->text().isEmpty()) message = QStringLiteral("Please enter the location you want your database saved to.");
-    if (txtDatabaseDesc->text().isEmpty()) txtDatabaseDesc->setText(QStringLiteral("My TradeMe Database"));
+    if (txtDatabaseDesc->text().trimmed().isEmpty()) txtDatabaseDesc->setText(QStringLiteral("My TradeMe Database"));
     const QString name = txtDatabaseName->text();
     if (name.isEmpty()) message = QStringLiteral("Please enter your database filename.");
     if (name.contains(u'.')) message = QStringLiteral("Invalid database filename.  You cannot have a . included in the database filename");
+    // A folder separator would put the file somewhere else than the location.
+    if (name.contains(u'/')) message = QStringLiteral("Invalid database filename.  You cannot have a / included in the database filename");
     if (isReserved(name))
         message = QStringLiteral("Please choose a different database filename.  The name you have selected is reserved.");
     if (!message.isEmpty()) {

@@ -44,6 +44,8 @@ public:
     QPushButton* cmdExit;
 
     static QString Title() { return QStringLiteral("Vendaro Database Setup"); }
+    // A typed location as a folder: blanks around it dropped, "~" the home folder.
+    static QString ExpandLocation(const QString& location);
 
 protected:
     void showEvent(QShowEvent* event) override;

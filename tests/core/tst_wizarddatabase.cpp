@@ -72,6 +72,8 @@ private slots:
         QTest::newRow("eMaILer") << "eMaILer" << "p" << reserved;
         QTest::newRow("a point") << "my.shop" << "p" << "Invalid database filename.  You cannot have a . included in the database filename";
         QTest::newRow("no name") << "" << "p" << "Please enter your database filename.";
+        QTest::newRow("only blanks") << "   " << "p" << "Please enter your database filename.";
+        QTest::newRow("a folder in the name") << "shops/mine" << "p" << "Invalid database filename.  You cannot have a / included in the database filename";
         QTest::newRow("no place") << "shop" << "" << "Please enter the location you want your database saved to.";
         QTest::newRow("the last complaint is shown") << "" << "" << "Please enter your database filename.";
     }
@@ -223,6 +225,40 @@ private slots:
         env->messages().answer(vbmsg::Yes, "Cancel setup?");
         w->cmdExit_Click();
         QVERIFY(!w->isVisible());
+        // A question with the information icon (Yes/No + 64).
+        QCOMPARE(env->messages().prompts()[0].style, int(vbmsg::YesNo + vbmsg::Information));
+    }
+
+    void typedNameAndPlaceAreTidied()
+    {
+        // Blanks around the name go; "~" in the location is the home folder.
+        QTemporaryDir home(QDir::homePath() + "/wizard-XXXXXX");
+        auto w = wizard(false);
+        w->txtDatabaseName->setText("  Shop  ");
+        w->txtDatabasePath->setText(" ~/" + QDir(QDir::homePath()).relativeFilePath(home.path()) + " ");
+        env->messages().answer(vbmsg::OK, FormsRegistry::notAvailableText("frmWizardSetup"));
+        w->cmdOK_Click();
+        QCOMPARE(ctx().gDatabaseFile, QDir(home.path()).filePath("Shop.mdb"));
+        QVERIFY(QFile::exists(QDir(home.path()).filePath("Shop.mdb")));
+        QCOMPARE(frmWizardDatabase::ExpandLocation("~"), QDir::homePath());
+        QCOMPARE(frmWizardDatabase::ExpandLocation("/a/~b"), QStringLiteral("/a/~b"));
+    }
+
+    void enterPressesThePagesButton()
+    {
+        auto w = wizard(true);
+        w->show();
+        QVERIFY(w->cmdNew->isDefault());
+        QTest::keyClick(w.get(), Qt::Key_Return);
+        QCOMPARE(w->currentStep(), 2);
+        QVERIFY(w->cmdOK->isDefault());
+        QVERIFY(!w->cmdNew->isDefault());
+        w->txtDatabaseName->setText("shop.x");
+        w->txtDatabasePath->setText(place.path());
+        env->messages().answer(vbmsg::OK, "You cannot have a . included");
+        QTest::keyClick(w->txtDatabaseName, Qt::Key_Return);
+        QCOMPARE(env->messages().prompts().size(), 1);
+        w->close();
     }
 
     void looksLikeAFinishedWindow()
