@@ -145,7 +145,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     picWait->hide();
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    statusBar()->showMessage(QStringLiteral("0 Items listed"));
+    // A panel of its own: the tips of hovered menu entries use the message area.
+    lblItemsListed = new QLabel(statusBar());
+    lblItemsListed->setObjectName(QStringLiteral("lblItemsListed"));
+    statusBar()->addPermanentWidget(lblItemsListed);
+    showItemsListed();
 
     timer = new QTimer(this);
     timer->setObjectName(QStringLiteral("timer"));
@@ -525,7 +529,7 @@ void frmMain::Refreshlist()
         list->scrollToTop();
         DisplayDetails(model->row(0).AuctionId);
     }
-    statusBar()->showMessage(QStringLiteral("%1 Items listed").arg(model->rowCount()));
+    showItemsListed();
     mRefreshEnabled = true;
     emailFallback();
     enableListCommands(model->rowCount() > 0);
@@ -566,6 +570,8 @@ void frmMain::layoutList()
     picDetails->setVisible(rows);
     if (picWait->isVisible()) picWait->move((centralWidget()->width() - picWait->width()) / 2, (centralWidget()->height() - picWait->height()) / 2);
 }
+
+void frmMain::showItemsListed() { lblItemsListed->setText(QStringLiteral("%1 Items listed").arg(model->rowCount())); }
 
 void frmMain::SetListItemBold(int Index, bool Highlight)
 {
@@ -643,7 +649,7 @@ void frmMain::RefreshListItem(const QString& AuctionId)
     if (model->rowCount() == 0) {
         listHistory->clear();
         UpdateModeLabel();
-        statusBar()->showMessage(QStringLiteral("0 Items listed"));
+        showItemsListed();
         enableListCommands(false);
         return;
     }
@@ -651,7 +657,7 @@ void frmMain::RefreshListItem(const QString& AuctionId)
     const int keep = remove && selected >= r ? std::min(selected == r ? r : selected - 1, model->rowCount() - 1) : selected;
     selectRow(std::clamp(keep, 0, model->rowCount() - 1));
     DisplayDetails(model->row(selectedRow()).AuctionId);
-    if (remove) statusBar()->showMessage(QStringLiteral("%1 Items listed").arg(model->rowCount()));
+    if (remove) showItemsListed();
     list->setFocus();
 }
 

@@ -160,6 +160,7 @@ public:
     QLabel* txtClipboard;
     QWidget* picWait;
     QLabel* lblWaitMessage;
+    QLabel* lblItemsListed;  // the status bar's count of listed sales
     QTimer* timer;
     QMenu* mnuPopup = nullptr;
 
@@ -179,6 +180,7 @@ private:
     void buildDetailsPane();
     void buildMenus();
     void layoutList();
+    void showItemsListed();
     int selectedRow() const;
     void selectRow(int row);
     void EndCopyHighlight(QWidget* field);

@@ -505,7 +505,7 @@ private slots:
         for (int i = 0; i < 3; ++i) QCOMPARE(panel->optSearch[i]->isChecked(), i == option);
         listed.sort();
         QCOMPARE(listedIds(), listed);
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("%1 Items listed").arg(listed.size()));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("%1 Items listed").arg(listed.size()));
         QCOMPARE(w.lblMode->text(), QStringLiteral("  Search Results"));
     }
 

@@ -245,7 +245,7 @@ private slots:
         for (int i = 0; i < SearchPanel::TextCount; ++i)
             QCOMPARE(panel().txtSearch[i]->text(), i == field ? fieldText : QString());
         QCOMPARE(sorted(listedIds()), sorted(listed));
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("%1 Items listed").arg(listed.size()));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("%1 Items listed").arg(listed.size()));
         QCOMPARE(w.lblMode->text(), QStringLiteral("  Search Results"));
 
         const QString message = panel().txtSearchMessage->text();
@@ -322,7 +322,7 @@ private slots:
         QCOMPARE(sorted(listedIds()), sorted(activeSearchSales()));
         panel().txtSearch[field]->setText(text);
         QCOMPARE(sorted(listedIds()), sorted(listed));
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("%1 Items listed").arg(listed.size()));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("%1 Items listed").arg(listed.size()));
     }
 
     // Names and titles are found whatever the case of their letters, and a
@@ -539,7 +539,7 @@ private slots:
         QCOMPARE(w.list->columnWidth(AuctionListModel::ColBuyer), 150);
         QCOMPARE(w.lblMode->text(), QStringLiteral("  Task List"));
         QCOMPARE(listedIds(), (QStringList{"due"}));
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("1 Items listed"));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("1 Items listed"));
 
         // The next search starts with the widths it ended with.
         w.OpenSearchWindow(false);

@@ -88,7 +88,7 @@ class tst_mainwindow : public QObject {
         MainWindowDriver::clickRow(*window, id);
         QCOMPARE(window->txtAuctionId->text(), id);
     }
-    QString status() const { return window->statusBar()->currentMessage(); }
+    QString status() const { return MainWindowDriver::itemsListed(*window); }
     void copyToClipboard(const QString& text)
     {
         QGuiApplication::clipboard()->clear();
@@ -313,6 +313,24 @@ private slots:
         QVERIFY(w.action("mnuTaskDo")->isEnabled());
         QVERIFY(w.action("TaskDo")->isEnabled());
         QVERIFY(w.picDetails->isVisible());
+    }
+
+    // A hovered menu entry puts its tip (often none) in the status bar's
+    // message area; the count of listed sales stays in view.
+    void itemsListedStaysWhileMenusAreHovered()
+    {
+        addSale("100", 4, vb::today());
+        frmMain& w = opened();
+        QCOMPARE(status(), QStringLiteral("1 Items listed"));
+        QMenu* task = w.menuBar()->findChild<QMenu*>("mnuTask");
+        w.menuBar()->setActiveAction(task->menuAction());  // opened from the menu bar, as the seller does
+        QVERIFY(QTest::qWaitForWindowExposed(task));
+        QTest::mouseMove(task, task->actionGeometry(w.action("mnuTaskDo")).center());
+        QTRY_COMPARE(task->activeAction(), w.action("mnuTaskDo"));
+        QCOMPARE(w.statusBar()->currentMessage(), QString());
+        QVERIFY(w.lblItemsListed->isVisible());
+        QCOMPARE(status(), QStringLiteral("1 Items listed"));
+        task->close();
     }
 
     void rowsWithoutBuyerOrDueDate()

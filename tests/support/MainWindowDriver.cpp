@@ -4,6 +4,7 @@
 #include "mainwindow/AuctionListModel.h"
 #include "mainwindow/frmMain.h"
 
+#include <QLabel>
 #include <QTest>
 #include <QTreeView>
 
@@ -33,6 +34,8 @@ QString selectedId(const frmMain& window)
     const QModelIndexList rows = window.list->selectionModel()->selectedRows();
     return rows.size() == 1 ? window.model->row(rows.first().row()).AuctionId : QString();
 }
+
+QString itemsListed(const frmMain& window) { return window.lblItemsListed->text(); }
 
 void clickRow(frmMain& window, const QString& id)
 {

@@ -18,6 +18,8 @@ frmMain* open(ScriptedMessages& messages);
 // The auction numbers listed, top to bottom, and the selected one ("" for none).
 QStringList listedIds(const frmMain& window);
 QString selectedId(const frmMain& window);
+// The status bar's count of listed sales ("2 Items listed").
+QString itemsListed(const frmMain& window);
 // Selects a sale with a click on its row; fails the test when it is not listed.
 void clickRow(frmMain& window, const QString& id);
 
