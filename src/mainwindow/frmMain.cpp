@@ -676,7 +676,9 @@ void frmMain::DisplayDetails(const QString& AuctionId)
         const QVariant bid = rs.value(QStringLiteral("WinningBid"));
         const QVariant shipping = rs.value(QStringLiteral("Shipping"));
         txtAuctionId->setText(rs.text(QStringLiteral("AuctionId")));
-        lblAuctionId->setText(rs.text(QStringLiteral("Description")) + QStringLiteral("  (") + money(bid) + u')');
+        // No bid yet: the title alone, not an empty "()".
+        lblAuctionId->setText(bid.isNull() ? rs.text(QStringLiteral("Description"))
+                                           : rs.text(QStringLiteral("Description")) + QStringLiteral("  (") + money(bid) + u')');
         txtItemId->setText(rs.text(QStringLiteral("ItemId")));
         txtDescription->setText(rs.text(QStringLiteral("Description")));
         txtEmail->setText(rs.text(QStringLiteral("Email")));
@@ -759,7 +761,8 @@ void frmMain::DisplayDetails(const QString& AuctionId)
         model->setRow(r, row);
     }
     frameAuction->setVisible(!mTaskShip);
-    frameDetails->setVisible(!mTaskShip);
+    // The payment box shows when it has something to show (no empty frame before the auction ends).
+    frameDetails->setVisible(!mTaskShip && (!cmdPaid->isHidden() || !txtDatePaid->isHidden() || !txtDateSent->isHidden()));
     frameDelivery->setVisible(mTaskShip);
     UpdateModeLabel();
 }

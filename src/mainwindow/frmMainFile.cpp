@@ -89,8 +89,6 @@ void frmMain::buildFileAndMenus()
     rewire(QStringLiteral("mnuHelpUpdate"), [this] { mnuHelpUpdate_Click(); });
     rewire(QStringLiteral("mnuHelpTutorial"), [this] { OpenBrowser(SiteConfig::makerUrl() + QStringLiteral("/help")); });
     rewire(QStringLiteral("mnuHelpContact"), [this] { OpenBrowser(SiteConfig::makerUrl() + QStringLiteral("/contact.aspx")); });
-    if (QAction* vendaro = action(QStringLiteral("mnuWebVendaro"))) vendaro->setText(QUrl(SiteConfig::makerUrl()).host());
-    if (QAction* site = action(QStringLiteral("mnuWebTrademe"))) site->setText(QUrl(SiteConfig::siteUrl()).host());
 }
 
 // ---- the toolbar's list entries ----------------------------------------------

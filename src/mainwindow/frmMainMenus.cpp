@@ -6,6 +6,7 @@
 #include "AuctionListModel.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
+#include "platform/SiteConfig.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -95,8 +96,8 @@ const Entry toolsMenu[] = {
 };
 const Entry webMenu[] = {
     {"mnuWebBrowser", "&Internet browser", "", nullptr},
-    {"mnuWebVendaro", "www.vendaro.co.nz", "", nullptr},
-    {"mnuWebTrademe", "www.trademe.co.nz", "", nullptr},
+    {"mnuWebVendaro", "the maker's site", "", nullptr},  // captions: the configured hosts
+    {"mnuWebTrademe", "the auction site", "", nullptr},
     {"mnuWebOpen", "&Open all auctions on current list", "Ctrl+O", nullptr},
     {"mnuWebClose", "&Close all web browsers", "Ctrl+C", nullptr},
 };
@@ -188,14 +189,14 @@ const DropDown dropDowns[] = {
     {"Email", "EmailGeneral", "Email buyer (general email)"},
     {"Email", "EmailWinner", "Send winning bidder email"},
     {"Email", "EmailOver1", "Send payment reminder email (1)"},
-    {"Email", "EmailOver2", "(2)"},
-    {"Email", "EmailOver3", "(3)"},
+    {"Email", "EmailOver2", "Send payment reminder email (2)"},
+    {"Email", "EmailOver3", "Send payment reminder email (3)"},
     {"Email", "EmailPayment", "Send payment received email"},
     {"Email", "EmailShipped", "Send shipped confirmation email"},
     {"Email", "EmailFollowup", "Send thank you email"},
     {"Web", "WebBrowser", "Internet browser"},
-    {"Web", "WebVendaro", "www.vendaro.co.nz"},
-    {"Web", "WebTrademe", "www.trademe.co.nz"},
+    {"Web", "WebVendaro", "the maker's site"},     // captions: the configured hosts
+    {"Web", "WebTrademe", "the auction site"},
     {"Web", "WebOpen", "&Open all auctions on current list"},
     {"Web", "WebClose", "Close all browers"},
 };
@@ -287,6 +288,12 @@ void frmMain::buildMenus()
         if (dropDown)
             if (auto* tool = qobject_cast<QToolButton*>(tbar->widgetForAction(a))) tool->setPopupMode(QToolButton::MenuButtonPopup);
     }
+    // The product's and the site's entries name the hosts they open.
+    const QString maker = SiteConfig::hostName(SiteConfig::makerUrl());
+    const QString site = SiteConfig::hostName(SiteConfig::siteUrl());
+    for (const char* name : {"mnuWebVendaro", "WebVendaro"}) action(QLatin1String(name))->setText(maker);
+    for (const char* name : {"mnuWebTrademe", "WebTrademe"}) action(QLatin1String(name))->setText(site);
+
     // Entries that need a selected sale (enabled by the list's row count).
     for (const char* name : {"EmailGeneral", "EmailWinner", "EmailOver1", "EmailOver2", "EmailOver3", "EmailPayment", "EmailShipped",
                              "EmailFollowup", "WebOpen", "TaskDo", "TaskSkip"})

@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -902,6 +903,37 @@ private slots:
         // The list starts over afterwards.
         QCOMPARE(listedIds(), ids);
         QCOMPARE(selectedId(), ids.first());
+    }
+
+    // The product's and the site's entries, in the Web menu and the Web
+    // button's drop-down, name the host they open.
+    void webEntriesNameWhatTheyOpen_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("siteUrl");  // VENDARO_SITE_URL, "" for the built-in site
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("address");
+        for (const char* entry : {"mnuWebTrademe", "WebTrademe"}) {
+            QTest::addRow("%s, built-in site", entry) << entry << "" << "www.trademe.co.nz" << Site + "/";
+            QTest::addRow("%s, stand-in site", entry) << entry << "http://127.0.0.1:8765" << "127.0.0.1:8765" << "http://127.0.0.1:8765/";
+        }
+        for (const char* entry : {"mnuWebVendaro", "WebVendaro"})
+            QTest::addRow("%s, the tests' maker site", entry) << entry << "" << "127.0.0.1:9" << "http://127.0.0.1:9";
+    }
+    void webEntriesNameWhatTheyOpen()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, siteUrl);
+        QFETCH(QString, caption);
+        QFETCH(QString, address);
+        if (!siteUrl.isEmpty()) qputenv("VENDARO_SITE_URL", siteUrl.toUtf8());
+        const auto restore = qScopeGuard([] { qunsetenv("VENDARO_SITE_URL"); });
+        frmMain& w = opened();
+        QCOMPARE(MainWindowDriver::shownText(w.action(entry)->text()), caption);
+        w.action(entry)->trigger();
+        settle();
+        QCOMPARE(browsers.size(), 1);
+        QCOMPARE(browsers[0].address, address);
     }
 
     void closeAllBrowsers()

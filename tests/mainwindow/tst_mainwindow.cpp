@@ -564,27 +564,82 @@ private slots:
     void detailsByStep_data()
     {
         QTest::addColumn<int>("step");
+        QTest::addColumn<QVariant>("paid");
         QTest::addColumn<bool>("paidButton");
         QTest::addColumn<bool>("totals");
-        QTest::newRow("auction ends") << 1 << false << false;
-        QTest::newRow("email winner") << 2 << true << true;
-        QTest::newRow("reminder 3") << 6 << true << true;
-        QTest::newRow("negative feedback") << 9 << true << true;
-        QTest::newRow("payment received") << 10 << false << true;
-        QTest::newRow("send item") << 11 << false << true;
-        QTest::newRow("relist") << 16 << false << true;
+        QTest::addColumn<bool>("detailsBox");  // the payment and shipping box, shown only with something in it
+        QTest::newRow("auction ends") << 1 << QVariant() << false << false << false;
+        QTest::newRow("email winner") << 2 << QVariant() << true << true << true;
+        QTest::newRow("reminder 3") << 6 << QVariant() << true << true << true;
+        QTest::newRow("negative feedback") << 9 << QVariant() << true << true << true;
+        QTest::newRow("payment received") << 10 << QVariant() << false << true << false;
+        QTest::newRow("payment received, paid") << 10 << QVariant(45000.0) << false << true << true;
+        QTest::newRow("send item") << 11 << QVariant() << false << true << false;
+        QTest::newRow("relist") << 16 << QVariant() << false << true << false;
     }
     void detailsByStep()
     {
         QFETCH(int, step);
+        QFETCH(QVariant, paid);
         QFETCH(bool, paidButton);
         QFETCH(bool, totals);
+        QFETCH(bool, detailsBox);
         ctx().gConfiguration.DefaultList = false;
         addSale("100", step, vb::today());
+        exec("UPDATE Auction SET DatePaid=? WHERE AuctionId='100'", {paid});
         frmMain& w = opened();
         QCOMPARE(w.txtAuctionId->text(), QStringLiteral("100"));
         QCOMPARE(w.cmdPaid->isVisible(), paidButton);
         QCOMPARE(w.frameTotal->isVisible(), totals);
+        QCOMPARE(w.frameDetails->isVisible(), detailsBox);
+    }
+
+    // The send view's heading names the sale and its winning bid; a sale
+    // without a bid shows its title alone.
+    void deliveryHeading_data()
+    {
+        QTest::addColumn<QVariant>("bid");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("a bid") << QVariant(12.5) << "Blue teapot  ($12.50)";
+        QTest::newRow("no bid") << QVariant() << "Blue teapot";
+        QTest::newRow("a bid of nothing") << QVariant(0.0) << "Blue teapot  ($0.00)";
+    }
+    void deliveryHeading()
+    {
+        QFETCH(QVariant, bid);
+        QFETCH(QString, heading);
+        addSale("100", 11, vb::today());
+        exec("UPDATE Auction SET WinningBid=?, DeliveryAddress='1 Queen St' WHERE AuctionId='100'", {bid});
+        frmMain& w = opened();
+        setMode(SendView);
+        QVERIFY(w.frameDelivery->isVisible());
+        QCOMPARE(w.lblAuctionId->text(), heading);
+    }
+
+    // For the eye: the pane of a sale whose auction has not ended, of one
+    // not paid at the payment step, and of one in the send view without a bid.
+    void detailsPaneScreenshots()
+    {
+        addSale("100", 1, vb::today(), "Rimu coffee table");
+        addSale("200", 11, vb::today(), "Kauri bowl");
+        addSale("300", 10, vb::today(), "Flax kete");
+        exec("UPDATE Auction SET WinningBid=NULL, DeliveryAddress='12 Rata St\r\nNelson 7010' WHERE AuctionId='200'");
+        exec("UPDATE Auction SET WinningBid=35, Shipping=6.5 WHERE AuctionId='300'");
+        AppSettings::SaveSetting(Section, "WindowState", "0");
+        frmMain& w = opened();
+        w.resize(1100, 700);
+        setMode(ListAll);
+        clickRow("100");
+        QTest::qWait(20);
+        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
+        QVERIFY(QDir().mkpath(shots));
+        QVERIFY(w.grab().save(QDir(shots).filePath("main-details-step1.png")));
+        clickRow("300");
+        QTest::qWait(20);
+        QVERIFY(w.grab().save(QDir(shots).filePath("main-details-unpaid.png")));
+        setMode(SendView);
+        QTest::qWait(20);
+        QVERIFY(w.grab().save(QDir(shots).filePath("main-details-send.png")));
     }
 
     void paymentAndShipping_data()
@@ -867,6 +922,26 @@ private slots:
             }
         }
         QVERIFY2(all.contains(a), qPrintable(entry + " is not in " + menu));
+    }
+
+    // Each reminder entry says what it sends, in the Task menu and in the
+    // Email button's drop-down alike.
+    void reminderEntriesSayWhatTheySend_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("caption");
+        for (int n = 1; n <= 3; ++n) {
+            const QString caption = QStringLiteral("Send payment reminder email (%1)").arg(n);
+            QTest::addRow("menu, reminder %d", n) << QStringLiteral("mnuTaskEmailOver%1").arg(n) << caption;
+            QTest::addRow("drop-down, reminder %d", n) << QStringLiteral("EmailOver%1").arg(n) << caption;
+        }
+    }
+    void reminderEntriesSayWhatTheySend()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, caption);
+        window = new frmMain;
+        QCOMPARE(MainWindowDriver::shownText(window->action(entry)->text()), caption);
     }
 
     void unbuiltCommandsSaySo_data()

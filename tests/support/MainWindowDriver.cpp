@@ -37,6 +37,16 @@ QString selectedId(const frmMain& window)
 
 QString itemsListed(const frmMain& window) { return window.lblItemsListed->text(); }
 
+QString shownText(const QString& entryText)
+{
+    QString shown;
+    for (qsizetype i = 0; i < entryText.size(); ++i) {
+        if (entryText[i] == u'&' && i + 1 < entryText.size()) ++i;  // the marker goes, "&&" leaves one
+        shown += entryText[i];
+    }
+    return shown;
+}
+
 void clickRow(frmMain& window, const QString& id)
 {
     const int r = window.model->rowOf(id);
