@@ -23,6 +23,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -914,6 +915,16 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             ToggleHighlight();
             return true;
         }
+        if (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            ShowPopupAtSelectedRow();
+            return true;
+        }
+    }
+    // Some platforms turn the Menu key into a context-menu event of their own.
+    if (watched == list && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        ShowPopupAtSelectedRow();
+        return true;
     }
     if (watched == list->viewport() && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
         auto* mouse = static_cast<QMouseEvent*>(event);

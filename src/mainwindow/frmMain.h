@@ -98,6 +98,8 @@ public:
     void mnuTaskRelistSelected_Click();
     void OpenModal(const QString& form, const QVariantMap& vars = {});
     void ShowPopup(const QPoint& at);
+    // The popup from the keyboard (Menu key, Shift+F10): below the selected row.
+    void ShowPopupAtSelectedRow();
     void mnuPopupCompleted_Click();
     void ShowItemForm(const QString& ItemId, const QString& Desc, bool AddNew);
     void OpenBrowser(const QString& URL);

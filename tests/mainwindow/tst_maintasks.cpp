@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -597,6 +598,47 @@ private slots:
         QCOMPARE(w.mnuPopup->isVisible(), opens);
         QCOMPARE(selectedId(), QStringLiteral("200"));
         QCOMPARE(w.txtAuctionId->text(), QStringLiteral("200"));
+        w.mnuPopup->close();
+    }
+
+    // The popup opens from the keyboard too, just below the selected row;
+    // with no row selected it stays shut.
+    void popupFromTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("opens");
+        for (const char* how : {"Menu key", "Shift+F10", "context-menu event"}) {
+            QTest::addRow("%s", how) << how << true << true;
+            QTest::addRow("%s, nothing selected", how) << how << false << false;
+        }
+    }
+    void popupFromTheKeyboard()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, selected);
+        QFETCH(bool, opens);
+        addSale("100", 4, vb::today(), 45002);
+        addSale("200", 4, vb::today(), 45001);
+        frmMain& w = opened();
+        clickRow("200");
+        if (!selected) QTest::mouseClick(w.list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowRect("200").center());
+        QCOMPARE(selectedId(), selected ? QStringLiteral("200") : QString());
+        if (how == "Menu key") {
+            QTest::keyClick(w.list, Qt::Key_Menu);
+        } else if (how == "Shift+F10") {
+            QTest::keyClick(w.list, Qt::Key_F10, Qt::ShiftModifier);
+        } else {
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+            QCoreApplication::sendEvent(w.list, &event);
+        }
+        QCOMPARE(w.mnuPopup->isVisible(), opens);
+        if (opens) {
+            const QPoint below = w.list->viewport()->mapToGlobal(QPoint(0, rowRect("200").bottom()));
+            QVERIFY(qAbs(w.mnuPopup->y() - below.y()) <= 1);
+            QVERIFY(w.mnuPopup->x() >= below.x() && w.mnuPopup->x() < below.x() + w.list->viewport()->width());
+            QCOMPARE(w.action("mnuPopupPaid")->isEnabled(), true);  // enabled for the sale at step 4
+        }
         w.mnuPopup->close();
     }
 
