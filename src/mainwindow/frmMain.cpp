@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "MenuAccelerators.h"
 #include "SearchPanel.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
@@ -403,7 +404,7 @@ void frmMain::Form_Activate()
                             m->addSeparator();
                             continue;
                         }
-                        QAction* a = m->addAction(e.Text);
+                        QAction* a = m->addAction(MenuAccelerators::escaped(e.Text));  // the stored text as stored
                         a->setObjectName(e.Key);
                         a->setData(e.Tag);
                         connect(a, &QAction::triggered, this, [this, a] { TradeMe_Link(a->data().toString()); });

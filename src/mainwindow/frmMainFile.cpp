@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "MenuAccelerators.h"
 #include "SearchPanel.h"
 #include "core/EmailsApi.h"
 #include "core/ProgramContext.h"
@@ -158,7 +159,7 @@ void frmMain::UpdateEmailToolBar()
         if (id.startsWith(u'~')) continue;
         if (!menu->actions().last()->objectName().startsWith(QLatin1String("EmailCustom"))) menu->addSeparator()->setProperty("customSeparator", true);
         const QString key = QStringLiteral("EmailCustom%1").arg(menu->actions().size());
-        QAction* a = menu->addAction(QStringLiteral("Custom email: ") + id);
+        QAction* a = menu->addAction(QStringLiteral("Custom email: ") + MenuAccelerators::escaped(id));
         a->setObjectName(key);
         a->setData(id);
         a->setProperty("needsSale", true);
@@ -280,7 +281,7 @@ void frmMain::ShowRecentEntries(bool firstNeedsSecond)
         const bool shown = !ctx.gRecentFileNames[i - 1].isEmpty() && (!firstNeedsSecond || i != 1 || !ctx.gRecentFileNames[1].isEmpty());
         entry->setVisible(shown);
         if (shown) {
-            entry->setText(QStringLiteral("&%1  %2").arg(i).arg(ctx.gRecentFileTitles[i - 1]));
+            entry->setText(QStringLiteral("&%1  %2").arg(i).arg(MenuAccelerators::escaped(ctx.gRecentFileTitles[i - 1])));
             entry->setData(ctx.gRecentFileNames[i - 1]);
             any = true;
         }

@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "MenuAccelerators.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
 #include "platform/SiteConfig.h"
@@ -188,9 +189,9 @@ const DropDown dropDowns[] = {
     {"Email", "EmailAll", "Send all pending emails on task list  (Ctrl+S)"},
     {"Email", "EmailGeneral", "Email buyer (general email)"},
     {"Email", "EmailWinner", "Send winning bidder email"},
-    {"Email", "EmailOver1", "Send payment reminder email (1)"},
-    {"Email", "EmailOver2", "Send payment reminder email (2)"},
-    {"Email", "EmailOver3", "Send payment reminder email (3)"},
+    {"Email", "EmailOver1", "Send payment reminder email (&1)"},
+    {"Email", "EmailOver2", "Send payment reminder email (&2)"},
+    {"Email", "EmailOver3", "Send payment reminder email (&3)"},
     {"Email", "EmailPayment", "Send payment received email"},
     {"Email", "EmailShipped", "Send shipped confirmation email"},
     {"Email", "EmailFollowup", "Send thank you email"},
@@ -293,6 +294,13 @@ void frmMain::buildMenus()
     const QString site = SiteConfig::hostName(SiteConfig::siteUrl());
     for (const char* name : {"mnuWebVendaro", "WebVendaro"}) action(QLatin1String(name))->setText(maker);
     for (const char* name : {"mnuWebTrademe", "WebTrademe"}) action(QLatin1String(name))->setText(site);
+
+    // Every entry can be chosen from the keyboard: one accelerator each per menu.
+    MenuAccelerators::assign(menuBar()->actions());
+    for (QAction* top : menuBar()->actions()) MenuAccelerators::keep(top->menu());
+    MenuAccelerators::keep(mnuPopup);
+    for (QAction* button : tbar->actions())
+        if (button->menu()) MenuAccelerators::keep(button->menu());
 
     // Entries that need a selected sale (enabled by the list's row count).
     for (const char* name : {"EmailGeneral", "EmailWinner", "EmailOver1", "EmailOver2", "EmailOver3", "EmailPayment", "EmailShipped",

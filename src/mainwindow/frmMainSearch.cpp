@@ -3,6 +3,7 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "MenuAccelerators.h"
 #include "SearchPanel.h"
 #include "core/EmailsApi.h"
 #include "core/ProgramContext.h"
@@ -54,6 +55,7 @@ void frmMain::buildSearchAndNotes()
     mnuHistory->addSeparator();
     QAction* del = mnuHistory->addAction(QStringLiteral("Delete"));
     del->setObjectName(QStringLiteral("mnuHistoryDelete"));
+    MenuAccelerators::keep(mnuHistory);
     actions.insert(edit->objectName(), edit);
     actions.insert(del->objectName(), del);
     connect(edit, &QAction::triggered, this, &frmMain::EditNote);

@@ -133,11 +133,12 @@ class tst_mainfile : public QObject {
         MainWindowDriver::clickRow(*window, id);
         QCOMPARE(window->txtAuctionId->text(), id);
     }
-    // The Email button's drop-down: "-" for a separator, else name=caption.
+    // The Email button's drop-down: "-" for a separator, else name=caption (as shown).
     QStringList emailMenu() const
     {
         QStringList out;
-        for (QAction* a : window->action("Email")->menu()->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + u'=' + a->text());
+        for (QAction* a : window->action("Email")->menu()->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + u'=' + MainWindowDriver::shownText(a->text()));
         return out;
     }
 

@@ -6,6 +6,7 @@
 #include "core/clsDatabase.h"
 #include "core/modDatabase.h"
 #include "mainwindow/AuctionListModel.h"
+#include "mainwindow/MenuAccelerators.h"
 #include "mainwindow/frmMain.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
@@ -942,6 +943,137 @@ private slots:
         QFETCH(QString, caption);
         window = new frmMain;
         QCOMPARE(MainWindowDriver::shownText(window->action(entry)->text()), caption);
+    }
+
+    // One accelerator per entry: kept while free, else the first free letter
+    // or digit that starts a word, else any free one; "&&" is a plain "&".
+    void accelerators_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("used");  // accelerators earlier entries took
+        QTest::addColumn<QString>("result");
+        QTest::newRow("own, free") << "Done &task" << "ds" << "Done &task";
+        QTest::newRow("own, taken in another case") << "&Update auctions" << "U" << "Update &auctions";
+        QTest::newRow("none: the first word") << "Picking List" << "" << "&Picking List";
+        QTest::newRow("none: a later word") << "Contact us" << "c" << "Contact &us";
+        QTest::newRow("every word start taken") << "1 Week" << "123456w" << "1 W&eek";
+        QTest::newRow("a digit") << "Send payment reminder email (2)" << "sprew" << "Send payment reminder email (&2)";
+        QTest::newRow("a word after punctuation") << "www.trademe.co.nz" << "w" << "www.&trademe.co.nz";
+        QTest::newRow("a doubled & stays text") << "Tom && Jerry" << "t" << "Tom && &Jerry";
+        QTest::newRow("a word after a doubled &") << "R&&D" << "r" << "R&&&D";
+        QTest::newRow("nothing free: as it is") << "Ab" << "ab" << "Ab";
+        QTest::newRow("nothing free, own taken: as it is") << "&Ab" << "ab" << "&Ab";
+        QTest::newRow("letters beyond ASCII") << "Ōrākei" << "" << "&Ōrākei";
+    }
+    void accelerators()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, used);
+        QFETCH(QString, result);
+        QSet<QChar> taken;
+        for (QChar c : used) taken.insert(c.toCaseFolded());
+        const qsizetype before = taken.size();
+        QCOMPARE(MenuAccelerators::withAccelerator(text, taken), result);
+        QCOMPARE(MainWindowDriver::shownText(result), MainWindowDriver::shownText(text));
+        if (result != text || MenuAccelerators::accelerator(text) != QChar()) {
+            const QChar chosen = MenuAccelerators::accelerator(result);
+            if (taken.size() > before) QVERIFY(taken.contains(chosen.toCaseFolded()));
+        }
+    }
+
+    // Every menu (the menu bar, its menus and submenus, both popups and the
+    // toolbar's drop-downs): each entry has an accelerator no other entry of
+    // that menu has. Entries filled from the database (site links, custom
+    // e-mails) get theirs when the menu opens.
+    void everyEntryHasItsOwnAccelerator_data()
+    {
+        QTest::addColumn<QString>("siteUrl");  // VENDARO_SITE_URL, "" for the built-in one
+        QTest::addColumn<QString>("makerUrl");
+        QTest::addColumn<QStringList>("templates");
+        QTest::newRow("built-in sites") << "" << "https://www.vendaro.co.nz" << QStringList{};
+        QTest::newRow("demo: one stand-in for both, custom e-mails")
+            << "http://127.0.0.1:8765" << "http://127.0.0.1:8765" << QStringList{"ABC", "Thanks & more", "ZED"};
+    }
+    void everyEntryHasItsOwnAccelerator()
+    {
+        QFETCH(QString, siteUrl);
+        QFETCH(QString, makerUrl);
+        QFETCH(QStringList, templates);
+        const QByteArray makerBefore = qgetenv("VENDARO_MAKER_URL");
+        const auto restore = qScopeGuard([makerBefore] {
+            qunsetenv("VENDARO_SITE_URL");
+            qputenv("VENDARO_MAKER_URL", makerBefore);
+        });
+        if (!siteUrl.isEmpty()) qputenv("VENDARO_SITE_URL", siteUrl.toUtf8());
+        qputenv("VENDARO_MAKER_URL", makerUrl.toUtf8());
+        for (const QString& id : templates)
+            exec("INSERT INTO Email (EmailId, ItemId, ActionId, Subject, Message) VALUES (?, 'MISC', 18, 's', 'm')", {id});
+        for (int i = 0; i < ProgramContext::RecentCount; ++i) {
+            ctx().gRecentFileNames[i] = QDir(env->programFolder()).filePath(QStringLiteral("shop%1.mdb").arg(i));
+            ctx().gRecentFileTitles[i] = QStringLiteral("shop%1.mdb").arg(i);
+        }
+        addSale("100", 4, vb::today());
+        frmMain& w = opened();
+
+        QList<std::pair<QString, QList<QAction*>>> menus{{"the menu bar", w.menuBar()->actions()}};
+        QList<QMenu*> pending{w.mnuPopup, w.mnuHistory};
+        for (QAction* a : w.menuBar()->actions()) pending << a->menu();
+        for (QAction* a : w.tbar->actions())
+            if (a->menu()) pending << a->menu();
+        QVERIFY(w.action("TradeMe")->menu()->actions().size() > 5);  // the site links are there
+        while (!pending.isEmpty()) {
+            QMenu* m = pending.takeFirst();
+            m->popup(w.mapToGlobal(QPoint(10, 10)));  // as the seller opens it
+            m->close();
+            menus.append({m->title().isEmpty() ? m->parent()->objectName() + " drop-down" : m->title(), m->actions()});
+            for (QAction* a : m->actions())
+                if (a->menu()) pending << a->menu();
+        }
+        for (const auto& [name, entries] : menus) {
+            QMap<QChar, QString> taken;
+            for (QAction* a : entries) {
+                if (a->isSeparator()) continue;
+                const QChar key = MenuAccelerators::accelerator(a->text()).toCaseFolded();
+                QVERIFY2(!key.isNull(), qPrintable(name + ": \"" + a->text() + "\" has no accelerator"));
+                QVERIFY2(!taken.contains(key), qPrintable(name + ": \"" + a->text() + "\" and \"" + taken.value(key) + "\" share one"));
+                taken.insert(key, a->text());
+            }
+        }
+    }
+
+    // Text from the database is shown as stored in the menus: its "&" is no
+    // accelerator marker.
+    void storedTextKeepsItsAmpersands_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a site link") << "link" << "TradeMe12" << "Tom & Jerry's page";
+        QTest::newRow("a custom e-mail") << "email" << "EmailCustom10" << "Custom email: R&D";
+        QTest::newRow("a recent database") << "recent" << "mnuFileRecent(2)" << "2  Bits & bobs.mdb";
+    }
+    void storedTextKeepsItsAmpersands()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, entry);
+        QFETCH(QString, shown);
+        exec("UPDATE Links SET \"Desc\"='Tom & Jerry''s page' WHERE LinkId=12");
+        exec("INSERT INTO Email (EmailId, ItemId, ActionId, Subject, Message) VALUES ('R&D', 'MISC', 18, 's', 'm')");
+        ctx().gRecentFileNames[0] = QDir(env->programFolder()).filePath("shop.mdb");
+        ctx().gRecentFileTitles[0] = "shop.mdb";
+        ctx().gRecentFileNames[1] = QDir(env->programFolder()).filePath("bits.mdb");
+        ctx().gRecentFileTitles[1] = "Bits & bobs.mdb";
+        frmMain& w = opened();
+        QAction* a = w.action(entry);
+        if (source == "link")
+            for (QAction* link : w.action("TradeMe")->menu()->actions())
+                if (link->objectName() == entry) a = link;
+        QVERIFY2(a, qPrintable(entry));
+        QMenu* menu = qobject_cast<QMenu*>(a->parent());
+        QVERIFY(menu);
+        menu->popup(QPoint(10, 10));
+        menu->close();
+        QCOMPARE(MainWindowDriver::shownText(a->text()), shown);
     }
 
     void unbuiltCommandsSaySo_data()
