@@ -471,7 +471,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 int frmMain::selectedRow() const
 {
     const QModelIndexList rows = list->selectionModel() ? list->selectionModel()->selectedRows() : QModelIndexList();
-    return rows.isEmpty() ? (model->rowCount() > 0 ? 0 : -1) : rows.first().row();
+    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void frmMain::selectRow(int row)
@@ -820,7 +820,7 @@ void frmMain::list_ColumnClick(int column)
 
 void frmMain::ToggleHighlight()
 {
-    if (!CheckItemSelected()) return;
+    if (!CheckItemSelected() || selectedRow() < 0) return;  // never a sale the seller did not pick
     ProgramContext& ctx = ProgramContext::current();
     const QString id = model->row(selectedRow()).AuctionId;
     Recordset rs;
@@ -846,7 +846,7 @@ void frmMain::list_DblClick()
 void frmMain::cmdPaid_Click()
 {
     list->setFocus();
-    if (model->rowCount() == 0) return;
+    if (model->rowCount() == 0 || selectedRow() < 0) return;
     FormsRegistry::instance().showModal(QStringLiteral("frmPaid"), {{QStringLiteral("mAuctionId"), model->row(selectedRow()).AuctionId}}, this);
 }
 

@@ -207,7 +207,11 @@ const DropDown dropDowns[] = {
 void frmMain::rewire(const QString& name, std::function<void()> handler)
 {
     QAction* a = action(name);
+    if (!a) mWiringProblems << name + QStringLiteral(" is no entry");
+    else if (mWired.contains(name)) mWiringProblems << name + QStringLiteral(" is wired twice");
+    Q_ASSERT_X(a && !mWired.contains(name), "frmMain::rewire", qPrintable(mWiringProblems.value(mWiringProblems.size() - 1)));
     if (!a) return;
+    mWired.insert(name);
     a->disconnect(this);
     connect(a, &QAction::triggered, this, std::move(handler));
 }
@@ -315,9 +319,7 @@ void frmMain::buildMenus()
         Refreshlist();
     };
     rewire(QStringLiteral("Tasks"), [listMode] { listMode(true); });
-    rewire(QStringLiteral("TasksToday"), [listMode] { listMode(true); });
     rewire(QStringLiteral("List"), [listMode] { listMode(false); });
     rewire(QStringLiteral("ListAll"), [listMode] { listMode(false); });
     rewire(QStringLiteral("mnuPopupHighlight"), [this] { ToggleHighlight(); });
-    rewire(QStringLiteral("mnuFileExit"), [this] { close(); });
 }

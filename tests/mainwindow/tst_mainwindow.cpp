@@ -795,6 +795,33 @@ private slots:
         QCOMPARE(selectedId(), QStringLiteral("200"));
     }
 
+    // With no row selected (a Ctrl+click takes the selection away) the
+    // commands on the selected row act on no sale at all, not on the first.
+    void nothingSelectedActsOnNoSale_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("highlight (shift+H)") << "highlight";
+        QTest::newRow("flag as paid") << "paid";
+    }
+    void nothingSelectedActsOnNoSale()
+    {
+        QFETCH(QString, command);
+        addSale("100", 4, vb::today(), "Blue teapot", "ann", 45002);
+        addSale("200", 4, vb::today(), "Blue teapot", "ann", 45001);
+        frmMain& w = opened();
+        clickRow("200");
+        QTest::mouseClick(w.list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          w.list->visualRect(w.model->index(w.model->rowOf("200"), AuctionListModel::ColTitle)).center());
+        QCOMPARE(selectedId(), QString());
+        if (command == "highlight") QTest::keyClick(w.list, Qt::Key_H, Qt::ShiftModifier);
+        else w.cmdPaid->click();
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction WHERE Highlight=1").toInt(), 0);
+        QVERIFY(FormsRegistry::instance().stubCalls().isEmpty());
+        // The list's rows outside it are empty rows, not a read past its end.
+        QCOMPARE(w.model->row(-1).AuctionId, QString());
+        QCOMPARE(w.model->row(w.model->rowCount()).AuctionId, QString());
+    }
+
     void waitsForUnconfirmedChanges()
     {
         addSale("100", 4, vb::today());
@@ -1074,6 +1101,19 @@ private slots:
         menu->popup(QPoint(10, 10));
         menu->close();
         QCOMPARE(MainWindowDriver::shownText(a->text()), shown);
+    }
+
+    // The wiring tables name entries that exist, each once (a later wiring
+    // would silently win over an earlier one). A debug build stops at a slip.
+    void wiringNamesEveryEntryOnce()
+    {
+        window = new frmMain;
+        QCOMPARE(window->wiringProblems(), QStringList());
+#ifdef QT_NO_DEBUG
+        window->rewire("NoSuchEntry", [] {});
+        window->rewire("mnuFileNew", [] {});
+        QCOMPARE(window->wiringProblems(), (QStringList{"NoSuchEntry is no entry", "mnuFileNew is wired twice"}));
+#endif
     }
 
     void unbuiltCommandsSaySo_data()
