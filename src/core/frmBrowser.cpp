@@ -12,13 +12,15 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
-#include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QProgressBar>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -39,23 +41,35 @@ frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent), web(WebBrowser::creat
 
     picControls = new QWidget(this);
     picControls->setObjectName(QStringLiteral("picControls"));
-    auto* strip = new QHBoxLayout(picControls);
-    strip->setContentsMargins(4, 4, 4, 4);
+    picControls->installEventFilter(this);  // lays its controls out when resized
     txtAddress = new QLineEdit(picControls);
     txtAddress->setObjectName(QStringLiteral("txtAddress"));
     txtAddress->installEventFilter(this);
-    strip->addWidget(txtAddress, 1);
+    // The page buttons show pictures (the desktop's, else the style's), the site's two their captions.
+    const std::pair<const char*, QStyle::StandardPixmap> icons[] = {
+        {"go-previous", QStyle::SP_ArrowBack}, {"go-next", QStyle::SP_ArrowForward},
+        {"view-refresh", QStyle::SP_BrowserReload}, {"edit-find", QStyle::SP_FileDialogContentsView},
+        {"go-home", QStyle::SP_DirHomeIcon}, {"process-stop", QStyle::SP_BrowserStop}, {"go-jump", QStyle::SP_CommandLink}};
     for (int i = 0; i < 9; ++i) {
-        auto* b = new QPushButton(QString::fromLatin1(navigateTags[i]), picControls);
+        auto* b = new QToolButton(picControls);
         b->setObjectName(QStringLiteral("cmdNavigate(%1)").arg(i));
         b->setProperty("Tag", QString::fromLatin1(navigateTags[i]));
         b->setToolTip(i == LoginButton ? QStringLiteral("Login to TradeMe") : QString::fromLatin1(navigateTags[i]));
-        b->setAutoDefault(false);
-        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-        connect(b, &QPushButton::clicked, this, [this, i] { cmdNavigate_Click(i); });
+        b->setText(QString::fromLatin1(navigateTags[i]));
+        if (i < TradeMe) {
+            b->setIcon(QIcon::fromTheme(QLatin1String(icons[i].first), style()->standardIcon(icons[i].second)));
+            b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        }
+        connect(b, &QToolButton::clicked, this, [this, i] { cmdNavigate_Click(i); });
         cmdNavigate << b;
-        strip->addWidget(b);
     }
+    prgLoading = new QProgressBar(picControls);
+    prgLoading->setObjectName(QStringLiteral("prgLoading"));
+    prgLoading->setRange(0, 100);
+    prgLoading->setFormat(QStringLiteral("Loading..."));
+    prgLoading->setAlignment(Qt::AlignCenter);
+    prgLoading->hide();
+    picControls->setFixedHeight(vb::twipsToPixels(60) + txtAddress->sizeHint().height() + vb::twipsToPixels(120));
     lblMessage = new QLabel(QStringLiteral("TradeMe login...please wait"), this);
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setAlignment(Qt::AlignCenter);
@@ -73,6 +87,11 @@ frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent), web(WebBrowser::creat
     connect(txtAddress, &QLineEdit::textChanged, this, [this] { updateAddressButtons(); });
     connect(txtAddress, &QLineEdit::returnPressed, this, [this] { navigate(txtAddress->text()); });
     connect(web, &WebBrowser::DocumentComplete, this, &frmBrowser::web_DocumentComplete);
+    connect(web, &WebBrowser::DownloadBegin, this, [this] {
+        prgLoading->setValue(0);
+        updateAddressButtons();
+    });
+    connect(web, &WebBrowser::ProgressChange, prgLoading, &QProgressBar::setValue);
     loginTimer->setSingleShot(true);
     loginTimer->setInterval(DefaultLoginTimeoutMs);
     connect(loginTimer, &QTimer::timeout, this, &frmBrowser::loginTimedOut);
@@ -324,6 +343,7 @@ void frmBrowser::cmdNavigate_Click(int index)
     case StopButton:
         web->Stop();
         setCaptionFromPage();
+        updateAddressButtons();
         break;
     case Go: navigate(txtAddress->text()); break;
     case TradeMe: navigate(ctx.gLinks->Link(ctx.gLinkIdHome)); break;
@@ -335,6 +355,7 @@ void frmBrowser::cmdNavigate_Click(int index)
 bool frmBrowser::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtAddress && event->type() == QEvent::FocusIn) QTimer::singleShot(0, txtAddress, &QLineEdit::selectAll);
+    if (watched == picControls && event->type() == QEvent::Resize) layoutControls();
     return QDialog::eventFilter(watched, event);
 }
 
@@ -345,6 +366,32 @@ void frmBrowser::updateAddressButtons()
     cmdNavigate[RefreshButton]->setVisible(loaded && !busy);
     cmdNavigate[Go]->setVisible(!loaded);
     cmdNavigate[StopButton]->setVisible(loaded && busy);
+    prgLoading->setVisible(busy);
+}
+
+void frmBrowser::layoutControls()
+{
+    // Twips as the strip was designed: Back and Next, the address box, then
+    // "Refresh" (with "Stop" and "Go" in its place), "Search", "Home", the
+    // site's two buttons and, in what is left, the loading bar.
+    auto px = [](double twips) { return vb::twipsToPixels(twips); };
+    const int top = px(60);
+    const int height = txtAddress->sizeHint().height();
+    auto place = [&](QWidget* w, int left, int width) { w->setGeometry(left, top, std::max(width, 0), height); };
+    const int icon = px(300);
+    place(cmdNavigate[Back], px(60), icon);
+    place(cmdNavigate[Next], px(375), icon);
+    place(txtAddress, px(750), picControls->width() - px(5000));
+    const int refresh = txtAddress->geometry().right() + 1 + px(60);
+    for (int b : {RefreshButton, StopButton, Go}) place(cmdNavigate[b], refresh, icon);
+    place(cmdNavigate[Search], refresh + px(315), icon);
+    place(cmdNavigate[Home], refresh + px(630), icon);
+    QAbstractButton* site = cmdNavigate[TradeMe];
+    place(site, refresh + px(1005), std::max(site->sizeHint().width(), px(740)));
+    QAbstractButton* login = cmdNavigate[LoginButton];
+    place(login, std::max(site->x() + px(800), site->geometry().right() + 1 + px(60)), login->sizeHint().width());
+    const int bar = login->geometry().right() + 1 + px(60);
+    place(prgLoading, bar, picControls->width() - px(60) - bar);
 }
 
 void frmBrowser::setLoginLook(bool login)

@@ -7,9 +7,10 @@
 #include <QDialog>
 #include <QPointer>
 
+class QAbstractButton;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class QProgressBar;
 class QTimer;
 class WebBrowser;
 
@@ -82,11 +83,14 @@ private:
     void SaveWindowPosition();
     void updateAddressButtons();
     void setCaptionFromPage();
+    // Places the strip's controls: the address box takes all but 5000 twips of the width.
+    void layoutControls();
 
     WebBrowser* web;
     QWidget* picControls;
     QLineEdit* txtAddress;
-    QList<QPushButton*> cmdNavigate;
+    QList<QAbstractButton*> cmdNavigate;
+    QProgressBar* prgLoading;  // shown while a page loads
     QLabel* lblMessage;
     QTimer* loginTimer;
     int mLoginState = Browsing;

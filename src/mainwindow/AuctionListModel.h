@@ -44,7 +44,8 @@ public:
     void sortRows(int column, Qt::SortOrder order);
 
     int rowOf(const QString& auctionId) const { return m_index.value(auctionId, -1); }
-    const AuctionRow& row(int r) const { return m_rows[r]; }
+    // An empty row for a place outside the list (no row selected is -1).
+    const AuctionRow& row(int r) const { static const AuctionRow none; return r >= 0 && r < m_rows.size() ? m_rows[r] : none; }
     void setRow(int r, const AuctionRow& row);
     void removeRowAt(int r);
     void clearRows();

@@ -133,6 +133,7 @@ SearchPanel::SearchPanel(QWidget* parent) : QWidget(parent)
     forms[1]->addRow(QLatin1String(dates[3].caption), dateSearch[3]);
     for (int i : {5, 6, 7}) forms[2]->addRow(QLatin1String(texts[i].caption), txtSearch[i]);
     for (int i : {4, 5, 6, 7}) forms[2]->addRow(QLatin1String(dates[i].caption), dateSearch[i]);
+    pages->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     outer->addWidget(pages);
 
     // Page 0: the options, always below the current page.
@@ -167,15 +168,20 @@ SearchPanel::SearchPanel(QWidget* parent) : QWidget(parent)
     txtSearchMessage->setTextFormat(Qt::PlainText);  // it quotes the clipboard
     o->addWidget(txtSearchMessage);
     outer->addWidget(options);
-    outer->addStretch();
+    outer->addStretch(1);
 
     connect(cmdSearchClose, &QToolButton::clicked, this, &SearchPanel::closeRequested);
     connect(cmdSearchClear, &QToolButton::clicked, this, &SearchPanel::clearRequested);
+    ShowPage(1);
 }
 
 void SearchPanel::ShowPage(int page)
 {
+    // The pages stack takes the height of the page shown, so the options sit right below it.
+    for (int p = 0; p < pages->count(); ++p)
+        pages->widget(p)->setSizePolicy(QSizePolicy::Preferred, p == page - 1 ? QSizePolicy::Maximum : QSizePolicy::Ignored);
     pages->setCurrentIndex(page - 1);
+    pages->updateGeometry();
     tbSearch[page - 1]->setChecked(true);
 }
 

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "MenuAccelerators.h"
 #include "SearchPanel.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
@@ -23,6 +24,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -145,7 +147,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     picWait->hide();
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
-    statusBar()->showMessage(QStringLiteral("0 Items listed"));
+    // A panel of its own: the tips of hovered menu entries use the message area.
+    lblItemsListed = new QLabel(statusBar());
+    lblItemsListed->setObjectName(QStringLiteral("lblItemsListed"));
+    statusBar()->addPermanentWidget(lblItemsListed);
+    showItemsListed();
 
     timer = new QTimer(this);
     timer->setObjectName(QStringLiteral("timer"));
@@ -411,7 +417,7 @@ void frmMain::Form_Activate()
                             m->addSeparator();
                             continue;
                         }
-                        QAction* a = m->addAction(e.Text);
+                        QAction* a = m->addAction(MenuAccelerators::escaped(e.Text));  // the stored text as stored
                         a->setObjectName(e.Key);
                         a->setData(e.Tag);
                         connect(a, &QAction::triggered, this, [this, a] { TradeMe_Link(a->data().toString()); });
@@ -478,7 +484,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 int frmMain::selectedRow() const
 {
     const QModelIndexList rows = list->selectionModel() ? list->selectionModel()->selectedRows() : QModelIndexList();
-    return rows.isEmpty() ? (model->rowCount() > 0 ? 0 : -1) : rows.first().row();
+    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void frmMain::selectRow(int row)
@@ -538,7 +544,7 @@ void frmMain::Refreshlist()
         list->scrollToTop();
         DisplayDetails(model->row(0).AuctionId);
     }
-    statusBar()->showMessage(QStringLiteral("%1 Items listed").arg(model->rowCount()));
+    showItemsListed();
     mRefreshEnabled = true;
     emailFallback();
     enableListCommands(model->rowCount() > 0);
@@ -579,6 +585,8 @@ void frmMain::layoutList()
     picDetails->setVisible(rows);
     if (picWait->isVisible()) picWait->move((centralWidget()->width() - picWait->width()) / 2, (centralWidget()->height() - picWait->height()) / 2);
 }
+
+void frmMain::showItemsListed() { lblItemsListed->setText(QStringLiteral("%1 Items listed").arg(model->rowCount())); }
 
 void frmMain::SetListItemBold(int Index, bool Highlight)
 {
@@ -656,7 +664,7 @@ void frmMain::RefreshListItem(const QString& AuctionId)
     if (model->rowCount() == 0) {
         listHistory->clear();
         UpdateModeLabel();
-        statusBar()->showMessage(QStringLiteral("0 Items listed"));
+        showItemsListed();
         enableListCommands(false);
         return;
     }
@@ -664,7 +672,7 @@ void frmMain::RefreshListItem(const QString& AuctionId)
     const int keep = remove && selected >= r ? std::min(selected == r ? r : selected - 1, model->rowCount() - 1) : selected;
     selectRow(std::clamp(keep, 0, model->rowCount() - 1));
     DisplayDetails(model->row(selectedRow()).AuctionId);
-    if (remove) statusBar()->showMessage(QStringLiteral("%1 Items listed").arg(model->rowCount()));
+    if (remove) showItemsListed();
     list->setFocus();
 }
 
@@ -683,7 +691,9 @@ void frmMain::DisplayDetails(const QString& AuctionId)
         const QVariant bid = rs.value(QStringLiteral("WinningBid"));
         const QVariant shipping = rs.value(QStringLiteral("Shipping"));
         txtAuctionId->setText(rs.text(QStringLiteral("AuctionId")));
-        lblAuctionId->setText(rs.text(QStringLiteral("Description")) + QStringLiteral("  (") + money(bid) + u')');
+        // No bid yet: the title alone, not an empty "()".
+        lblAuctionId->setText(bid.isNull() ? rs.text(QStringLiteral("Description"))
+                                           : rs.text(QStringLiteral("Description")) + QStringLiteral("  (") + money(bid) + u')');
         txtItemId->setText(rs.text(QStringLiteral("ItemId")));
         txtDescription->setText(rs.text(QStringLiteral("Description")));
         txtEmail->setText(rs.text(QStringLiteral("Email")));
@@ -766,7 +776,8 @@ void frmMain::DisplayDetails(const QString& AuctionId)
         model->setRow(r, row);
     }
     frameAuction->setVisible(!mTaskShip);
-    frameDetails->setVisible(!mTaskShip);
+    // The payment box shows when it has something to show (no empty frame before the auction ends).
+    frameDetails->setVisible(!mTaskShip && (!cmdPaid->isHidden() || !txtDatePaid->isHidden() || !txtDateSent->isHidden()));
     frameDelivery->setVisible(mTaskShip);
     UpdateModeLabel();
 }
@@ -822,7 +833,7 @@ void frmMain::list_ColumnClick(int column)
 
 void frmMain::ToggleHighlight()
 {
-    if (!CheckItemSelected()) return;
+    if (!CheckItemSelected() || selectedRow() < 0) return;  // never a sale the seller did not pick
     ProgramContext& ctx = ProgramContext::current();
     const QString id = model->row(selectedRow()).AuctionId;
     Recordset rs;
@@ -848,7 +859,7 @@ void frmMain::list_DblClick()
 void frmMain::cmdPaid_Click()
 {
     list->setFocus();
-    if (model->rowCount() == 0) return;
+    if (model->rowCount() == 0 || selectedRow() < 0) return;
     FormsRegistry::instance().showModal(QStringLiteral("frmPaid"), {{QStringLiteral("mAuctionId"), model->row(selectedRow()).AuctionId}}, this);
 }
 
@@ -918,6 +929,16 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             ToggleHighlight();
             return true;
         }
+        if (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            ShowPopupAtSelectedRow();
+            return true;
+        }
+    }
+    // Some platforms turn the Menu key into a context-menu event of their own.
+    if (watched == list && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        ShowPopupAtSelectedRow();
+        return true;
     }
     if (watched == list->viewport() && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
         auto* mouse = static_cast<QMouseEvent*>(event);

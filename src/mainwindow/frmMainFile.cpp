@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "MenuAccelerators.h"
 #include "SearchPanel.h"
 #include "core/EmailsApi.h"
 #include "core/ProgramContext.h"
@@ -79,8 +80,6 @@ void frmMain::buildFileAndMenus()
     rewire(QStringLiteral("mnuHelpUpdate"), [this] { mnuHelpUpdate_Click(); });
     rewire(QStringLiteral("mnuHelpTutorial"), [this] { OpenBrowser(SiteConfig::makerUrl() + QStringLiteral("/help")); });
     rewire(QStringLiteral("mnuHelpContact"), [this] { OpenBrowser(SiteConfig::makerUrl() + QStringLiteral("/contact.aspx")); });
-    if (QAction* vendaro = action(QStringLiteral("mnuWebVendaro"))) vendaro->setText(QUrl(SiteConfig::makerUrl()).host());
-    if (QAction* site = action(QStringLiteral("mnuWebTrademe"))) site->setText(QUrl(SiteConfig::siteUrl()).host());
 }
 
 // ---- the toolbar's list entries ----------------------------------------------
@@ -150,7 +149,7 @@ void frmMain::UpdateEmailToolBar()
         if (id.startsWith(u'~')) continue;
         if (!menu->actions().last()->objectName().startsWith(QLatin1String("EmailCustom"))) menu->addSeparator()->setProperty("customSeparator", true);
         const QString key = QStringLiteral("EmailCustom%1").arg(menu->actions().size());
-        QAction* a = menu->addAction(QStringLiteral("Custom email: ") + id);
+        QAction* a = menu->addAction(QStringLiteral("Custom email: ") + MenuAccelerators::escaped(id));
         a->setObjectName(key);
         a->setData(id);
         a->setProperty("needsSale", true);
@@ -272,7 +271,7 @@ void frmMain::ShowRecentEntries(bool firstNeedsSecond)
         const bool shown = !ctx.gRecentFileNames[i - 1].isEmpty() && (!firstNeedsSecond || i != 1 || !ctx.gRecentFileNames[1].isEmpty());
         entry->setVisible(shown);
         if (shown) {
-            entry->setText(QStringLiteral("&%1  %2").arg(i).arg(ctx.gRecentFileTitles[i - 1]));
+            entry->setText(QStringLiteral("&%1  %2").arg(i).arg(MenuAccelerators::escaped(ctx.gRecentFileTitles[i - 1])));
             entry->setData(ctx.gRecentFileNames[i - 1]);
             any = true;
         }

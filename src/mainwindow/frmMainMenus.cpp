@@ -4,8 +4,10 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "MenuAccelerators.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
+#include "platform/SiteConfig.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -95,8 +97,8 @@ const Entry toolsMenu[] = {
 };
 const Entry webMenu[] = {
     {"mnuWebBrowser", "&Internet browser", "", nullptr},
-    {"mnuWebVendaro", "www.vendaro.co.nz", "", nullptr},
-    {"mnuWebTrademe", "www.trademe.co.nz", "", nullptr},
+    {"mnuWebVendaro", "the maker's site", "", nullptr},  // captions: the configured hosts
+    {"mnuWebTrademe", "the auction site", "", nullptr},
     {"mnuWebOpen", "&Open all auctions on current list", "Ctrl+O", nullptr},
     {"mnuWebClose", "&Close all web browsers", "Ctrl+C", nullptr},
 };
@@ -187,15 +189,15 @@ const DropDown dropDowns[] = {
     {"Email", "EmailAll", "Send all pending emails on task list  (Ctrl+S)"},
     {"Email", "EmailGeneral", "Email buyer (general email)"},
     {"Email", "EmailWinner", "Send winning bidder email"},
-    {"Email", "EmailOver1", "Send payment reminder email (1)"},
-    {"Email", "EmailOver2", "(2)"},
-    {"Email", "EmailOver3", "(3)"},
+    {"Email", "EmailOver1", "Send payment reminder email (&1)"},
+    {"Email", "EmailOver2", "Send payment reminder email (&2)"},
+    {"Email", "EmailOver3", "Send payment reminder email (&3)"},
     {"Email", "EmailPayment", "Send payment received email"},
     {"Email", "EmailShipped", "Send shipped confirmation email"},
     {"Email", "EmailFollowup", "Send thank you email"},
     {"Web", "WebBrowser", "Internet browser"},
-    {"Web", "WebVendaro", "www.vendaro.co.nz"},
-    {"Web", "WebTrademe", "www.trademe.co.nz"},
+    {"Web", "WebVendaro", "the maker's site"},     // captions: the configured hosts
+    {"Web", "WebTrademe", "the auction site"},
     {"Web", "WebOpen", "&Open all auctions on current list"},
     {"Web", "WebClose", "Close all browers"},
 };
@@ -205,7 +207,11 @@ const DropDown dropDowns[] = {
 void frmMain::rewire(const QString& name, std::function<void()> handler)
 {
     QAction* a = action(name);
+    if (!a) mWiringProblems << name + QStringLiteral(" is no entry");
+    else if (mWired.contains(name)) mWiringProblems << name + QStringLiteral(" is wired twice");
+    Q_ASSERT_X(a && !mWired.contains(name), "frmMain::rewire", qPrintable(mWiringProblems.value(mWiringProblems.size() - 1)));
     if (!a) return;
+    mWired.insert(name);
     a->disconnect(this);
     connect(a, &QAction::triggered, this, std::move(handler));
 }
@@ -287,6 +293,19 @@ void frmMain::buildMenus()
         if (dropDown)
             if (auto* tool = qobject_cast<QToolButton*>(tbar->widgetForAction(a))) tool->setPopupMode(QToolButton::MenuButtonPopup);
     }
+    // The product's and the site's entries name the hosts they open.
+    const QString maker = SiteConfig::hostName(SiteConfig::makerUrl());
+    const QString site = SiteConfig::hostName(SiteConfig::siteUrl());
+    for (const char* name : {"mnuWebVendaro", "WebVendaro"}) action(QLatin1String(name))->setText(maker);
+    for (const char* name : {"mnuWebTrademe", "WebTrademe"}) action(QLatin1String(name))->setText(site);
+
+    // Every entry can be chosen from the keyboard: one accelerator each per menu.
+    MenuAccelerators::assign(menuBar()->actions());
+    for (QAction* top : menuBar()->actions()) MenuAccelerators::keep(top->menu());
+    MenuAccelerators::keep(mnuPopup);
+    for (QAction* button : tbar->actions())
+        if (button->menu()) MenuAccelerators::keep(button->menu());
+
     // Entries that need a selected sale (enabled by the list's row count).
     for (const char* name : {"EmailGeneral", "EmailWinner", "EmailOver1", "EmailOver2", "EmailOver3", "EmailPayment", "EmailShipped",
                              "EmailFollowup", "WebOpen", "TaskDo", "TaskSkip"})
@@ -300,9 +319,7 @@ void frmMain::buildMenus()
         Refreshlist();
     };
     rewire(QStringLiteral("Tasks"), [listMode] { listMode(true); });
-    rewire(QStringLiteral("TasksToday"), [listMode] { listMode(true); });
     rewire(QStringLiteral("List"), [listMode] { listMode(false); });
     rewire(QStringLiteral("ListAll"), [listMode] { listMode(false); });
     rewire(QStringLiteral("mnuPopupHighlight"), [this] { ToggleHighlight(); });
-    rewire(QStringLiteral("mnuFileExit"), [this] { close(); });
 }

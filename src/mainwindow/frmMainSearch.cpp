@@ -3,6 +3,7 @@
 #include "frmMain.h"
 
 #include "AuctionListModel.h"
+#include "MenuAccelerators.h"
 #include "SearchPanel.h"
 #include "core/EmailsApi.h"
 #include "core/ProgramContext.h"
@@ -54,6 +55,7 @@ void frmMain::buildSearchAndNotes()
     mnuHistory->addSeparator();
     QAction* del = mnuHistory->addAction(QStringLiteral("Delete"));
     del->setObjectName(QStringLiteral("mnuHistoryDelete"));
+    MenuAccelerators::keep(mnuHistory);
     actions.insert(edit->objectName(), edit);
     actions.insert(del->objectName(), del);
     connect(edit, &QAction::triggered, this, &frmMain::EditNote);
@@ -259,12 +261,8 @@ void frmMain::DeleteNote()
 void frmMain::UndoTask()
 {
     ProgramContext& ctx = ProgramContext::current();
-    // An empty list has no selected sale (whatever an earlier undo left behind).
-    ctx.gUndoSelectedAuctionId.clear();
-    if (model->rowCount() > 0) {
-        const QModelIndexList rows = list->selectionModel()->selectedRows();
-        ctx.gUndoSelectedAuctionId = model->row(rows.isEmpty() ? 0 : rows.first().row()).AuctionId;
-    }
+    // No selected row, no selected sale (whatever an earlier undo left behind).
+    ctx.gUndoSelectedAuctionId = model->row(selectedRow()).AuctionId;
     FormsRegistry::instance().showModal(QStringLiteral("frmUndo"), {}, this);
     if (ctx.gUndoSelectedAuctionId.isEmpty()) return;
     // The list shows the sale that was undone (or had nothing to undo).

@@ -191,6 +191,16 @@ void frmMain::ShowPopup(const QPoint& at)
     mnuPopup->popup(list->viewport()->mapToGlobal(at));
 }
 
+void frmMain::ShowPopupAtSelectedRow()
+{
+    const QModelIndexList rows = list->selectionModel()->selectedRows();
+    if (rows.isEmpty() || mnuPopup->isVisible()) return;
+    const QModelIndex index = model->index(rows.first().row(), AuctionListModel::ColAuction);
+    list->scrollTo(index);
+    const QRect row = list->visualRect(index);
+    ShowPopup(QPoint(row.left() + row.height(), row.bottom()));
+}
+
 void frmMain::mnuPopupCompleted_Click()
 {
     if (txtNextAction->property("Tag").toInt() == 15 || txtAuctionId->text().isEmpty()) return;

@@ -53,3 +53,9 @@ bool SiteConfig::isOnSite(const QString& address)
     const QString domain = siteDomain();
     return !domain.isEmpty() && address.toLower().contains(domain);
 }
+
+QString SiteConfig::hostName(const QString& address)
+{
+    const QUrl url(address);
+    return url.port() < 0 ? url.host() : QStringLiteral("%1:%2").arg(url.host()).arg(url.port());
+}

@@ -20,6 +20,8 @@ public:
     static QString rebaseText(const QString& text);
     // What the site's addresses contain ("trademe.co.nz", or the configured host).
     static QString siteDomain();
+    // The host of an address as a menu names it, with the port when the address names one.
+    static QString hostName(const QString& address);
     // Whether an address lies on the site.
     static bool isOnSite(const QString& address);
 };

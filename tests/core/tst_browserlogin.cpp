@@ -7,11 +7,13 @@
 #include "core/modWebProcessing.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
+#include "platform/Vb.h"
 #include "platform/browser/FakeBrowser.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QRegularExpression>
 
@@ -393,6 +395,115 @@ private slots:
         QTRY_COMPARE(f->LocationURL(), QStringLiteral("test://page"));
         if (status == -1) env->messages().answer(vbmsg::OK, "different account");
         QCOMPARE(w.CheckLoginStatus(), status);
+    }
+
+    // Esc in the address box closes the window, in the middle of a login
+    // by hand too (which then ends without one).
+    void escapeInTheAddressBoxCloses_data()
+    {
+        QTest::addColumn<bool>("manualLogin");
+        QTest::newRow("plain browser") << false;
+        QTest::newRow("login by hand") << true;
+    }
+    void escapeInTheAddressBoxCloses()
+    {
+        QFETCH(bool, manualLogin);
+        std::unique_ptr<frmBrowser> w;
+        if (manualLogin) {
+            ctx().gConfiguration.TradeMePassword.clear();
+            w.reset(open());
+            QTRY_COMPARE(w->loginState(), int(frmBrowser::ManualLogin));
+        } else {
+            w = std::make_unique<frmBrowser>();
+            w->StartingAddress = Site + "/Browse/Listing.aspx?id=5";
+            fake(w.get())->setHandler([this](const QString& a, const QString& c) { return site.answer(a, c); });
+            w->show();
+        }
+        auto* address = w->findChild<QLineEdit*>("txtAddress");
+        QTRY_VERIFY(!address->text().isEmpty());
+        QVERIFY(address->isVisible());
+        QTest::keyClick(address, Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+        QVERIFY(!w->LoginOK);
+    }
+
+    // The address box is the window's width less 5000 twips; the buttons and
+    // the loading bar share the rest side by side, inside the window.
+    void addressBoxTakesAllButFiveThousandTwips_data()
+    {
+        QTest::addColumn<int>("widthTwips");
+        QTest::newRow("the smallest window") << 10000;
+        QTest::newRow("800 pixels") << 12000;
+        QTest::newRow("1600 pixels") << 24000;
+    }
+    void addressBoxTakesAllButFiveThousandTwips()
+    {
+        QFETCH(int, widthTwips);
+        AppSettings::SaveSettings("Settings\\frmBrowser", {{"WindowState", "0"}, {"Width", QString::number(widthTwips)}, {"Height", "9000"}});
+        frmBrowser w;
+        w.StartingAddress = Site + "/";
+        fake(&w)->setHandler([this](const QString& a, const QString& c) { return site.answer(a, c); });
+        w.show();
+        QTRY_COMPARE(w.width(), vb::twipsToPixels(widthTwips));
+        auto* strip = w.findChild<QWidget*>("picControls");
+        auto* address = w.findChild<QLineEdit*>("txtAddress");
+        QCOMPARE(strip->width(), w.width());
+        QCOMPARE(address->width(), w.width() - vb::twipsToPixels(5000));
+        // Every control, the loading bar as it shows while a page loads.
+        w.findChild<QWidget*>("prgLoading")->show();
+        QList<QWidget*> shown;
+        for (QWidget* c : strip->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (c->isVisibleTo(&w)) shown << c;
+        QCOMPARE(shown.size(), 9);  // the box, seven buttons (Refresh, Stop and Go share a place) and the bar
+        for (QWidget* c : shown) {
+            QVERIFY2(strip->rect().contains(c->geometry()), qPrintable(c->objectName()));
+            QVERIFY2(c->width() > 0, qPrintable(c->objectName()));
+            for (QWidget* other : shown)
+                QVERIFY2(c == other || !c->geometry().intersects(other->geometry()), qPrintable(c->objectName() + " overlaps " + other->objectName()));
+        }
+        w.close();
+    }
+
+    // While a page loads the seller sees so: the loading bar, and "Stop" in
+    // Refresh's place; a stopped or loaded page takes them away.
+    void aLoadingPageShowsSo()
+    {
+        bool silent = true;
+        frmBrowser w;
+        w.StartingAddress = Site + "/Browse/Listing.aspx?id=5";
+        fake(&w)->setHandler([&](const QString& a, const QString& c) {
+            if (!silent) return site.answer(a, c);
+            FakeBrowser::Page never;
+            never.neverLoads = true;
+            return never;
+        });
+        w.show();
+        auto* loading = w.findChild<QWidget*>("prgLoading");
+        auto* refresh = w.findChild<QAbstractButton*>("cmdNavigate(2)");
+        auto* stop = w.findChild<QAbstractButton*>("cmdNavigate(5)");
+        QTRY_VERIFY(w.browser()->Busy());
+        QVERIFY(loading->isVisible());
+        QVERIFY(stop->isVisible());
+        QVERIFY(!refresh->isVisible());
+        QCOMPARE(stop->geometry(), refresh->geometry());
+        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
+        QDir().mkpath(shots);
+        w.findChild<QWidget*>("picControls")->grab().save(QDir(shots).filePath("browser-loading.png"));
+
+        stop->click();
+        QVERIFY(!loading->isVisible());
+        QVERIFY(refresh->isVisible());
+        QVERIFY(!stop->isVisible());
+
+        silent = false;
+        auto* address = w.findChild<QLineEdit*>("txtAddress");
+        address->setText(w.StartingAddress);
+        QTest::keyClick(address, Qt::Key_Return);
+        QVERIFY(loading->isVisible());
+        QTRY_VERIFY(!w.browser()->Busy());
+        QVERIFY(!loading->isVisible());
+        QVERIFY(refresh->isVisible());
+        w.close();
     }
 
     void plainBrowserKeepsItsPlace()

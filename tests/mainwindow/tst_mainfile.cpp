@@ -133,11 +133,12 @@ class tst_mainfile : public QObject {
         MainWindowDriver::clickRow(*window, id);
         QCOMPARE(window->txtAuctionId->text(), id);
     }
-    // The Email button's drop-down: "-" for a separator, else name=caption.
+    // The Email button's drop-down: "-" for a separator, else name=caption (as shown).
     QStringList emailMenu() const
     {
         QStringList out;
-        for (QAction* a : window->action("Email")->menu()->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + u'=' + a->text());
+        for (QAction* a : window->action("Email")->menu()->actions())
+            out << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + u'=' + MainWindowDriver::shownText(a->text()));
         return out;
     }
 
@@ -540,7 +541,7 @@ private slots:
         for (int i = 0; i < 3; ++i) QCOMPARE(panel->optSearch[i]->isChecked(), i == option);
         listed.sort();
         QCOMPARE(listedIds(), listed);
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("%1 Items listed").arg(listed.size()));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("%1 Items listed").arg(listed.size()));
         QCOMPARE(w.lblMode->text(), QStringLiteral("  Search Results"));
     }
 

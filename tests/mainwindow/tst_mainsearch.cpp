@@ -25,6 +25,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -245,7 +246,7 @@ private slots:
         for (int i = 0; i < SearchPanel::TextCount; ++i)
             QCOMPARE(panel().txtSearch[i]->text(), i == field ? fieldText : QString());
         QCOMPARE(sorted(listedIds()), sorted(listed));
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("%1 Items listed").arg(listed.size()));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("%1 Items listed").arg(listed.size()));
         QCOMPARE(w.lblMode->text(), QStringLiteral("  Search Results"));
 
         const QString message = panel().txtSearchMessage->text();
@@ -322,7 +323,7 @@ private slots:
         QCOMPARE(sorted(listedIds()), sorted(activeSearchSales()));
         panel().txtSearch[field]->setText(text);
         QCOMPARE(sorted(listedIds()), sorted(listed));
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("%1 Items listed").arg(listed.size()));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("%1 Items listed").arg(listed.size()));
     }
 
     // Names and titles are found whatever the case of their letters, and a
@@ -383,6 +384,39 @@ private slots:
         QCOMPARE(checkedOption(), option);
         QCOMPARE(panel().chkSearch[0]->isChecked(), excludeRelist);
         QCOMPARE(sorted(listedIds()), sorted(listed));
+    }
+
+    // The options sit right below the page shown, however short it is.
+    void optionsSitBelowThePageShown_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("lastField");
+        QTest::newRow("general") << 1 << "txtSearch(0)";
+        QTest::newRow("buyer") << 2 << "dateSearch(3)";
+        QTest::newRow("auction") << 3 << "dateSearch(7)";
+    }
+    void optionsSitBelowThePageShown()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, lastField);
+        frmMain& w = opened();
+        w.OpenSearchWindow(false);
+        w.tbSearch_ButtonClick(page);
+        QCoreApplication::processEvents();
+        QWidget* field = panel().findChild<QWidget*>(lastField);
+        QWidget* options = panel().findChild<QWidget*>("picSearchDetail(0)");
+        QVERIFY(field->isVisible());
+        const int fieldBottom = field->mapTo(&panel(), QPoint(0, field->height())).y();
+        const int optionsTop = options->mapTo(&panel(), QPoint(0, 0)).y();
+        QVERIFY2(optionsTop >= fieldBottom && optionsTop - fieldBottom <= 12,
+                 qPrintable(QStringLiteral("%1 pixels between the page and the options").arg(optionsTop - fieldBottom)));
+        if (page == 3) {  // for the eye
+            const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
+            QDir().mkpath(shots);
+            w.tbSearch_ButtonClick(1);
+            QCoreApplication::processEvents();
+            panel().grab().save(QDir(shots).filePath("search-panel.png"));
+        }
     }
 
     void nextActionCombo_data()
@@ -539,7 +573,7 @@ private slots:
         QCOMPARE(w.list->columnWidth(AuctionListModel::ColBuyer), 150);
         QCOMPARE(w.lblMode->text(), QStringLiteral("  Task List"));
         QCOMPARE(listedIds(), (QStringList{"due"}));
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("1 Items listed"));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("1 Items listed"));
 
         // The next search starts with the widths it ended with.
         w.OpenSearchWindow(false);

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
@@ -390,7 +392,7 @@ private slots:
         QCOMPARE(w.mTaskList, mode == TaskList);
         QCOMPARE(listedIds(), listed);
         QCOMPARE(w.lblMode->text(), modeLabel);
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("%1 Items listed").arg(listed.size()));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("%1 Items listed").arg(listed.size()));
     }
 
     void sendViewComesAndGoes_data()
@@ -421,7 +423,7 @@ private slots:
         QVERIFY(w.mTaskShip);
         QCOMPARE(listedIds(), (QStringList{"s1", "s2"}));
         QCOMPARE(w.lblMode->text(), QStringLiteral("  Task List - Send Items"));
-        QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("2 Items listed"));
+        QCOMPARE(MainWindowDriver::itemsListed(w), QStringLiteral("2 Items listed"));
         QCOMPARE(selectedId(), QStringLiteral("s1"));
         // Sending shows where the item goes.
         clickRow("s2");
@@ -596,6 +598,47 @@ private slots:
         QCOMPARE(w.mnuPopup->isVisible(), opens);
         QCOMPARE(selectedId(), QStringLiteral("200"));
         QCOMPARE(w.txtAuctionId->text(), QStringLiteral("200"));
+        w.mnuPopup->close();
+    }
+
+    // The popup opens from the keyboard too, just below the selected row;
+    // with no row selected it stays shut.
+    void popupFromTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("opens");
+        for (const char* how : {"Menu key", "Shift+F10", "context-menu event"}) {
+            QTest::addRow("%s", how) << how << true << true;
+            QTest::addRow("%s, nothing selected", how) << how << false << false;
+        }
+    }
+    void popupFromTheKeyboard()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, selected);
+        QFETCH(bool, opens);
+        addSale("100", 4, vb::today(), 45002);
+        addSale("200", 4, vb::today(), 45001);
+        frmMain& w = opened();
+        clickRow("200");
+        if (!selected) QTest::mouseClick(w.list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowRect("200").center());
+        QCOMPARE(selectedId(), selected ? QStringLiteral("200") : QString());
+        if (how == "Menu key") {
+            QTest::keyClick(w.list, Qt::Key_Menu);
+        } else if (how == "Shift+F10") {
+            QTest::keyClick(w.list, Qt::Key_F10, Qt::ShiftModifier);
+        } else {
+            QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+            QCoreApplication::sendEvent(w.list, &event);
+        }
+        QCOMPARE(w.mnuPopup->isVisible(), opens);
+        if (opens) {
+            const QPoint below = w.list->viewport()->mapToGlobal(QPoint(0, rowRect("200").bottom()));
+            QVERIFY(qAbs(w.mnuPopup->y() - below.y()) <= 1);
+            QVERIFY(w.mnuPopup->x() >= below.x() && w.mnuPopup->x() < below.x() + w.list->viewport()->width());
+            QCOMPARE(w.action("mnuPopupPaid")->isEnabled(), true);  // enabled for the sale at step 4
+        }
         w.mnuPopup->close();
     }
 
@@ -902,6 +945,37 @@ private slots:
         // The list starts over afterwards.
         QCOMPARE(listedIds(), ids);
         QCOMPARE(selectedId(), ids.first());
+    }
+
+    // The product's and the site's entries, in the Web menu and the Web
+    // button's drop-down, name the host they open.
+    void webEntriesNameWhatTheyOpen_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("siteUrl");  // VENDARO_SITE_URL, "" for the built-in site
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("address");
+        for (const char* entry : {"mnuWebTrademe", "WebTrademe"}) {
+            QTest::addRow("%s, built-in site", entry) << entry << "" << "www.trademe.co.nz" << Site + "/";
+            QTest::addRow("%s, stand-in site", entry) << entry << "http://127.0.0.1:8765" << "127.0.0.1:8765" << "http://127.0.0.1:8765/";
+        }
+        for (const char* entry : {"mnuWebVendaro", "WebVendaro"})
+            QTest::addRow("%s, the tests' maker site", entry) << entry << "" << "127.0.0.1:9" << "http://127.0.0.1:9";
+    }
+    void webEntriesNameWhatTheyOpen()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, siteUrl);
+        QFETCH(QString, caption);
+        QFETCH(QString, address);
+        if (!siteUrl.isEmpty()) qputenv("VENDARO_SITE_URL", siteUrl.toUtf8());
+        const auto restore = qScopeGuard([] { qunsetenv("VENDARO_SITE_URL"); });
+        frmMain& w = opened();
+        QCOMPARE(MainWindowDriver::shownText(w.action(entry)->text()), caption);
+        w.action(entry)->trigger();
+        settle();
+        QCOMPARE(browsers.size(), 1);
+        QCOMPARE(browsers[0].address, address);
     }
 
     void closeAllBrowsers()

@@ -6,6 +6,7 @@
 #include "core/clsDatabase.h"
 #include "core/modDatabase.h"
 #include "mainwindow/AuctionListModel.h"
+#include "mainwindow/MenuAccelerators.h"
 #include "mainwindow/frmMain.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
@@ -88,7 +89,7 @@ class tst_mainwindow : public QObject {
         MainWindowDriver::clickRow(*window, id);
         QCOMPARE(window->txtAuctionId->text(), id);
     }
-    QString status() const { return window->statusBar()->currentMessage(); }
+    QString status() const { return MainWindowDriver::itemsListed(*window); }
     void copyToClipboard(const QString& text)
     {
         QGuiApplication::clipboard()->clear();
@@ -313,6 +314,24 @@ private slots:
         QVERIFY(w.action("mnuTaskDo")->isEnabled());
         QVERIFY(w.action("TaskDo")->isEnabled());
         QVERIFY(w.picDetails->isVisible());
+    }
+
+    // A hovered menu entry puts its tip (often none) in the status bar's
+    // message area; the count of listed sales stays in view.
+    void itemsListedStaysWhileMenusAreHovered()
+    {
+        addSale("100", 4, vb::today());
+        frmMain& w = opened();
+        QCOMPARE(status(), QStringLiteral("1 Items listed"));
+        QMenu* task = w.menuBar()->findChild<QMenu*>("mnuTask");
+        w.menuBar()->setActiveAction(task->menuAction());  // opened from the menu bar, as the seller does
+        QVERIFY(QTest::qWaitForWindowExposed(task));
+        QTest::mouseMove(task, task->actionGeometry(w.action("mnuTaskDo")).center());
+        QTRY_COMPARE(task->activeAction(), w.action("mnuTaskDo"));
+        QCOMPARE(w.statusBar()->currentMessage(), QString());
+        QVERIFY(w.lblItemsListed->isVisible());
+        QCOMPARE(status(), QStringLiteral("1 Items listed"));
+        task->close();
     }
 
     void rowsWithoutBuyerOrDueDate()
@@ -546,27 +565,82 @@ private slots:
     void detailsByStep_data()
     {
         QTest::addColumn<int>("step");
+        QTest::addColumn<QVariant>("paid");
         QTest::addColumn<bool>("paidButton");
         QTest::addColumn<bool>("totals");
-        QTest::newRow("auction ends") << 1 << false << false;
-        QTest::newRow("email winner") << 2 << true << true;
-        QTest::newRow("reminder 3") << 6 << true << true;
-        QTest::newRow("negative feedback") << 9 << true << true;
-        QTest::newRow("payment received") << 10 << false << true;
-        QTest::newRow("send item") << 11 << false << true;
-        QTest::newRow("relist") << 16 << false << true;
+        QTest::addColumn<bool>("detailsBox");  // the payment and shipping box, shown only with something in it
+        QTest::newRow("auction ends") << 1 << QVariant() << false << false << false;
+        QTest::newRow("email winner") << 2 << QVariant() << true << true << true;
+        QTest::newRow("reminder 3") << 6 << QVariant() << true << true << true;
+        QTest::newRow("negative feedback") << 9 << QVariant() << true << true << true;
+        QTest::newRow("payment received") << 10 << QVariant() << false << true << false;
+        QTest::newRow("payment received, paid") << 10 << QVariant(45000.0) << false << true << true;
+        QTest::newRow("send item") << 11 << QVariant() << false << true << false;
+        QTest::newRow("relist") << 16 << QVariant() << false << true << false;
     }
     void detailsByStep()
     {
         QFETCH(int, step);
+        QFETCH(QVariant, paid);
         QFETCH(bool, paidButton);
         QFETCH(bool, totals);
+        QFETCH(bool, detailsBox);
         ctx().gConfiguration.DefaultList = false;
         addSale("100", step, vb::today());
+        exec("UPDATE Auction SET DatePaid=? WHERE AuctionId='100'", {paid});
         frmMain& w = opened();
         QCOMPARE(w.txtAuctionId->text(), QStringLiteral("100"));
         QCOMPARE(w.cmdPaid->isVisible(), paidButton);
         QCOMPARE(w.frameTotal->isVisible(), totals);
+        QCOMPARE(w.frameDetails->isVisible(), detailsBox);
+    }
+
+    // The send view's heading names the sale and its winning bid; a sale
+    // without a bid shows its title alone.
+    void deliveryHeading_data()
+    {
+        QTest::addColumn<QVariant>("bid");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("a bid") << QVariant(12.5) << "Blue teapot  ($12.50)";
+        QTest::newRow("no bid") << QVariant() << "Blue teapot";
+        QTest::newRow("a bid of nothing") << QVariant(0.0) << "Blue teapot  ($0.00)";
+    }
+    void deliveryHeading()
+    {
+        QFETCH(QVariant, bid);
+        QFETCH(QString, heading);
+        addSale("100", 11, vb::today());
+        exec("UPDATE Auction SET WinningBid=?, DeliveryAddress='1 Queen St' WHERE AuctionId='100'", {bid});
+        frmMain& w = opened();
+        setMode(SendView);
+        QVERIFY(w.frameDelivery->isVisible());
+        QCOMPARE(w.lblAuctionId->text(), heading);
+    }
+
+    // For the eye: the pane of a sale whose auction has not ended, of one
+    // not paid at the payment step, and of one in the send view without a bid.
+    void detailsPaneScreenshots()
+    {
+        addSale("100", 1, vb::today(), "Rimu coffee table");
+        addSale("200", 11, vb::today(), "Kauri bowl");
+        addSale("300", 10, vb::today(), "Flax kete");
+        exec("UPDATE Auction SET WinningBid=NULL, DeliveryAddress='12 Rata St\r\nNelson 7010' WHERE AuctionId='200'");
+        exec("UPDATE Auction SET WinningBid=35, Shipping=6.5 WHERE AuctionId='300'");
+        AppSettings::SaveSetting(Section, "WindowState", "0");
+        frmMain& w = opened();
+        w.resize(1100, 700);
+        setMode(ListAll);
+        clickRow("100");
+        QTest::qWait(20);
+        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
+        QVERIFY(QDir().mkpath(shots));
+        QVERIFY(w.grab().save(QDir(shots).filePath("main-details-step1.png")));
+        clickRow("300");
+        QTest::qWait(20);
+        QVERIFY(w.grab().save(QDir(shots).filePath("main-details-unpaid.png")));
+        setMode(SendView);
+        QTest::qWait(20);
+        QVERIFY(w.grab().save(QDir(shots).filePath("main-details-send.png")));
     }
 
     void paymentAndShipping_data()
@@ -721,6 +795,33 @@ private slots:
         QCOMPARE(selectedId(), QStringLiteral("200"));
     }
 
+    // With no row selected (a Ctrl+click takes the selection away) the
+    // commands on the selected row act on no sale at all, not on the first.
+    void nothingSelectedActsOnNoSale_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("highlight (shift+H)") << "highlight";
+        QTest::newRow("flag as paid") << "paid";
+    }
+    void nothingSelectedActsOnNoSale()
+    {
+        QFETCH(QString, command);
+        addSale("100", 4, vb::today(), "Blue teapot", "ann", 45002);
+        addSale("200", 4, vb::today(), "Blue teapot", "ann", 45001);
+        frmMain& w = opened();
+        clickRow("200");
+        QTest::mouseClick(w.list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          w.list->visualRect(w.model->index(w.model->rowOf("200"), AuctionListModel::ColTitle)).center());
+        QCOMPARE(selectedId(), QString());
+        if (command == "highlight") QTest::keyClick(w.list, Qt::Key_H, Qt::ShiftModifier);
+        else w.cmdPaid->click();
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction WHERE Highlight=1").toInt(), 0);
+        QVERIFY(FormsRegistry::instance().stubCalls().isEmpty());
+        // The list's rows outside it are empty rows, not a read past its end.
+        QCOMPARE(w.model->row(-1).AuctionId, QString());
+        QCOMPARE(w.model->row(w.model->rowCount()).AuctionId, QString());
+    }
+
     void waitsForUnconfirmedChanges()
     {
         addSale("100", 4, vb::today());
@@ -849,6 +950,170 @@ private slots:
             }
         }
         QVERIFY2(all.contains(a), qPrintable(entry + " is not in " + menu));
+    }
+
+    // Each reminder entry says what it sends, in the Task menu and in the
+    // Email button's drop-down alike.
+    void reminderEntriesSayWhatTheySend_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("caption");
+        for (int n = 1; n <= 3; ++n) {
+            const QString caption = QStringLiteral("Send payment reminder email (%1)").arg(n);
+            QTest::addRow("menu, reminder %d", n) << QStringLiteral("mnuTaskEmailOver%1").arg(n) << caption;
+            QTest::addRow("drop-down, reminder %d", n) << QStringLiteral("EmailOver%1").arg(n) << caption;
+        }
+    }
+    void reminderEntriesSayWhatTheySend()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, caption);
+        window = new frmMain;
+        QCOMPARE(MainWindowDriver::shownText(window->action(entry)->text()), caption);
+    }
+
+    // One accelerator per entry: kept while free, else the first free letter
+    // or digit that starts a word, else any free one; "&&" is a plain "&".
+    void accelerators_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("used");  // accelerators earlier entries took
+        QTest::addColumn<QString>("result");
+        QTest::newRow("own, free") << "Done &task" << "ds" << "Done &task";
+        QTest::newRow("own, taken in another case") << "&Update auctions" << "U" << "Update &auctions";
+        QTest::newRow("none: the first word") << "Picking List" << "" << "&Picking List";
+        QTest::newRow("none: a later word") << "Contact us" << "c" << "Contact &us";
+        QTest::newRow("every word start taken") << "1 Week" << "123456w" << "1 W&eek";
+        QTest::newRow("a digit") << "Send payment reminder email (2)" << "sprew" << "Send payment reminder email (&2)";
+        QTest::newRow("a word after punctuation") << "www.trademe.co.nz" << "w" << "www.&trademe.co.nz";
+        QTest::newRow("a doubled & stays text") << "Tom && Jerry" << "t" << "Tom && &Jerry";
+        QTest::newRow("a word after a doubled &") << "R&&D" << "r" << "R&&&D";
+        QTest::newRow("nothing free: as it is") << "Ab" << "ab" << "Ab";
+        QTest::newRow("nothing free, own taken: as it is") << "&Ab" << "ab" << "&Ab";
+        QTest::newRow("letters beyond ASCII") << "Ōrākei" << "" << "&Ōrākei";
+    }
+    void accelerators()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, used);
+        QFETCH(QString, result);
+        QSet<QChar> taken;
+        for (QChar c : used) taken.insert(c.toCaseFolded());
+        const qsizetype before = taken.size();
+        QCOMPARE(MenuAccelerators::withAccelerator(text, taken), result);
+        QCOMPARE(MainWindowDriver::shownText(result), MainWindowDriver::shownText(text));
+        if (result != text || MenuAccelerators::accelerator(text) != QChar()) {
+            const QChar chosen = MenuAccelerators::accelerator(result);
+            if (taken.size() > before) QVERIFY(taken.contains(chosen.toCaseFolded()));
+        }
+    }
+
+    // Every menu (the menu bar, its menus and submenus, both popups and the
+    // toolbar's drop-downs): each entry has an accelerator no other entry of
+    // that menu has. Entries filled from the database (site links, custom
+    // e-mails) get theirs when the menu opens.
+    void everyEntryHasItsOwnAccelerator_data()
+    {
+        QTest::addColumn<QString>("siteUrl");  // VENDARO_SITE_URL, "" for the built-in one
+        QTest::addColumn<QString>("makerUrl");
+        QTest::addColumn<QStringList>("templates");
+        QTest::newRow("built-in sites") << "" << "https://www.vendaro.co.nz" << QStringList{};
+        QTest::newRow("demo: one stand-in for both, custom e-mails")
+            << "http://127.0.0.1:8765" << "http://127.0.0.1:8765" << QStringList{"ABC", "Thanks & more", "ZED"};
+    }
+    void everyEntryHasItsOwnAccelerator()
+    {
+        QFETCH(QString, siteUrl);
+        QFETCH(QString, makerUrl);
+        QFETCH(QStringList, templates);
+        const QByteArray makerBefore = qgetenv("VENDARO_MAKER_URL");
+        const auto restore = qScopeGuard([makerBefore] {
+            qunsetenv("VENDARO_SITE_URL");
+            qputenv("VENDARO_MAKER_URL", makerBefore);
+        });
+        if (!siteUrl.isEmpty()) qputenv("VENDARO_SITE_URL", siteUrl.toUtf8());
+        qputenv("VENDARO_MAKER_URL", makerUrl.toUtf8());
+        for (const QString& id : templates)
+            exec("INSERT INTO Email (EmailId, ItemId, ActionId, Subject, Message) VALUES (?, 'MISC', 18, 's', 'm')", {id});
+        for (int i = 0; i < ProgramContext::RecentCount; ++i) {
+            ctx().gRecentFileNames[i] = QDir(env->programFolder()).filePath(QStringLiteral("shop%1.mdb").arg(i));
+            ctx().gRecentFileTitles[i] = QStringLiteral("shop%1.mdb").arg(i);
+        }
+        addSale("100", 4, vb::today());
+        frmMain& w = opened();
+
+        QList<std::pair<QString, QList<QAction*>>> menus{{"the menu bar", w.menuBar()->actions()}};
+        QList<QMenu*> pending{w.mnuPopup, w.mnuHistory};
+        for (QAction* a : w.menuBar()->actions()) pending << a->menu();
+        for (QAction* a : w.tbar->actions())
+            if (a->menu()) pending << a->menu();
+        QVERIFY(w.action("TradeMe")->menu()->actions().size() > 5);  // the site links are there
+        while (!pending.isEmpty()) {
+            QMenu* m = pending.takeFirst();
+            m->popup(w.mapToGlobal(QPoint(10, 10)));  // as the seller opens it
+            m->close();
+            menus.append({m->title().isEmpty() ? m->parent()->objectName() + " drop-down" : m->title(), m->actions()});
+            for (QAction* a : m->actions())
+                if (a->menu()) pending << a->menu();
+        }
+        for (const auto& [name, entries] : menus) {
+            QMap<QChar, QString> taken;
+            for (QAction* a : entries) {
+                if (a->isSeparator()) continue;
+                const QChar key = MenuAccelerators::accelerator(a->text()).toCaseFolded();
+                QVERIFY2(!key.isNull(), qPrintable(name + ": \"" + a->text() + "\" has no accelerator"));
+                QVERIFY2(!taken.contains(key), qPrintable(name + ": \"" + a->text() + "\" and \"" + taken.value(key) + "\" share one"));
+                taken.insert(key, a->text());
+            }
+        }
+    }
+
+    // Text from the database is shown as stored in the menus: its "&" is no
+    // accelerator marker.
+    void storedTextKeepsItsAmpersands_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("a site link") << "link" << "TradeMe12" << "Tom & Jerry's page";
+        QTest::newRow("a custom e-mail") << "email" << "EmailCustom10" << "Custom email: R&D";
+        QTest::newRow("a recent database") << "recent" << "mnuFileRecent(2)" << "2  Bits & bobs.mdb";
+    }
+    void storedTextKeepsItsAmpersands()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, entry);
+        QFETCH(QString, shown);
+        exec("UPDATE Links SET \"Desc\"='Tom & Jerry''s page' WHERE LinkId=12");
+        exec("INSERT INTO Email (EmailId, ItemId, ActionId, Subject, Message) VALUES ('R&D', 'MISC', 18, 's', 'm')");
+        ctx().gRecentFileNames[0] = QDir(env->programFolder()).filePath("shop.mdb");
+        ctx().gRecentFileTitles[0] = "shop.mdb";
+        ctx().gRecentFileNames[1] = QDir(env->programFolder()).filePath("bits.mdb");
+        ctx().gRecentFileTitles[1] = "Bits & bobs.mdb";
+        frmMain& w = opened();
+        QAction* a = w.action(entry);
+        if (source == "link")
+            for (QAction* link : w.action("TradeMe")->menu()->actions())
+                if (link->objectName() == entry) a = link;
+        QVERIFY2(a, qPrintable(entry));
+        QMenu* menu = qobject_cast<QMenu*>(a->parent());
+        QVERIFY(menu);
+        menu->popup(QPoint(10, 10));
+        menu->close();
+        QCOMPARE(MainWindowDriver::shownText(a->text()), shown);
+    }
+
+    // The wiring tables name entries that exist, each once (a later wiring
+    // would silently win over an earlier one). A debug build stops at a slip.
+    void wiringNamesEveryEntryOnce()
+    {
+        window = new frmMain;
+        QCOMPARE(window->wiringProblems(), QStringList());
+#ifdef QT_NO_DEBUG
+        window->rewire("NoSuchEntry", [] {});
+        window->rewire("mnuFileNew", [] {});
+        QCOMPARE(window->wiringProblems(), (QStringList{"NoSuchEntry is no entry", "mnuFileNew is wired twice"}));
+#endif
     }
 
     void unbuiltCommandsSaySo_data()

@@ -4,6 +4,7 @@
 #include "mainwindow/AuctionListModel.h"
 #include "mainwindow/frmMain.h"
 
+#include <QLabel>
 #include <QTest>
 #include <QTreeView>
 
@@ -32,6 +33,18 @@ QString selectedId(const frmMain& window)
 {
     const QModelIndexList rows = window.list->selectionModel()->selectedRows();
     return rows.size() == 1 ? window.model->row(rows.first().row()).AuctionId : QString();
+}
+
+QString itemsListed(const frmMain& window) { return window.lblItemsListed->text(); }
+
+QString shownText(const QString& entryText)
+{
+    QString shown;
+    for (qsizetype i = 0; i < entryText.size(); ++i) {
+        if (entryText[i] == u'&' && i + 1 < entryText.size()) ++i;  // the marker goes, "&&" leaves one
+        shown += entryText[i];
+    }
+    return shown;
 }
 
 void clickRow(frmMain& window, const QString& id)

@@ -18,6 +18,10 @@ frmMain* open(ScriptedMessages& messages);
 // The auction numbers listed, top to bottom, and the selected one ("" for none).
 QStringList listedIds(const frmMain& window);
 QString selectedId(const frmMain& window);
+// The status bar's count of listed sales ("2 Items listed").
+QString itemsListed(const frmMain& window);
+// A menu entry's text as the menu shows it: "&&" is one "&", a single "&" marks the accelerator.
+QString shownText(const QString& entryText);
 // Selects a sale with a click on its row; fails the test when it is not listed.
 void clickRow(frmMain& window, const QString& id);
 

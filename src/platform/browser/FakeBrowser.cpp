@@ -29,6 +29,7 @@ void FakeBrowser::Navigate(const QString& address)
         m_contents << content;
     }
     ++m_pending;
+    emit DownloadBegin();
     QPointer<FakeBrowser> self(this);
     QTimer::singleShot(0, this, [self, address, content] {
         if (!self) return;

@@ -48,6 +48,10 @@ public:
     static QString localPath(const QString& address);
 
 signals:
+    // A load of the main frame began (one the page started itself too).
+    void DownloadBegin();
+    // How far that load is, 0 to 100.
+    void ProgressChange(int percent);
     // A page of the main frame has loaded; its address, title and text are ready.
     void DocumentComplete(const QString& address);
 };

@@ -51,7 +51,9 @@ WebEngineBrowser::WebEngineBrowser(QObject* parent) : WebBrowser(parent), m_view
     connect(m_view, &QWebEngineView::loadStarted, this, [this] {
         m_busy = true;
         ++m_generation;
+        emit DownloadBegin();
     });
+    connect(m_view, &QWebEngineView::loadProgress, this, &WebBrowser::ProgressChange);
     connect(m_view, &QWebEngineView::loadFinished, this, [this](bool) { gather(); });
 }
 
