@@ -308,9 +308,13 @@ void frmMain::Form_Load()
     mActivated = false;
     ApplyConfiguration();
     // The task combo: its index is the step number (step 3 is never searched for).
-    cboSearch[0]->clear();
-    cboSearch[0]->addItem(QString());
-    for (int id = 1; id <= 16; ++id) cboSearch[0]->addItem(id == 3 || !ctx.gActions ? QString() : ctx.gActions->Description(id));
+    // Filling it is no choice of the seller's: it searches nothing.
+    {
+        const QSignalBlocker block(cboSearch[0]);
+        cboSearch[0]->clear();
+        cboSearch[0]->addItem(QString());
+        for (int id = 1; id <= 16; ++id) cboSearch[0]->addItem(id == 3 || !ctx.gActions ? QString() : ctx.gActions->Description(id));
+    }
     LoadSettings();
 }
 
@@ -780,11 +784,18 @@ void frmMain::RefreshNotes()
 
 void frmMain::UpdateComboItems()
 {
-    cboSearch[1]->clear();
+    // A new list of items changes no search: the field keeps what the seller
+    // typed or chose, and the list is not loaded again.
+    QComboBox* items = cboSearch[1];
+    const QSignalBlocker block(items);
+    const QString typed = items->currentText();
+    items->clear();
     Recordset rs;
     ProgramContext& ctx = ProgramContext::current();
     if (ctx.gDatabase && ctx.gDatabase->OpenDB(QStringLiteral("SELECT ItemId FROM Item ORDER BY ItemId"), true, true, true, &rs))
-        for (; !rs.isEOF(); rs.MoveNext()) cboSearch[1]->addItem(rs.text(QStringLiteral("ItemId")));
+        for (; !rs.isEOF(); rs.MoveNext()) items->addItem(rs.text(QStringLiteral("ItemId")));
+    items->setCurrentIndex(items->findText(typed));
+    items->setEditText(typed);
 }
 
 // ---- list events and the timer ----------------------------------------------
