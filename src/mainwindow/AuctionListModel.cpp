@@ -11,6 +11,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 
 #include <sqlite3.h>
 
@@ -36,8 +37,19 @@ const QString& AuctionListModel::cell(const AuctionRow& r, int column)
 
 QString AuctionListModel::dateKey(double serial)
 {
+    // Another program may have stored any number: only a date has a day.
+    if (!vb::inDateRange(serial)) return QString();
     const qint64 day = qint64(vb::roundHalfEven(serial));
     return QStringLiteral("%1").arg(std::llabs(day), 10, 10, QLatin1Char('0')).right(10);
+}
+
+QColor AuctionListModel::background(double vbColor)
+{
+    constexpr qint64 windowBackground = 0x80000005;
+    const double number = vb::roundHalfEven(vbColor);
+    // A colour number is 32 bits, read as VB's signed Long or unsigned.
+    if (!std::isfinite(number) || number < -2147483648.0 || number > 4294967295.0) return vb::color(windowBackground);
+    return vb::color(qint64(number));
 }
 
 QVariant AuctionListModel::data(const QModelIndex& index, int role) const
@@ -76,7 +88,6 @@ bool AuctionListModel::load(Connection& connection, const QString& sql, const QV
 {
     beginResetModel();
     m_rows.clear();
-    m_index.clear();
     // Read straight from the statement: a seller's list may hold 50,000 sales.
     sqlite3_stmt* stmt = connection.Prepare(sql, binds);
     bool ok = stmt != nullptr;
@@ -143,14 +154,19 @@ void AuctionListModel::sortRows(int column, Qt::SortOrder order)
     emit layoutChanged();
 }
 
+int AuctionListModel::rowOf(const QString& auctionId) const
+{
+    const auto it = m_index.constFind(auctionId);
+    if (it == m_index.constEnd()) return -1;
+    return *it - int(std::lower_bound(m_gone.cbegin(), m_gone.cend(), *it) - m_gone.cbegin());
+}
+
 void AuctionListModel::setRow(int r, const AuctionRow& row)
 {
     if (r < 0 || r >= m_rows.size()) return;
-    if (m_rows[r].AuctionId != row.AuctionId) {
-        m_index.remove(m_rows[r].AuctionId);
-        m_index.insert(row.AuctionId, r);
-    }
+    const bool renumbered = m_rows[r].AuctionId != row.AuctionId;
     m_rows[r] = row;
+    if (renumbered) reindex();  // rare: the row's sale changes
     emit dataChanged(index(r, 0), index(r, ColumnCount - 1));
 }
 
@@ -158,8 +174,14 @@ void AuctionListModel::removeRowAt(int r)
 {
     if (r < 0 || r >= m_rows.size()) return;
     beginRemoveRows({}, r, r);
+    const QString id = m_rows[r].AuctionId;
     m_rows.remove(r);
-    reindex();
+    if (m_listedTwice) {
+        reindex();  // the number's next row takes over
+    } else {
+        const int built = m_index.take(id);
+        m_gone.insert(std::upper_bound(m_gone.begin(), m_gone.end(), built), built);
+    }
     endRemoveRows();
 }
 
@@ -167,14 +189,16 @@ void AuctionListModel::clearRows()
 {
     beginResetModel();
     m_rows.clear();
-    m_index.clear();
+    reindex();
     endResetModel();
 }
 
 void AuctionListModel::reindex()
 {
     m_index.clear();
+    m_gone.clear();
     m_index.reserve(m_rows.size());
     // The first row of an auction number wins, as the list's walk finds it.
     for (int i = int(m_rows.size()) - 1; i >= 0; --i) m_index.insert(m_rows[i].AuctionId, i);
+    m_listedTwice = m_index.size() != m_rows.size();
 }

@@ -4,10 +4,13 @@
 // list never holds a widget per row.
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QHash>
 #include <QString>
 #include <QVariantList>
 #include <QVector>
+
+#include <vector>
 
 class Connection;
 
@@ -24,6 +27,7 @@ struct AuctionRow {
     int ActionId = 0;
     bool Highlight = false;
 };
+Q_DECLARE_TYPEINFO(AuctionRow, Q_RELOCATABLE_TYPE);  // rows move as bytes when one goes
 
 class AuctionListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -43,14 +47,19 @@ public:
     // Sorts once by a column (stable); later row changes keep their place.
     void sortRows(int column, Qt::SortOrder order);
 
-    int rowOf(const QString& auctionId) const { return m_index.value(auctionId, -1); }
+    // The row of an auction number (the first, should it be listed twice); -1 when not listed.
+    int rowOf(const QString& auctionId) const;
     const AuctionRow& row(int r) const { return m_rows[r]; }
     void setRow(int r, const AuctionRow& row);
     void removeRowAt(int r);
     void clearRows();
 
-    // The ten-digit day number of a date serial (rounded, halves to even).
+    // The ten-digit day number of a date serial (rounded, halves to even);
+    // "" for a value no date has.
     static QString dateKey(double serial);
+    // The list's background for a stored colour number (VB, signed or not);
+    // a number no colour has gives the window background.
+    static QColor background(double vbColor);
     static QStringList headers();
     // The text a row shows in a column (the date key for the hidden first one).
     static const QString& cell(const AuctionRow& row, int column);
@@ -59,5 +68,10 @@ private:
     void reindex();
 
     QVector<AuctionRow> m_rows;
+    // Auction number -> its row when the index was built. A removal leaves the
+    // index as it is and notes the gone row (sorted), so a row is its old
+    // number less the gone rows before it: no rebuild per removal.
     QHash<QString, int> m_index;
+    std::vector<int> m_gone;
+    bool m_listedTwice = false;  // some auction number is on two rows
 };

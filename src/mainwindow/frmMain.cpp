@@ -510,7 +510,7 @@ void frmMain::Refreshlist()
     sql += QStringLiteral(" ORDER BY Auction.DateStart DESC");
 
     QPalette pal = list->palette();
-    pal.setColor(QPalette::Base, vb::color(qint64(vb::roundHalfEven(ctx.gConfiguration.ListColor))));
+    pal.setColor(QPalette::Base, AuctionListModel::background(ctx.gConfiguration.ListColor));
     list->setPalette(pal);
 
     QString error;
@@ -689,9 +689,9 @@ void frmMain::DisplayDetails(const QString& AuctionId)
         dateNextAction->setProperty("Due", due);
         if (!due.isNull()) {
             dateNextAction->setDate(vb::fromOleDate(due.toDouble()).date());
-            dateNextAction->setProperty("Tag", QString());
+            dateNextAction->setProperty("Tag", AuctionListModel::dateKey(due.toDouble()));  // "" when no day (the picker then shows none)
         } else {
-            dateNextAction->setProperty("Tag", AuctionListModel::dateKey(rs.value(QStringLiteral("DateStart")).toDouble()).toLongLong());
+            dateNextAction->setProperty("Tag", AuctionListModel::dateKey(rs.value(QStringLiteral("DateStart")).toDouble()));
             dateNextAction->clear();
         }
         cboNote->setEditText(QString());
@@ -746,8 +746,7 @@ void frmMain::DisplayDetails(const QString& AuctionId)
     if (r >= 0 && model->row(r).AuctionId == txtAuctionId->text()) {
         AuctionRow row = model->row(r);
         const QVariant due = shownDue();
-        row.DateSortingIndex = due.isNull() ? QStringLiteral("%1").arg(dateNextAction->property("Tag").toLongLong(), 10, 10, QLatin1Char('0'))
-                                            : AuctionListModel::dateKey(due.toDouble());
+        row.DateSortingIndex = due.isNull() ? dateNextAction->property("Tag").toString() : AuctionListModel::dateKey(due.toDouble());
         row.ItemId = txtItemId->text();
         row.Description = txtDescription->text();
         row.CustomerId = txtCustomerId->text();
