@@ -41,6 +41,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The list's statement for a condition ("" for every sale): the columns
+    // load() takes, newest sale first.
+    static QString statement(const QString& condition);
     // Fills the list from one query with its ? values (rows in the query's order); false (and
     // the reason) when the query fails, leaving the list empty.
     bool load(Connection& connection, const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);

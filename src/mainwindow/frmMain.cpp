@@ -46,10 +46,6 @@
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
 const QString CrLf = QStringLiteral("\r\n");
-const char* const MainQuery =
-    "SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, Customer.Email, Auction.ActionId, "
-    "Auction.DateNextAction, Auction.DateStart, Auction.Highlight, Auction.AuctionType "
-    "FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId ";
 
 QString money(const QVariant& v) { return v.isNull() ? QString() : vb::formatNumber(v.toDouble(), QStringLiteral("$0.00")); }
 QString dateText(const QVariant& v) { return v.isNull() ? QString() : vb::dateText(v.toDouble()); }
@@ -505,9 +501,7 @@ void frmMain::Refreshlist()
     } else {
         condition = picSearch->BuildCondition();
     }
-    QString sql = QString::fromLatin1(MainQuery);
-    if (!condition.text.isEmpty()) sql += QStringLiteral("WHERE ") + condition.text;
-    sql += QStringLiteral(" ORDER BY Auction.DateStart DESC");
+    const QString sql = AuctionListModel::statement(condition.text);
 
     QPalette pal = list->palette();
     pal.setColor(QPalette::Base, AuctionListModel::background(ctx.gConfiguration.ListColor));

@@ -35,6 +35,8 @@
 #include <limits>
 #include <optional>
 
+#include <sqlite3.h>
+
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
 using MainWindowDriver::StartHint;
@@ -833,6 +835,42 @@ private slots:
     }
 
     // ---- sorting, highlighting, opening -------------------------------------
+
+    // Newest first; sales started together list the later written first.
+    void salesStartedTogether()
+    {
+        ctx().gConfiguration.DefaultList = false;
+        addSale("first written", 4, vb::today(), "Blue teapot", "ann", 45000);
+        addSale("older", 4, vb::today(), "Blue teapot", "ann", 44990);
+        addSale("second written", 4, vb::today(), "Blue teapot", "ann", 45000);
+        addSale("newest", 4, vb::today(), "Blue teapot", "ann", 45010);
+        addSale("third written", 4, vb::today(), "Blue teapot", "ann", 45000);
+        opened();
+        QCOMPARE(listedIds(), (QStringList{"newest", "third written", "second written", "first written", "older"}));
+    }
+
+    // The list never walks the start-date index for its order: that reads a
+    // large shop's sales one page each, in random order.
+    void listKeepsOffTheStartDateIndex_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::newRow("task list") << "Auction.ActionId <> 15 AND Auction.DateNextAction<=45000";
+        QTest::newRow("all active") << "Auction.ActionId <> 15 ";
+        QTest::newRow("send view") << "Auction.ActionId =11 AND Auction.DateNextAction<=45000";
+        QTest::newRow("search: active and completed") << "Auction.ActionId > 0";
+        QTest::newRow("search: completed") << "Auction.ActionId = 15";
+        QTest::newRow("every sale") << "";
+    }
+    void listKeepsOffTheStartDateIndex()
+    {
+        QFETCH(QString, condition);
+        QStringList plan;
+        sqlite3_stmt* stmt = conn().Prepare("EXPLAIN QUERY PLAN " + AuctionListModel::statement(condition), {});
+        QVERIFY2(stmt, qPrintable(conn().lastError()));
+        while (sqlite3_step(stmt) == SQLITE_ROW) plan << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)));
+        sqlite3_finalize(stmt);
+        QVERIFY2(!plan.isEmpty() && !plan.join(" | ").contains("AuctionStart"), qPrintable(plan.join(" | ")));
+    }
 
     void columnSorting()
     {
