@@ -48,10 +48,6 @@
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
 const QString CrLf = QStringLiteral("\r\n");
-const char* const MainQuery =
-    "SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, Customer.Email, Auction.ActionId, "
-    "Auction.DateNextAction, Auction.DateStart, Auction.Highlight, Auction.AuctionType "
-    "FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId ";
 
 QString money(const QVariant& v) { return v.isNull() ? QString() : vb::formatNumber(v.toDouble(), QStringLiteral("$0.00")); }
 QString dateText(const QVariant& v) { return v.isNull() ? QString() : vb::dateText(v.toDouble()); }
@@ -314,9 +310,13 @@ void frmMain::Form_Load()
     mActivated = false;
     ApplyConfiguration();
     // The task combo: its index is the step number (step 3 is never searched for).
-    cboSearch[0]->clear();
-    cboSearch[0]->addItem(QString());
-    for (int id = 1; id <= 16; ++id) cboSearch[0]->addItem(id == 3 || !ctx.gActions ? QString() : ctx.gActions->Description(id));
+    // Filling it is no choice of the seller's: it searches nothing.
+    {
+        const QSignalBlocker block(cboSearch[0]);
+        cboSearch[0]->clear();
+        cboSearch[0]->addItem(QString());
+        for (int id = 1; id <= 16; ++id) cboSearch[0]->addItem(id == 3 || !ctx.gActions ? QString() : ctx.gActions->Description(id));
+    }
     LoadSettings();
 }
 
@@ -520,12 +520,10 @@ void frmMain::Refreshlist()
     } else {
         condition = picSearch->BuildCondition();
     }
-    QString sql = QString::fromLatin1(MainQuery);
-    if (!condition.text.isEmpty()) sql += QStringLiteral("WHERE ") + condition.text;
-    sql += QStringLiteral(" ORDER BY Auction.DateStart DESC");
+    const QString sql = AuctionListModel::statement(condition.text);
 
     QPalette pal = list->palette();
-    pal.setColor(QPalette::Base, vb::color(qint64(vb::roundHalfEven(ctx.gConfiguration.ListColor))));
+    pal.setColor(QPalette::Base, AuctionListModel::background(ctx.gConfiguration.ListColor));
     list->setPalette(pal);
 
     QString error;
@@ -708,9 +706,9 @@ void frmMain::DisplayDetails(const QString& AuctionId)
         dateNextAction->setProperty("Due", due);
         if (!due.isNull()) {
             dateNextAction->setDate(vb::fromOleDate(due.toDouble()).date());
-            dateNextAction->setProperty("Tag", QString());
+            dateNextAction->setProperty("Tag", AuctionListModel::dateKey(due.toDouble()));  // "" when no day (the picker then shows none)
         } else {
-            dateNextAction->setProperty("Tag", AuctionListModel::dateKey(rs.value(QStringLiteral("DateStart")).toDouble()).toLongLong());
+            dateNextAction->setProperty("Tag", AuctionListModel::dateKey(rs.value(QStringLiteral("DateStart")).toDouble()));
             dateNextAction->clear();
         }
         cboNote->setEditText(QString());
@@ -765,8 +763,7 @@ void frmMain::DisplayDetails(const QString& AuctionId)
     if (r >= 0 && model->row(r).AuctionId == txtAuctionId->text()) {
         AuctionRow row = model->row(r);
         const QVariant due = shownDue();
-        row.DateSortingIndex = due.isNull() ? QStringLiteral("%1").arg(dateNextAction->property("Tag").toLongLong(), 10, 10, QLatin1Char('0'))
-                                            : AuctionListModel::dateKey(due.toDouble());
+        row.DateSortingIndex = due.isNull() ? dateNextAction->property("Tag").toString() : AuctionListModel::dateKey(due.toDouble());
         row.ItemId = txtItemId->text();
         row.Description = txtDescription->text();
         row.CustomerId = txtCustomerId->text();
@@ -804,11 +801,18 @@ void frmMain::RefreshNotes()
 
 void frmMain::UpdateComboItems()
 {
-    cboSearch[1]->clear();
+    // A new list of items changes no search: the field keeps what the seller
+    // typed or chose, and the list is not loaded again.
+    QComboBox* items = cboSearch[1];
+    const QSignalBlocker block(items);
+    const QString typed = items->currentText();
+    items->clear();
     Recordset rs;
     ProgramContext& ctx = ProgramContext::current();
     if (ctx.gDatabase && ctx.gDatabase->OpenDB(QStringLiteral("SELECT ItemId FROM Item ORDER BY ItemId"), true, true, true, &rs))
-        for (; !rs.isEOF(); rs.MoveNext()) cboSearch[1]->addItem(rs.text(QStringLiteral("ItemId")));
+        for (; !rs.isEOF(); rs.MoveNext()) items->addItem(rs.text(QStringLiteral("ItemId")));
+    items->setCurrentIndex(items->findText(typed));
+    items->setEditText(typed);
 }
 
 // ---- list events and the timer ----------------------------------------------

@@ -39,6 +39,8 @@
 
 #include <optional>
 
+#include <sqlite3.h>
+
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
 using MainWindowDriver::StartHint;
@@ -54,6 +56,28 @@ QStringList sorted(QStringList list)
     list.sort();
     return list;
 }
+
+// Counts the main list's loads: the statements the connection runs that read
+// the list's columns.
+class ListLoads {
+public:
+    explicit ListLoads(Connection& connection) : m_db(connection.handle())
+    {
+        sqlite3_trace_v2(m_db, SQLITE_TRACE_STMT, &ListLoads::traced, this);
+    }
+    ~ListLoads() { sqlite3_trace_v2(m_db, 0, nullptr, nullptr); }
+    int count = 0;
+
+private:
+    static int traced(unsigned, void* self, void*, void* sql)
+    {
+        static const QByteArray listColumns = "SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, "
+                                              "Customer.Email, Auction.ActionId, Auction.DateNextAction,";
+        if (QByteArray(static_cast<const char*>(sql)).startsWith(listColumns)) ++static_cast<ListLoads*>(self)->count;
+        return 0;
+    }
+    sqlite3* m_db;
+};
 }  // namespace
 
 class tst_mainsearch : public QObject {
@@ -541,6 +565,68 @@ private slots:
         QTest::keyClicks(email, "x");
         QCOMPARE(email->text(), QStringLiteral("sean1@example.co.nzx"));
         QCOMPARE(w.model->rowCount(), 0);
+    }
+
+    // ---- the program's own fills of the combos -----------------------------------
+
+    void startUpLoadsTheListOnce()
+    {
+        addSearchSales();
+        ListLoads loads(conn());
+        opened();
+        QCOMPARE(loads.count, 1);
+        QCOMPARE(sorted(listedIds()), sorted(activeSearchSales()));
+    }
+
+    void aFailingListShowsOneError()
+    {
+        addSearchSales();
+        exec("ALTER TABLE Customer RENAME TO Buyer");
+        env->messages().answer(vbmsg::OK, "An error occurred opening database.");
+        frmMain& w = opened();
+        QCOMPARE(env->messages().texts().filter("An error occurred opening database.").size(), 1);
+        QCOMPARE(w.model->rowCount(), 0);
+    }
+
+    void updatingTheItemsKeepsTheSearch_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("nothing typed") << "" << activeSearchSales() + QStringList{"5001", "5002"};
+        QTest::newRow("an item chosen") << "CUP" << QStringList{"5002"};
+        QTest::newRow("part of an item") << "BO" << QStringList{"5001"};
+        QTest::newRow("no such item") << "VASE" << QStringList{};
+    }
+    void updatingTheItemsKeepsTheSearch()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, listed);
+        addSearchSales();
+        exec("INSERT INTO Item (ItemId, Description) VALUES ('BOWL', 'Fruit bowl'), ('CUP', 'Tea cup')");
+        addSale("5001", 4, vb::today(), "Fruit bowl");
+        addSale("5002", 4, vb::today(), "Tea cup");
+        exec("UPDATE Auction SET ItemId='BOWL' WHERE AuctionId='5001'");
+        exec("UPDATE Auction SET ItemId='CUP' WHERE AuctionId='5002'");
+        frmMain& w = opened();
+        w.OpenSearchWindow(false);
+        QComboBox* items = panel().cboSearch[1];
+        if (items->findText(typed) >= 0) items->setCurrentIndex(items->findText(typed));
+        else items->setEditText(typed);
+        QCOMPARE(sorted(listedIds()), sorted(listed));
+        const int chosen = items->currentIndex();
+
+        // Another window adds an item (first in the list) and the combo is filled again.
+        exec("INSERT INTO Item (ItemId, Description) VALUES ('ANVIL', 'Anvil')");
+        ListLoads loads(conn());
+        w.UpdateComboItems();
+        QCOMPARE(loads.count, 0);
+        QCOMPARE(items->itemText(0), QStringLiteral("ANVIL"));
+        QCOMPARE(items->currentText(), typed);
+        QCOMPARE(items->currentIndex(), chosen < 0 ? -1 : chosen + 1);
+        QCOMPARE(sorted(listedIds()), sorted(listed));
+        // The next search still searches for what the seller typed.
+        w.Refreshlist();
+        QCOMPARE(sorted(listedIds()), sorted(listed));
     }
 
     // ---- opening, closing and clearing the panel --------------------------------

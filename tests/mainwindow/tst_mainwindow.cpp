@@ -10,6 +10,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
+#include "platform/NullableDateEdit.h"
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 
@@ -32,7 +33,10 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <limits>
 #include <optional>
+
+#include <sqlite3.h>
 
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
@@ -40,6 +44,27 @@ using MainWindowDriver::StartHint;
 const QString NotAvailable = QStringLiteral("is not yet available in this version of Vendaro.");
 
 enum Mode { TaskList, ListAll, SendView };
+
+// The list's own statement (its columns in the order the model reads them).
+const QString ListColumns = QStringLiteral(
+    "SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, Customer.Email, Auction.ActionId, "
+    "Auction.DateNextAction, Auction.DateStart, Auction.Highlight, Auction.AuctionType "
+    "FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId ");
+
+QStringList idsOf(const AuctionListModel& model)
+{
+    QStringList ids;
+    for (int r = 0; r < model.rowCount(); ++r) ids << model.row(r).AuctionId;
+    return ids;
+}
+
+// Fails unless every listed sale is found at its row.
+void verifyIndex(const AuctionListModel& model)
+{
+    for (int r = 0; r < model.rowCount(); ++r)
+        QVERIFY2(model.rowOf(model.row(r).AuctionId) == r,
+                 qPrintable(QStringLiteral("%1 found at %2, listed at %3").arg(model.row(r).AuctionId).arg(model.rowOf(model.row(r).AuctionId)).arg(r)));
+}
 }  // namespace
 
 class tst_mainwindow : public QObject {
@@ -402,12 +427,172 @@ private slots:
         QTest::newRow("noon of an even day stays") << 45010.5 << "0000045010";
         QTest::newRow("noon of an odd day goes on") << 45011.5 << "0000045012";
         QTest::newRow("before 1900") << -3.0 << "0000000003";
+        QTest::newRow("after the last day") << vb::maxDate + 1 << "";
+        QTest::newRow("before the first day") << vb::minDate - 1 << "";
+        QTest::newRow("1e300") << 1e300 << "";
+        QTest::newRow("-1e300") << -1e300 << "";
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << "";
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "";
     }
     void dateKey()
     {
         QFETCH(double, serial);
         QFETCH(QString, key);
         QCOMPARE(AuctionListModel::dateKey(serial), key);
+    }
+
+    // A number no date has (another program wrote it) lists without a date and
+    // sorts before every day.
+    void datesNoCalendarHolds_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<QString>("key");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("due 1e300") << "DateNextAction" << 1e300 << "";
+        QTest::newRow("due -1e300") << "DateNextAction" << -1e300 << "";
+        QTest::newRow("due infinity") << "DateNextAction" << inf << "";
+        QTest::newRow("due minus infinity") << "DateNextAction" << -inf << "";
+        // SQLite keeps a NaN as Null: the start date counts.
+        QTest::newRow("due not a number") << "DateNextAction" << std::numeric_limits<double>::quiet_NaN() << "0000045000";
+        QTest::newRow("started 1e300, no due date") << "DateStart" << 1e300 << "";
+        QTest::newRow("started -1e300, no due date") << "DateStart" << -1e300 << "";
+        QTest::newRow("started at infinity, no due date") << "DateStart" << inf << "";
+        QTest::newRow("started at no number, no due date") << "DateStart" << std::numeric_limits<double>::quiet_NaN() << "0000000000";
+    }
+    void datesNoCalendarHolds()
+    {
+        QFETCH(QString, column);
+        QFETCH(double, stored);
+        QFETCH(QString, key);
+        const double today = vb::today();
+        addSale("odd", 4, QVariant(), "Blue teapot", "ann", 45000);
+        addSale("plain", 4, today, "Blue teapot", "ann", 45001);
+        if (column == "DateStart") exec("UPDATE Auction SET DateStart=? WHERE AuctionId='odd'", {stored});
+        else exec("UPDATE Auction SET DateNextAction=? WHERE AuctionId='odd'", {stored});
+        ctx().gConfiguration.DefaultList = false;
+        frmMain& w = opened();
+        QCOMPARE(w.model->rowCount(), 2);
+        // As listed, brought up to date, and shown in the pane.
+        for (int step = 0; step < 3; ++step) {
+            if (step == 1) w.RefreshListItem("odd");
+            if (step == 2) clickRow("odd");
+            const AuctionRow& odd = w.model->row(w.model->rowOf("odd"));
+            QCOMPARE(odd.DateSortingIndex, key);
+            QCOMPARE(odd.ActionDate, QString());
+        }
+        QVERIFY(w.dateNextAction->isNull());
+        // By date: the sale without a day comes first.
+        w.list_ColumnClick(7);
+        QCOMPARE(listedIds(), (QStringList{"odd", "plain"}));
+        clickRow("plain");
+        QCOMPARE(w.model->row(w.model->rowOf("plain")).DateSortingIndex, AuctionListModel::dateKey(today));
+    }
+
+    // The list's colour is a stored number; one no colour has gives the window background.
+    void listColour_data()
+    {
+        QTest::addColumn<double>("stored");
+        QTest::addColumn<QColor>("colour");
+        const QColor window = vb::color(0x80000005);
+        QTest::newRow("white") << 16777215.0 << QColor(Qt::white);
+        QTest::newRow("red") << 255.0 << QColor(255, 0, 0);
+        QTest::newRow("blue, not quite whole") << 16711679.6 << QColor(0, 0, 255);
+        QTest::newRow("window background") << double(0x80000005) << window;
+        QTest::newRow("button face as a negative Long") << double(qint32(0x8000000F)) << vb::color(0x8000000F);
+        QTest::newRow("above 32 bits") << 4294967296.0 << window;
+        QTest::newRow("below a Long") << -2147483649.0 << window;
+        QTest::newRow("1e300") << 1e300 << window;
+        QTest::newRow("-1e300") << -1e300 << window;
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << window;
+        QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << window;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << window;
+    }
+    void listColour()
+    {
+        QFETCH(double, stored);
+        QFETCH(QColor, colour);
+        ctx().gConfiguration.ListColor = stored;
+        frmMain& w = opened();
+        QCOMPARE(w.list->palette().color(QPalette::Base), colour);
+    }
+
+    // ---- the list's index of auction numbers -----------------------------------
+
+    void rowIndexAfterRemovals_data()
+    {
+        QTest::addColumn<QStringList>("removed");  // in the order they go
+        QTest::newRow("the first") << QStringList{"s1"};
+        QTest::newRow("one in the middle") << QStringList{"s4"};
+        QTest::newRow("the last") << QStringList{"s8"};
+        QTest::newRow("first, last, middle") << QStringList{"s1", "s8", "s5"};
+        QTest::newRow("neighbours, the later first") << QStringList{"s6", "s5", "s4"};
+        QTest::newRow("every row") << QStringList{"s3", "s1", "s8", "s2", "s7", "s4", "s6", "s5"};
+    }
+    void rowIndexAfterRemovals()
+    {
+        QFETCH(QStringList, removed);
+        QStringList listed;
+        for (int i = 1; i <= 8; ++i) {
+            listed << QStringLiteral("s%1").arg(i);
+            addSale(listed.last(), 4, vb::today(), "Blue teapot", "ann", 45100 - i);  // newest first
+        }
+        AuctionListModel model;
+        QVERIFY(model.load(conn(), ListColumns + "ORDER BY Auction.DateStart DESC"));
+        QCOMPARE(idsOf(model), listed);
+        for (const QString& id : removed) {
+            model.removeRowAt(model.rowOf(id));
+            listed.removeOne(id);
+            QCOMPARE(idsOf(model), listed);
+            verifyIndex(model);
+            QCOMPARE(model.rowOf(id), -1);
+        }
+        if (listed.isEmpty()) return;
+
+        // Rows changed in place keep their place; a row given another sale is found by it.
+        const int last = int(listed.size()) - 1;
+        AuctionRow changed = model.row(last);
+        changed.Description = QStringLiteral("Red vase");
+        model.setRow(last, changed);
+        QCOMPARE(model.rowOf(changed.AuctionId), last);
+        AuctionRow other = model.row(0);
+        other.AuctionId = QStringLiteral("s9");
+        model.setRow(0, other);
+        QCOMPARE(model.rowOf(listed.first()), -1);
+        listed.first() = QStringLiteral("s9");
+        verifyIndex(model);
+        // Removals go on from there, and a sort starts afresh.
+        model.removeRowAt(0);
+        listed.removeFirst();
+        QCOMPARE(model.rowOf("s9"), -1);
+        verifyIndex(model);
+        model.sortRows(AuctionListModel::ColAuction, Qt::DescendingOrder);
+        verifyIndex(model);
+        if (model.rowCount() > 1) {
+            model.removeRowAt(1);
+            verifyIndex(model);
+        }
+        QCOMPARE(model.rowCount(), int(listed.size()) - (listed.size() > 1 ? 1 : 0));
+    }
+
+    // A sale listed twice is found at its first row, and at the next once that goes.
+    void rowIndexWithASaleListedTwice()
+    {
+        for (int i = 1; i <= 3; ++i) addSale(QStringLiteral("s%1").arg(i), 4, vb::today(), "Blue teapot", "ann", 45100 - i);
+        AuctionListModel model;
+        QVERIFY(model.load(conn(), ListColumns + ", (SELECT 1 AS copy UNION ALL SELECT 2) AS copies WHERE copies.copy=1 OR "
+                                                  "Auction.AuctionId='s2' ORDER BY Auction.DateStart DESC, copies.copy"));
+        QCOMPARE(idsOf(model), (QStringList{"s1", "s2", "s2", "s3"}));
+        QCOMPARE(model.rowOf("s2"), 1);
+        model.removeRowAt(1);
+        QCOMPARE(model.rowOf("s2"), 1);
+        QCOMPARE(model.rowOf("s3"), 2);
+        model.removeRowAt(0);
+        QCOMPARE(model.rowOf("s2"), 0);
+        QCOMPARE(model.rowOf("s3"), 1);
+        model.removeRowAt(0);
+        QCOMPARE(model.rowOf("s2"), -1);
+        QCOMPARE(model.rowOf("s3"), 0);
     }
 
     // ---- one row brought up to date -----------------------------------------
@@ -724,6 +909,42 @@ private slots:
     }
 
     // ---- sorting, highlighting, opening -------------------------------------
+
+    // Newest first; sales started together list the later written first.
+    void salesStartedTogether()
+    {
+        ctx().gConfiguration.DefaultList = false;
+        addSale("first written", 4, vb::today(), "Blue teapot", "ann", 45000);
+        addSale("older", 4, vb::today(), "Blue teapot", "ann", 44990);
+        addSale("second written", 4, vb::today(), "Blue teapot", "ann", 45000);
+        addSale("newest", 4, vb::today(), "Blue teapot", "ann", 45010);
+        addSale("third written", 4, vb::today(), "Blue teapot", "ann", 45000);
+        opened();
+        QCOMPARE(listedIds(), (QStringList{"newest", "third written", "second written", "first written", "older"}));
+    }
+
+    // The list never walks the start-date index for its order: that reads a
+    // large shop's sales one page each, in random order.
+    void listKeepsOffTheStartDateIndex_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::newRow("task list") << "Auction.ActionId <> 15 AND Auction.DateNextAction<=45000";
+        QTest::newRow("all active") << "Auction.ActionId <> 15 ";
+        QTest::newRow("send view") << "Auction.ActionId =11 AND Auction.DateNextAction<=45000";
+        QTest::newRow("search: active and completed") << "Auction.ActionId > 0";
+        QTest::newRow("search: completed") << "Auction.ActionId = 15";
+        QTest::newRow("every sale") << "";
+    }
+    void listKeepsOffTheStartDateIndex()
+    {
+        QFETCH(QString, condition);
+        QStringList plan;
+        sqlite3_stmt* stmt = conn().Prepare("EXPLAIN QUERY PLAN " + AuctionListModel::statement(condition), {});
+        QVERIFY2(stmt, qPrintable(conn().lastError()));
+        while (sqlite3_step(stmt) == SQLITE_ROW) plan << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)));
+        sqlite3_finalize(stmt);
+        QVERIFY2(!plan.isEmpty() && !plan.join(" | ").contains("AuctionStart"), qPrintable(plan.join(" | ")));
+    }
 
     void columnSorting()
     {

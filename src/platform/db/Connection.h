@@ -12,6 +12,10 @@ struct sqlite3_stmt;
 
 class Connection {
 public:
+    // The most a connection keeps of its file in memory, in KiB. SQLite's 2 MB
+    // would read a large shop's list from the file every time, page by page.
+    static constexpr int CacheKiB = 64 * 1024;
+
     Connection() = default;
     ~Connection();
     Connection(const Connection&) = delete;
