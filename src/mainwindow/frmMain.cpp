@@ -360,18 +360,25 @@ void frmMain::SaveSettings()
     AppSettings::Sync();
 }
 
-void frmMain::ApplyConfiguration()
+void frmMain::ApplyLook()
 {
+    // The caption and grid lines follow the settings at every load and save.
     ProgramContext& ctx = ProgramContext::current();
     const Configuration& config = ctx.gConfiguration;
     setWindowTitle(!config.DatabaseDesc.isEmpty() ? config.DatabaseDesc + QStringLiteral(" - ") + ctx.gAppTitle
                                                   : ctx.gAppTitle + QStringLiteral(" - ") + ctx.gDatabaseTitle);
-    mTaskList = config.DefaultList;
+    list->setStyleSheet(config.ShowGrid ? QStringLiteral("QTreeView::item { border-bottom: 1px solid #d8d8d8; border-right: 1px solid #d8d8d8; }")
+                                        : QString());
+}
+
+void frmMain::ApplyConfiguration()
+{
+    ProgramContext& ctx = ProgramContext::current();
+    ApplyLook();
+    mTaskList = ctx.gConfiguration.DefaultList;
     mTaskShip = false;
     mRefreshEnabled = true;
     list->setAlternatingRowColors(false);
-    list->setStyleSheet(config.ShowGrid ? QStringLiteral("QTreeView::item { border-bottom: 1px solid #d8d8d8; border-right: 1px solid #d8d8d8; }")
-                                        : QString());
     UpdateComboItems();
     if (ctx.gLinks) ctx.gLinks->UpdateLinks();
 
@@ -385,11 +392,7 @@ void frmMain::ApplyConfiguration()
 void frmMain::SettingsChanged()
 {
     ProgramContext& ctx = ProgramContext::current();
-    const Configuration& config = ctx.gConfiguration;
-    setWindowTitle(!config.DatabaseDesc.isEmpty() ? config.DatabaseDesc + QStringLiteral(" - ") + ctx.gAppTitle
-                                                  : ctx.gAppTitle + QStringLiteral(" - ") + ctx.gDatabaseTitle);
-    list->setStyleSheet(config.ShowGrid ? QStringLiteral("QTreeView::item { border-bottom: 1px solid #d8d8d8; border-right: 1px solid #d8d8d8; }")
-                                        : QString());
+    ApplyLook();
     if (QAction* site = action(QStringLiteral("TradeMe")); site && ctx.gLinks) site->setData(ctx.gLinks->UpdateToolBar().ButtonTag);
     Refreshlist();
     RefreshNotes();

@@ -60,6 +60,7 @@ public:
     // What the window does when it first opens and on every activation.
     void Form_Activate();
     void ApplyConfiguration();
+    void ApplyLook();
     // One tick of the 500 ms main timer.
     void timer_Timer();
     // Column header click (1-based column), and the highlight toggle.
