@@ -13,8 +13,11 @@ void FakeBrowser::dropStalled()
 
 void FakeBrowser::Stop()
 {
+    // Every load under way ends, also one whose answer is still to come.
     m_history << QStringLiteral("<stop>");
-    dropStalled();
+    ++m_stopped;
+    m_pending = 0;
+    m_stalled = 0;
 }
 
 void FakeBrowser::Navigate(const QString& address)
@@ -31,8 +34,8 @@ void FakeBrowser::Navigate(const QString& address)
     ++m_pending;
     emit DownloadBegin();
     QPointer<FakeBrowser> self(this);
-    QTimer::singleShot(0, this, [self, address, content] {
-        if (!self) return;
+    QTimer::singleShot(0, this, [self, address, content, stops = m_stopped] {
+        if (!self || self->m_stopped != stops) return;
         const Page page = self->m_handler ? self->m_handler(address, content) : Page{};
         if (page.neverLoads) {
             ++self->m_stalled;

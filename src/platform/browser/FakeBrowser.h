@@ -46,5 +46,6 @@ private:
     QStringList m_history, m_contents;
     int m_pending = 0;
     int m_stalled = 0;  // loads that never complete
+    int m_stopped = 0;  // Stop calls so far: a load begun before one never completes
     void dropStalled();
 };
