@@ -173,6 +173,13 @@ QString HtmlScriptFilter::Filter(const QString& html)
             if (runsScript(name, value, a.valueStart >= 0)) {
                 out += QStringView(html).sliced(copied, a.start - copied);
                 copied = a.end;
+                // An "=" that followed the removed attribute began an attribute of
+                // its own; with nothing between, it would give the attribute
+                // before a value ("href onclick=x =javascript:..."). An empty
+                // attribute in the removed one's place keeps the tag as it read.
+                qsizetype next = a.end;
+                while (next < n && isBlank(html[next])) ++next;
+                if (next < n && html[next] == u'=') out += QLatin1String("removed=\"\"");
             } else if (value.contains(u'<') || value.contains(u'>')) {
                 // Would end a comment or a textarea early where the browser reads this as text.
                 out += QStringView(html).sliced(copied, a.valueStart - copied);

@@ -315,6 +315,12 @@ private slots:
             << "<input name=\"title\" value=\"javascript: the good parts\"><input type=\"image\" src=\"/img/javascript:x.png\">" << false
             << QStringList{"<input name=\"title\" value=\"javascript: the good parts\">", "<input type=\"image\" src=\"/img/javascript:x.png\">"}
             << "" << "";
+        // Taking a handler out must not join what stood around it into a new attribute.
+        QTest::newRow("an = after a handler stays an attribute of its own")
+            << "<select name=\"s\"><a href onclick=x =javascript:steal()>x</a><a href onclick=\"x\"=javascript:steal()>y</a></select>"
+            << false
+            << QStringList{"<select name=\"s\"><a href removed=\"\" =javascript:steal()>x</a><a href removed=\"\"=javascript:steal()>y</a></select>"}
+            << "" << "";
         QTest::newRow("inline document")
             << "<select name=\"s\"><iframe srcdoc=\"&lt;script&gt;steal()&lt;/script&gt;\"></iframe></select>" << false
             << QStringList{"<select name=\"s\"><iframe ></iframe></select>"} << "" << "";
