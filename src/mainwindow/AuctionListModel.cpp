@@ -43,15 +43,6 @@ QString AuctionListModel::dateKey(double serial)
     return QStringLiteral("%1").arg(std::llabs(day), 10, 10, QLatin1Char('0')).right(10);
 }
 
-QColor AuctionListModel::background(double vbColor)
-{
-    constexpr qint64 windowBackground = 0x80000005;
-    const double number = vb::roundHalfEven(vbColor);
-    // A colour number is 32 bits, read as VB's signed Long or unsigned.
-    if (!std::isfinite(number) || number < -2147483648.0 || number > 4294967295.0) return vb::color(windowBackground);
-    return vb::color(qint64(number));
-}
-
 QVariant AuctionListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size()) return {};

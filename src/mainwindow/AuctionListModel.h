@@ -61,9 +61,6 @@ public:
     // The ten-digit day number of a date serial (rounded, halves to even);
     // "" for a value no date has.
     static QString dateKey(double serial);
-    // The list's background for a stored colour number (VB, signed or not);
-    // a number no colour has gives the window background.
-    static QColor background(double vbColor);
     static QStringList headers();
     // The text a row shows in a column (the date key for the hidden first one).
     static const QString& cell(const AuctionRow& row, int column);

@@ -526,7 +526,7 @@ void frmMain::Refreshlist()
     const QString sql = AuctionListModel::statement(condition.text);
 
     QPalette pal = list->palette();
-    pal.setColor(QPalette::Base, AuctionListModel::background(ctx.gConfiguration.ListColor));
+    pal.setColor(QPalette::Base, vb::colorOfNumber(ctx.gConfiguration.ListColor));
     list->setPalette(pal);
 
     QString error;

@@ -411,6 +411,14 @@ bool parseDateText(const QString& text, double* serial)
 int twipsToPixels(double twips) { return int(std::lround(twips / twipsPerPixel)); }
 double pixelsToTwips(int pixels) { return double(pixels) * twipsPerPixel; }
 
+QColor colorOfNumber(double vbColor)
+{
+    constexpr qint64 windowBackground = 0x80000005;
+    const double number = roundHalfEven(vbColor);
+    if (!std::isfinite(number) || number < -2147483648.0 || number > 4294967295.0) return color(windowBackground);
+    return color(qint64(number));
+}
+
 QColor color(qint64 vbColor)
 {
     const quint32 value = quint32(vbColor);

@@ -61,5 +61,8 @@ double pixelsToTwips(int pixels);
 
 // VB colour number: 0x00BBGGRR, or a system colour 0x800000nn.
 QColor color(qint64 vbColor);
+// A colour number as stored (a double, VB's signed Long or unsigned): a number
+// no colour has (not finite, beyond 32 bits) gives the window background.
+QColor colorOfNumber(double vbColor);
 
 }  // namespace vb

@@ -313,7 +313,7 @@ void frmConfig::Form_Load()
     numNextAuctionNumberStep->setText(QString::number(c.NextAuctionNumberStep));
     chkShowGrid->setChecked(c.ShowGrid);
     chkDefaultList->setChecked(c.DefaultList);
-    setColor(vb::color(qint64(vb::roundHalfEven(c.ListColor))));
+    setColor(vb::colorOfNumber(c.ListColor));
 
     txtTradeMeUserId->setText(c.TradeMeUserId);
     txtTradeMePassword->setText(c.TradeMePassword);

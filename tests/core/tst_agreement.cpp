@@ -152,8 +152,7 @@ private slots:
         frmAgreement& w = shown();
         w.chkAccept->click();
         QTest::qWait(50);
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         QVERIFY(w.grab().save(QDir(shots).filePath("agreement.png")));
         // The window asks before it goes when the test ends.
         env->messages().answer(vbmsg::Yes, CancelQuestion);

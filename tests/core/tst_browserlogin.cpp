@@ -486,8 +486,7 @@ private slots:
         QVERIFY(stop->isVisible());
         QVERIFY(!refresh->isVisible());
         QCOMPARE(stop->geometry(), refresh->geometry());
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         w.findChild<QWidget*>("picControls")->grab().save(QDir(shots).filePath("browser-loading.png"));
 
         stop->click();

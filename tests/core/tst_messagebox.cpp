@@ -311,8 +311,7 @@ private slots:
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QTest::qWait(50);
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         QVERIFY(box.grab().save(QDir(shots).filePath("message-box.png")));
     }
 };

@@ -216,8 +216,7 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QTest::qWait(50);
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         QVERIFY(dialog.grab().save(QDir(shots).filePath("undo.png")));
     }
 };

@@ -218,8 +218,7 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("TradeMe - New Zealand's online auction site") + ctx().gBrowserCaptionSuffix);
         QVERIFY(w.browser()->BodyText().contains("Welcome to TradeMe\r\n"));
         // A picture for the eye, kept beside the build's programs.
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         QTest::qWait(300);
         w.grab().save(QDir(shots).filePath("browser-home.png"));
         w.close();

@@ -266,8 +266,7 @@ private slots:
         auto w = wizard(false);
         w->txtDatabasePath->setText("/home/seller/Documents");
         QTest::qWait(50);
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         QVERIFY(w->grab().save(QDir(shots).filePath("database-wizard.png")));
     }
 

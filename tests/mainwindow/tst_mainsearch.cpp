@@ -435,8 +435,7 @@ private slots:
         QVERIFY2(optionsTop >= fieldBottom && optionsTop - fieldBottom <= 12,
                  qPrintable(QStringLiteral("%1 pixels between the page and the options").arg(optionsTop - fieldBottom)));
         if (page == 3) {  // for the eye
-            const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-            QDir().mkpath(shots);
+            const QString shots = TestEnvironment::screenshotFolder();
             w.tbSearch_ButtonClick(1);
             QCoreApplication::processEvents();
             panel().grab().save(QDir(shots).filePath("search-panel.png"));

@@ -817,8 +817,7 @@ private slots:
         setMode(ListAll);
         clickRow("100");
         QTest::qWait(20);
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QVERIFY(QDir().mkpath(shots));
+        const QString shots = TestEnvironment::screenshotFolder();
         QVERIFY(w.grab().save(QDir(shots).filePath("main-details-step1.png")));
         clickRow("300");
         QTest::qWait(20);
@@ -1382,8 +1381,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.data()));
         QTest::qWait(50);
         QVERIFY(window->model->rowCount() > 0);
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QVERIFY(QDir().mkpath(shots));
+        const QString shots = TestEnvironment::screenshotFolder();
         QVERIFY(window->grab().save(QDir(shots).filePath("main-window.png")));
     }
 

@@ -567,8 +567,7 @@ private slots:
         QVERIFY(about.cmdOK->isDefault());
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         QVERIFY(about.grab().save(QDir(shots).filePath("about.png")));
         QTest::keyClick(&about, Qt::Key_Escape);
         QVERIFY(!about.isVisible());
@@ -579,8 +578,7 @@ private slots:
         auto d = dialog();
         d->show();
         QVERIFY(QTest::qWaitForWindowExposed(d.get()));
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         for (int tab = 0; tab < d->tabDetails->count(); ++tab) {
             d->tabDetails->setCurrentIndex(tab);
             QTest::qWait(30);

@@ -578,8 +578,7 @@ private slots:
         w->txtTradeMePassword->setText("secret");
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        const QString shots = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath("../screenshots");
-        QDir().mkpath(shots);
+        const QString shots = TestEnvironment::screenshotFolder();
         for (int page = 1; page <= SetupFlow::PageCount; ++page) {
             w->ShowStep(page);
             QTest::qWait(20);

@@ -67,3 +67,10 @@ void TestEnvironment::prepareProcess()
     // WebEngine needs this before the application object exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
+
+QString TestEnvironment::screenshotFolder()
+{
+    const QString folder = QDir(qEnvironmentVariable("VENDARO_PROGRAM_DIR")).filePath(QStringLiteral("../screenshots"));
+    QDir().mkpath(folder);
+    return folder;
+}

@@ -31,6 +31,8 @@ public:
     // HOME and the XDG folders at a temporary folder, so nothing a test does
     // reaches the user's own files, and selects the offscreen platform.
     static void prepareProcess();
+    // build/screenshots, made if missing: where tests leave pictures of windows to look at.
+    static QString screenshotFolder();
 
 private:
     QTemporaryDir m_programDir;
