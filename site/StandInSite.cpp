@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 namespace {
@@ -58,6 +59,7 @@ struct StandInSite::Impl {
     QList<Account> accounts;
     QMap<QString, QString> sessions;  // token -> userId
     QMap<QString, QString> buyers;    // lower-case member name -> member number
+    QList<Listing> listings;
     QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
     QString requiredVersion = QStringLiteral("2.1004");
     QList<Request> log;
@@ -141,6 +143,74 @@ void StandInSite::addBuyer(const QString& userId, const QString& member)
     d->buyers.insert(userId.toLower(), member);
 }
 
+void StandInSite::addListing(const Listing& listing)
+{
+    QMutexLocker lock(&d->mutex);
+    d->listings.append(listing);
+}
+
+void StandInSite::clearListings()
+{
+    QMutexLocker lock(&d->mutex);
+    d->listings.clear();
+}
+
+QList<StandInSite::Listing> StandInSite::listings(const QString& seller) const
+{
+    QMutexLocker lock(&d->mutex);
+    QList<Listing> own;
+    for (const Listing& l : d->listings)
+        if (l.seller.compare(seller, Qt::CaseInsensitive) == 0) own.append(l);
+    return own;
+}
+
+namespace {
+
+// Fixture times are days from now (negative: past), so the listings keep
+// their ages whenever the site starts.
+QDateTime fixtureTime(const QJsonObject& o, const char* key, const QDateTime& now)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (!v.isDouble()) return QDateTime();
+    return now.addSecs(qint64(std::llround(v.toDouble() * 86400.0)));
+}
+
+StandInSite::Listing fixtureListing(const QJsonObject& o, const QDateTime& now)
+{
+    StandInSite::Listing l;
+    auto text = [&](const char* key) { return o.value(QLatin1String(key)).toString(); };
+    auto number = [&](const char* key) { return o.value(QLatin1String(key)).toDouble(); };
+    auto flag = [&](const char* key) { return o.value(QLatin1String(key)).toBool(); };
+    l.seller = text("seller");
+    l.id = text("id");
+    l.kind = text("kind");
+    l.title = text("title");
+    l.start = fixtureTime(o, "startDays", now);
+    l.end = fixtureTime(o, "endDays", now);
+    l.startPrice = number("startPrice");
+    l.reservePrice = number("reservePrice");
+    l.buyNowPrice = number("buyNowPrice");
+    l.maxBid = number("maxBid");
+    l.biddersWatchers = o.value(QLatin1String("biddersWatchers")).toInt();
+    l.length = text("length");
+    l.featured = flag("featured");
+    l.gallery = flag("gallery");
+    l.bold = flag("bold");
+    l.homepage = flag("homepage");
+    l.soldType = text("soldType");
+    l.salePrice = number("salePrice");
+    l.shipping = text("shipping");
+    l.buyerName = text("buyerName");
+    l.buyerEmail = text("buyerEmail");
+    l.buyerAddress = text("buyerAddress");
+    l.offerPrice = number("offerPrice");
+    l.offerExpired = flag("offerExpired");
+    l.relistedAs = text("relistedAs");
+    return l;
+}
+
+}  // namespace
+
 bool StandInSite::loadFixture(const QString& path, QString* error)
 {
     QFile f(path);
@@ -163,6 +233,11 @@ bool StandInSite::loadFixture(const QString& path, QString* error)
         const QJsonObject b = v.toObject();
         addBuyer(b.value("userId").toString(), b.value("member").toString());
     }
+    // Seconds dropped: the exports write whole seconds, so the times compare equal.
+    QDateTime now = QDateTime::currentDateTime();
+    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    for (const QJsonValue v : doc.object().value(QStringLiteral("listings")).toArray())
+        addListing(fixtureListing(v.toObject(), now));
     return true;
 }
 

@@ -3,6 +3,7 @@
 // pages and forms the program relies on (see README.md, the site contract).
 // Tests run it in-process on a free port; the demo runs it as a program.
 
+#include <QDateTime>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -17,6 +18,36 @@ public:
         QString email;     // what the seller logs in with
         QString password;
         QString member;    // the member number
+    };
+    // A listing of one of the seller accounts: running, sold or unsold.
+    struct Listing {
+        QString seller;          // userId of the account that listed it
+        QString id;              // the listing number
+        QString kind;            // "current", "sold" or "unsold"
+        QString title;
+        QDateTime start;         // local times
+        QDateTime end;           // the close; for a sale, when it sold
+        double startPrice = 0;
+        double reservePrice = 0;
+        double buyNowPrice = 0;  // 0: none
+        double maxBid = 0;       // the top bid; 0: no bids
+        int biddersWatchers = 0;
+        QString length;          // "7 days", "10 days", "Scheduled enddate"
+        bool featured = false;
+        bool gallery = false;
+        bool bold = false;
+        bool homepage = false;
+        // A sale ("sold"); a listing sold more than once is one Listing per sale.
+        QString soldType;        // "Auction", "Buy Now" or "Fixed Price Offer"
+        double salePrice = 0;
+        QString shipping;        // the buyer's chosen shipping as the site words it; "" none
+        QString buyerName;
+        QString buyerEmail;
+        QString buyerAddress;    // parts separated by ", "; "" none
+        // An unsold listing.
+        double offerPrice = 0;   // a fixed price offer made to the bidders; 0 none
+        bool offerExpired = false;
+        QString relistedAs;      // the listing it was relisted as; "" not relisted
     };
     struct Request {
         QString method;
@@ -38,6 +69,10 @@ public:
     void setRequiredVersion(const QString& version);
     // A buyer the seller search finds (member name and number).
     void addBuyer(const QString& userId, const QString& member);
+    // The seller accounts' listings, in the order added.
+    void addListing(const Listing& listing);
+    void clearListings();
+    QList<Listing> listings(const QString& seller) const;
 
     // Listens on 127.0.0.1 (port 0: any free port) in a thread of its own.
     bool start(quint16 port = 0);

@@ -58,8 +58,18 @@ QDateTime fromOleDate(double serial)
     return QDateTime(oleEpoch().addDays(days), QTime::fromMSecsSinceStartOfDay(int(ms)));
 }
 
-double now() { return toOleDate(QDateTime::currentDateTime()); }
-double today() { return toOleDate(QDate::currentDate()); }
+namespace {
+QDateTime& fixedClock()
+{
+    static QDateTime fixed;
+    return fixed;
+}
+}  // namespace
+
+void setClock(const QDateTime& fixed) { fixedClock() = fixed; }
+QDateTime currentDateTime() { return fixedClock().isValid() ? fixedClock() : QDateTime::currentDateTime(); }
+double now() { return toOleDate(currentDateTime()); }
+double today() { return toOleDate(currentDateTime().date()); }
 
 double Int(double x) { return std::floor(x); }
 double Fix(double x) { return std::trunc(x); }

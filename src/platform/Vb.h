@@ -25,8 +25,12 @@ double toOleDate(const QDate& d);
 QDateTime fromOleDate(double serial);
 
 // Current local time as a serial, and today's date (no time) as a serial.
+// Both read the program's one clock, which tests may set.
 double now();
 double today();
+// Sets the clock to a fixed local time (tests); an invalid time restores the real clock.
+void setClock(const QDateTime& fixed);
+QDateTime currentDateTime();
 
 // Int: the largest whole number not above x. Fix: x without its fraction.
 double Int(double x);
