@@ -529,6 +529,34 @@ private slots:
         QVERIFY(!QFile::exists(file));
     }
 
+    // The asynchronous start: it returns at once, reports once from the event
+    // loop, and stays silent (and stops) when the asker is gone first.
+    void startReportsLaterOrNotAtAll()
+    {
+        int reports = 0;
+        Downloader::Result result;
+        auto context = std::make_unique<QObject>();
+        Downloader::Start(at(QStringLiteral("/Browse/Listing.aspx?id=5")), 5000, Downloader::DefaultMaxBytes, context.get(),
+                          [&](const Downloader::Result& r) {
+                              ++reports;
+                              result = r;
+                          });
+        QCOMPARE(reports, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(reports, 1, 5000);
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QVERIFY(result.data.contains("Auction 5"));
+
+        // Gone while the answer is still to come: no report, and the site's trickle is let go.
+        bool reported = false;
+        Downloader::Start(at(QStringLiteral("/_test/trickle")), 60000, Downloader::DefaultMaxBytes, context.get(),
+                          [&](const Downloader::Result&) { reported = true; });
+        QTest::qWait(300);
+        context.reset();
+        QTest::qWait(300);
+        QVERIFY(!reported);
+        QCOMPARE(reports, 1);
+    }
+
     // The browser login leaves its cookie in the shared jar; downloads send it.
     void sessionInTheJarAuthorisesDownloads()
     {
