@@ -1,5 +1,7 @@
 #include "StandInSite.h"
 
+#include "ListingExport.h"
+
 #include <httplib.h>
 
 #include <QFile>
@@ -60,6 +62,7 @@ struct StandInSite::Impl {
     QMap<QString, QString> sessions;  // token -> userId
     QMap<QString, QString> buyers;    // lower-case member name -> member number
     QList<Listing> listings;
+    ExportFault exportFault = ExportFault::None;
     QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
     QString requiredVersion = QStringLiteral("2.1004");
     QList<Request> log;
@@ -162,6 +165,12 @@ QList<StandInSite::Listing> StandInSite::listings(const QString& seller) const
     for (const Listing& l : d->listings)
         if (l.seller.compare(seller, Qt::CaseInsensitive) == 0) own.append(l);
     return own;
+}
+
+void StandInSite::setExportFault(ExportFault fault)
+{
+    QMutexLocker lock(&d->mutex);
+    d->exportFault = fault;
 }
 
 namespace {
@@ -442,6 +451,37 @@ void StandInSite::Impl::routes()
         const QString id = q(req.get_param_value("id"));
         res.set_content(page(QStringLiteral("Auction %1 - TradeMe").arg(id), QStringLiteral("<h1>Auction %1</h1>").arg(esc(id))),
                         "text/html; charset=utf-8");
+    });
+
+    // The seller's current and sold listings as CSV exports.
+    server.Get("/MyTradeMe/Export/MyListingsCSV.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) return refuse(res);
+        const QString type = q(req.get_param_value("ListingType"));
+        const bool sold = type.compare(QLatin1String("Sold"), Qt::CaseInsensitive) == 0;
+        if (!sold && type.compare(QLatin1String("Current"), Qt::CaseInsensitive) != 0) {
+            res.status = 404;
+            return;
+        }
+        const char* const csv = "text/csv; charset=utf-8";
+        if (exportFault == ExportFault::Stalled) {
+            const std::string header = ListingExport::HeaderLine(sold).toStdString();
+            res.set_chunked_content_provider(csv, [this, header](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0) return sink.write(header.data(), header.size());
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                return server.is_running();
+            });
+            return;
+        }
+        QList<Listing> own;
+        for (const Listing& l : listings)
+            if (l.seller.compare(a->userId, Qt::CaseInsensitive) == 0) own.append(l);
+        const bool lastSevenDays = q(req.get_param_value("filter")) == QLatin1String("last_7_days");
+        const QList<Listing> selected =
+            ListingExport::Select(own, sold, lastSevenDays, QDateTime::currentDateTime(), q(req.get_param_value("searchTerm")));
+        const QByteArray body = ListingExport::Csv(selected, sold, buyers, exportFault);
+        res.set_content(body.constData(), size_t(body.size()), csv);
     });
 
     // Member pages: refused without a session.

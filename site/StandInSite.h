@@ -57,6 +57,14 @@ public:
         QString account;              // userId of the session, "" without one
     };
 
+    // Test modes of the listing exports (README.md, "Listing exports").
+    enum class ExportFault {
+        None,
+        ChangedHeader,   // the "title" column is named "Title"
+        ShiftedRecord,   // the first record carries an item too many
+        Stalled,         // the header line is sent, then nothing more, until the client leaves or the site stops
+    };
+
     StandInSite();
     ~StandInSite();
     StandInSite(const StandInSite&) = delete;
@@ -73,6 +81,7 @@ public:
     void addListing(const Listing& listing);
     void clearListings();
     QList<Listing> listings(const QString& seller) const;
+    void setExportFault(ExportFault fault);
 
     // Listens on 127.0.0.1 (port 0: any free port) in a thread of its own.
     bool start(quint16 port = 0);

@@ -1,5 +1,29 @@
 #include "UpdateSession.h"
 
-void UpdateSession::SetExportURLs(const QString&) {}
-void UpdateSession::DownloadCSV(std::function<void(bool)> done) { done(false); }
-bool UpdateSession::ReadCSVFile(Recordset&) { return false; }
+#include "ExportFile.h"
+
+#include <QUrl>
+
+void UpdateSession::SetExportURLs(const QString& filterText)
+{
+    mDays = ExportFile::DaysOfFilter(filterText);
+    for (int n = 0; n < 3; ++n) mListURL[n] = ExportFile::URL(n, mDays);
+}
+
+void UpdateSession::DownloadCSV(std::function<void(bool)> done)
+{
+    const int n = mListType;
+    ExportFile::Download(n, QUrl(mListURL[n]), this, [n, done = std::move(done)](bool ok, const QString& error) {
+        if (!ok)
+            ShowUpdateError(QStringLiteral("An error occurred downloading data file (%1).\r\n%2").arg(n).arg(error));
+        done(ok);
+    });
+}
+
+bool UpdateSession::ReadCSVFile(Recordset& rs)
+{
+    QString error;
+    if (ExportFile::ReadFile(mListType, rs, &error)) return true;
+    ShowUpdateError(error);
+    return false;
+}
