@@ -84,8 +84,11 @@ private:
         m_reply->deleteLater();
         deleteLater();
         // A context gone (or going) wants no answer.
-        if (m_abandoned || (m_hasContext && !m_context)) return;
-        if (m_done) m_done(m_result);
+        if (m_abandoned || (m_hasContext && !m_context) || !m_done) return;
+        // Taken out first: the answer may open a dialog, whose event loop may delete this transfer.
+        const Downloader::Callback done = std::move(m_done);
+        const Downloader::Result result = std::move(m_result);
+        done(result);
     }
 
     void judge()
