@@ -2,6 +2,7 @@
 // through a scripted site in the fake browser.
 
 #include "DatabaseFixture.h"
+#include "RecordingUpdateView.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/modDatabase.h"
@@ -13,7 +14,6 @@
 #include "sync/ListingRecordsets.h"
 #include "sync/UnsoldPageReader.h"
 #include "sync/UpdateSession.h"
-#include "sync/UpdateView.h"
 
 #include <QLocale>
 #include <QSignalSpy>
@@ -58,23 +58,6 @@ QString unsoldPage(const QString& listings, int page = 1)
 
 QString crlf(QString text) { return text.replace(u'\n', CrLf); }
 
-class RecordingView : public UpdateView {
-public:
-    QStringList calls;
-    std::function<void()> onSelectTab;
-    void ShowWait(const QString& message) override { calls << QStringLiteral("ShowWait ") + message; }
-    void LoginFailed() override { calls << QStringLiteral("LoginFailed"); }
-    void SelectTab(int listType) override
-    {
-        calls << QStringLiteral("SelectTab %1").arg(listType);
-        if (onSelectTab) onSelectTab();
-    }
-    void FillList(int listType) override { calls << QStringLiteral("FillList %1").arg(listType); }
-    void RunFinished() override { calls << QStringLiteral("RunFinished"); }
-    void Unload() override { calls << QStringLiteral("Unload"); }
-    QStringList waits() const { return calls.filter(QStringLiteral("ShowWait ")); }
-};
-
 // What the scripted site does when asked past its last page.
 enum class PastEnd { LowerPage, SameNumber, NoNumber, EmptyPages };
 
@@ -85,7 +68,7 @@ Q_DECLARE_METATYPE(PastEnd)
 class tst_unsoldpages : public QObject {
     Q_OBJECT
     std::optional<TestEnvironment> env;
-    RecordingView view;
+    RecordingUpdateView view;
     std::unique_ptr<FakeBrowser> browser;
     std::unique_ptr<UpdateSession> session;
 
