@@ -59,6 +59,7 @@ QString closedText(const QDateTime& at)
 {
     static const char* const days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (!at.isValid()) return QString();  // a fixture listing without its close
     const QDate date = at.date();
     const QTime time = at.time();
     const int hour = time.hour() % 12 == 0 ? 12 : time.hour() % 12;

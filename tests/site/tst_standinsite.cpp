@@ -325,6 +325,7 @@ private slots:
         site->addListing(sold);
         site->addListing(offered);
         site->addListing(unsold(other.userId, QStringLiteral("200"), QDateTime(QDate(2027, 1, 1), QTime(8, 0))));
+        site->addListing(unsold(other.userId, QStringLiteral("201"), QDateTime()));  // a fixture entry without its close
         site->setUnsoldPaging(2);
 
         const Answer refused = send(at(path));
@@ -373,7 +374,9 @@ private slots:
 
         // Another seller sees only their own; one without any sees none.
         const QByteArray otherSession = sessionHeader(site->openSession(other.userId));
-        QVERIFY(listed(send(at(path), otherSession)).contains(QStringLiteral("(#200)")));
+        const QString others = listed(send(at(path), otherSession));
+        QVERIFY(others.contains(QStringLiteral("(#200)")));
+        QVERIFY(others.contains(QStringLiteral("Closed:   (#201)")));
         site->clearListings();
         site->setUnsoldPaging(2);
         const Answer none = send(at(path + QStringLiteral("?page=1")), session);
