@@ -179,7 +179,8 @@ void UpdateSession::onPageTimeout()
         stopReadingUnsold();
         return endRun();
     }
-    unsoldFailed(QStringLiteral("TradeMe did not send the Unsold listings (Page %1) in time.").arg(mUnsoldPage));
+    // While the blank page is awaited, the page held up is the next one.
+    unsoldFailed(QStringLiteral("TradeMe did not send the Unsold listings (Page %1) in time.").arg(mUnsoldPage + (mPaging ? 1 : 0)));
 }
 
 void UpdateSession::onDocumentComplete(const QString& address)
