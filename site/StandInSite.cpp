@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QMutex>
 #include <QSet>
 #include <QRandomGenerator>
@@ -51,6 +52,46 @@ QMap<QString, QString> formFields(const httplib::Request& req)
     return fields;
 }
 
+
+// The site's own way of writing amounts and close times, in English whatever
+// the machine's locale: "1,200.00", "Mon 30 Nov 2:15 pm".
+QString money(double value) { return QLocale(QLocale::English, QLocale::NewZealand).toString(value, 'f', 2); }
+
+QString closedText(const QDateTime& at)
+{
+    static const char* const days[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    if (!at.isValid()) return QString();  // a fixture listing without its close
+    const QDate date = at.date();
+    const QTime time = at.time();
+    const int hour = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    return QStringLiteral("%1 %2 %3 %4:%5 %6")
+        .arg(QLatin1String(days[date.dayOfWeek() - 1]))
+        .arg(date.day())
+        .arg(QLatin1String(months[date.month() - 1]))
+        .arg(hour)
+        .arg(time.minute(), 2, 10, QLatin1Char('0'))
+        .arg(time.hour() < 12 ? QLatin1String("am") : QLatin1String("pm"));
+}
+
+// One unsold listing as the page lists it, one fact a line (escaped: it goes
+// into a <pre>, which keeps the two blanks after "Closed:").
+QString unsoldEntry(const StandInSite::Listing& l)
+{
+    QStringList lines;
+    lines << l.title;
+    lines << QStringLiteral("Closed:  %1 (#%2)").arg(closedText(l.end), l.id);
+    lines << QStringLiteral("Price $") + money(l.startPrice);
+    if (l.reservePrice > 0) lines << QStringLiteral("Reserve $") + money(l.reservePrice);
+    lines << (l.maxBid > 0 ? QStringLiteral("Top bid $") + money(l.maxBid) : QStringLiteral("No bids"));
+    if (l.offerPrice > 0) {
+        if (l.offerExpired) lines << QStringLiteral("Offer expired");
+        lines << QStringLiteral("Offered for $") + money(l.offerPrice);
+    }
+    if (!l.relistedAs.isEmpty()) lines << QStringLiteral("Relisted as #") + l.relistedAs << QStringLiteral("View new listing");
+    return esc(lines.join(u'\n')) + u'\n';
+}
+
 }  // namespace
 
 struct StandInSite::Impl {
@@ -66,6 +107,8 @@ struct StandInSite::Impl {
     QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
     QString requiredVersion = QStringLiteral("2.1004");
     QList<Request> log;
+    int unsoldPerPage = 10;
+    StandInSite::PastEnd unsoldPastEnd = StandInSite::PastEnd::LowerPage;
 
     const Account* accountByUser(const QString& userId) const
     {
@@ -156,6 +199,13 @@ void StandInSite::clearListings()
 {
     QMutexLocker lock(&d->mutex);
     d->listings.clear();
+}
+
+void StandInSite::setUnsoldPaging(int perPage, PastEnd pastEnd)
+{
+    QMutexLocker lock(&d->mutex);
+    d->unsoldPerPage = qMax(1, perPage);
+    d->unsoldPastEnd = pastEnd;
 }
 
 QList<StandInSite::Listing> StandInSite::listings(const QString& seller) const
@@ -484,11 +534,45 @@ void StandInSite::Impl::routes()
         res.set_content(body.constData(), size_t(body.size()), csv);
     });
 
+    // The seller's unsold listings, newest close first, a fixed number a page.
+    server.Get("/MyTradeMe/Sell/Unsold.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) return refuse(res);
+        QList<Listing> unsold;
+        for (const Listing& l : listings)
+            if (l.kind == QLatin1String("unsold") && l.seller.compare(a->userId, Qt::CaseInsensitive) == 0) unsold.append(l);
+        std::stable_sort(unsold.begin(), unsold.end(), [](const Listing& x, const Listing& y) { return x.end > y.end; });
+        const int pages = qMax(1, int((unsold.size() + unsoldPerPage - 1) / unsoldPerPage));
+        bool numbered = false;
+        int asked = q(req.get_param_value("page")).toInt(&numbered);
+        if (!numbered || asked < 1) asked = 1;
+        int shown = asked;
+        if (asked > pages) {
+            if (unsoldPastEnd == StandInSite::PastEnd::LowerPage) {
+                res.set_redirect(s(QStringLiteral("/MyTradeMe/Sell/Unsold.aspx?page=%1").arg(pages)), 302);
+                return;
+            }
+            shown = pages;  // the last page again, under the number asked for
+        }
+        QString entries;
+        for (int i = (shown - 1) * unsoldPerPage; i < qMin(int(unsold.size()), shown * unsoldPerPage); ++i) {
+            if (!entries.isEmpty()) entries += u'\n';
+            entries += unsoldEntry(unsold[i]);
+        }
+        res.set_content(page(QStringLiteral("Unsold items - TradeMe"),
+                             QStringLiteral("<p id=\"crumbs\">My Trade Me &gt; Selling &gt; Unsold items</p>\n"
+                                            "<h1>Unsold items</h1>\n<p>Member %1</p>\n<pre id=\"listings\">\n%2</pre>\n"
+                                            "<p>Page %3 of %4</p>")
+                                 .arg(esc(a->userId), entries.isEmpty() ? QStringLiteral("You have no unsold items.\n") : entries,
+                                      QString::number(asked), QString::number(pages))),
+                        "text/html; charset=utf-8");
+    });
+
     // Member pages: refused without a session.
     const std::pair<const char*, const char*> memberPages[] = {
         {"/MyTradeMe/Selling.aspx", "Items I'm selling"},
         {"/MyTradeMe/Sold.aspx", "Sold items"},
-        {"/MyTradeMe/Sell/Unsold.aspx", "Unsold items"},
         {"/MyTradeMe/Refund.aspx", "Request a refund"},
         {"/MyTradeMe/FixedPriceOffer.aspx", "Fixed price offer"},
     };

@@ -82,6 +82,11 @@ public:
     void clearListings();
     QList<Listing> listings(const QString& seller) const;
     void setExportFault(ExportFault fault);
+    // The unsold pages: listings per page (10 unless set), and what a page
+    // past the last one answers: a redirect to the last page (as the real site
+    // does), or the last page's listings under the number asked for (a test mode).
+    enum class PastEnd { LowerPage, SameNumber };
+    void setUnsoldPaging(int perPage, PastEnd pastEnd = PastEnd::LowerPage);
 
     // Listens on 127.0.0.1 (port 0: any free port) in a thread of its own.
     bool start(quint16 port = 0);

@@ -50,6 +50,9 @@ public:
     // Runs the sequence after the login (steps from the record sets to the
     // unsold pages); ends in FinishUpdate, or stops on a failure or Cancel.
     void Start();
+    // The last step alone: reads the unsold pages into the Unsold set, then
+    // FinishUpdate (tests; a run reaches it through Start).
+    void StartUnsoldPages();
     void FinishUpdate();
     // Reports a failure of the run: "Auction update failed." with the text and the usual causes.
     static void ShowUpdateError(const QString& Text);
@@ -68,7 +71,15 @@ public:
     bool ReadCSVFile(Recordset& rs);
 
     // ---- Unsold pages ----
+    // Reads one unsold page into the Unsold set, then asks for the next page
+    // or ends the step (FinishUpdate).
     void ParseUnsoldPage(const QString& PageText);
+    // Paging ends after this many pages, whatever the site answers.
+    static constexpr int MaxUnsoldPages = 200;
+    // How long the hidden browser may take over one page (60 s unless set).
+    void setPageLoadTimeout(int milliseconds);
+    // The unsold step of the run did not read every page: DateLastUpdate stays.
+    bool unsoldStepFailed() const;
 
     // ---- Comparison with the database ----
     void MarkBeforeSystemStart(Recordset& rs, const QString& DateField);
@@ -93,7 +104,25 @@ private:
     QPointer<WebBrowser> m_web;
 
     // -- the sequence and the unsold pages (UpdateSession.cpp) --
+    struct RunState;
+    std::unique_ptr<RunState> m_run;
     void onDocumentComplete(const QString& address);
+    void onPageTimeout();
+    void beginRun();
+    // Runs a step from the event loop, unless the run has ended or Cancel was pressed.
+    void later(std::function<void()> step);
+    void downloadList(int listType);
+    void readList(int listType);
+    void compareList(int listType);
+    void lookUpItems(int listType);
+    void fillList(int listType);
+    void startUnsold();
+    void navigateUnsold(const QString& address);
+    void readUnsoldPage(const QString& address, const QString& text);
+    void stopReadingUnsold();
+    void unsoldFailed(const QString& text);
+    void finishRun();
+    void endRun();
 
     // -- exports (UpdateSessionExports.cpp) --
 

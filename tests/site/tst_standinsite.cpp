@@ -269,7 +269,6 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::newRow("selling") << "/MyTradeMe/Selling.aspx" << "Items I'm selling";
         QTest::newRow("sold") << "/MyTradeMe/Sold.aspx" << "Sold items";
-        QTest::newRow("unsold") << "/MyTradeMe/Sell/Unsold.aspx" << "Unsold items";
         QTest::newRow("refund") << "/MyTradeMe/Refund.aspx" << "Request a refund";
         QTest::newRow("fixed price offer") << "/MyTradeMe/FixedPriceOffer.aspx" << "Fixed price offer";
     }
@@ -291,6 +290,99 @@ private slots:
         QVERIFY(served.text().contains(caption.toHtmlEscaped()));
         QVERIFY(served.text().contains(QStringLiteral("Member other_seller")));
         QVERIFY(served.text().contains(QStringLiteral("Auction 4711")));
+    }
+
+    // The seller's unsold listings, newest close first, a fixed number a page;
+    // the body as the browser shows it is checked by tst_unsoldsite.
+    void unsoldPagesListTheSellersUnsoldListings()
+    {
+        const QString path = QStringLiteral("/MyTradeMe/Sell/Unsold.aspx");
+        auto unsold = [](const QString& seller, const QString& id, const QDateTime& end) {
+            StandInSite::Listing l;
+            l.seller = seller;
+            l.id = id;
+            l.kind = QStringLiteral("unsold");
+            l.title = QStringLiteral("Listing ") + id;
+            l.end = end;
+            l.startPrice = 10;
+            return l;
+        };
+        StandInSite::Listing offered = unsold(kiwi.userId, QStringLiteral("101"), QDateTime(QDate(2027, 1, 4), QTime(14, 15)));
+        offered.title = QStringLiteral("Rimu \"Colonial\" bookcase & <shelves>");
+        offered.startPrice = 1200;
+        offered.reservePrice = 1850;
+        offered.maxBid = 1500.5;
+        offered.offerPrice = 1750;
+        offered.offerExpired = true;
+        StandInSite::Listing relisted = unsold(kiwi.userId, QStringLiteral("102"), QDateTime(QDate(2027, 1, 3), QTime(0, 5)));
+        relisted.relistedAs = QStringLiteral("190");
+        relisted.offerPrice = 8;
+        StandInSite::Listing sold = unsold(kiwi.userId, QStringLiteral("103"), QDateTime(QDate(2027, 1, 4), QTime(9, 0)));
+        sold.kind = QStringLiteral("sold");
+        // Added oldest first: the page sorts them.
+        site->addListing(unsold(kiwi.userId, QStringLiteral("100"), QDateTime(QDate(2026, 12, 30), QTime(12, 0))));
+        site->addListing(relisted);
+        site->addListing(sold);
+        site->addListing(offered);
+        site->addListing(unsold(other.userId, QStringLiteral("200"), QDateTime(QDate(2027, 1, 1), QTime(8, 0))));
+        site->addListing(unsold(other.userId, QStringLiteral("201"), QDateTime()));  // a fixture entry without its close
+        site->setUnsoldPaging(2);
+
+        const Answer refused = send(at(path));
+        QCOMPARE(refused.status, 403);
+        QVERIFY(refused.text().contains(mustLogIn));
+
+        const QByteArray session = sessionHeader(site->openSession(kiwi.userId));
+        const auto listed = [](const Answer& a) {
+            const auto m = QRegularExpression(QStringLiteral("<pre id=\"listings\">\n(.*)</pre>"),
+                                              QRegularExpression::DotMatchesEverythingOption).match(a.text());
+            QString text = m.captured(1);
+            return text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+        };
+        const Answer first = send(at(path), session);
+        QCOMPARE(first.status, 200);
+        QVERIFY(first.text().contains(QStringLiteral("My Trade Me &gt; Selling")));
+        QCOMPARE(listed(first), QStringLiteral("Rimu \"Colonial\" bookcase & <shelves>\n"
+                                               "Closed:  Mon 4 Jan 2:15 pm (#101)\n"
+                                               "Price $1,200.00\n"
+                                               "Reserve $1,850.00\n"
+                                               "Top bid $1,500.50\n"
+                                               "Offer expired\n"
+                                               "Offered for $1,750.00\n"
+                                               "\n"
+                                               "Listing 102\n"
+                                               "Closed:  Sun 3 Jan 12:05 am (#102)\n"
+                                               "Price $10.00\n"
+                                               "No bids\n"
+                                               "Offered for $8.00\n"
+                                               "Relisted as #190\n"
+                                               "View new listing\n"));
+        QVERIFY(first.text().contains(QStringLiteral("Page 1 of 2")));
+        const Answer second = send(at(path + QStringLiteral("?page=2")), session);
+        QCOMPARE(listed(second), QStringLiteral("Listing 100\nClosed:  Wed 30 Dec 12:00 pm (#100)\nPrice $10.00\nNo bids\n"));
+        QCOMPARE(listed(send(at(path + QStringLiteral("?page=abc")), session)), listed(first));
+
+        // Past the last page: sent to the last one, a lower number.
+        const Answer past = send(at(path + QStringLiteral("?page=3")), session);
+        QCOMPARE(past.status, 302);
+        QCOMPARE(past.location, path + QStringLiteral("?page=2"));
+        // The test mode: the last page again under the number asked for.
+        site->setUnsoldPaging(2, StandInSite::PastEnd::SameNumber);
+        const Answer same = send(at(path + QStringLiteral("?page=7")), session);
+        QCOMPARE(same.status, 200);
+        QCOMPARE(listed(same), listed(second));
+
+        // Another seller sees only their own; one without any sees none.
+        const QByteArray otherSession = sessionHeader(site->openSession(other.userId));
+        const QString others = listed(send(at(path), otherSession));
+        QVERIFY(others.contains(QStringLiteral("(#200)")));
+        QVERIFY(others.contains(QStringLiteral("Closed:   (#201)")));
+        site->clearListings();
+        site->setUnsoldPaging(2);
+        const Answer none = send(at(path + QStringLiteral("?page=1")), session);
+        QCOMPARE(none.status, 200);
+        QCOMPARE(listed(none), QStringLiteral("You have no unsold items.\n"));
+        QCOMPARE(send(at(path + QStringLiteral("?page=2")), session).location, path + QStringLiteral("?page=1"));
     }
 
     void requestLogRecordsWhatWasAsked()
