@@ -20,4 +20,7 @@ public:
     // The settings were saved: the caption, grid lines, list colour, quick
     // notes and site button follow them.
     virtual void SettingsChanged() {}
+    // Sales were added or changed in bulk (a synchronisation was saved):
+    // close the search panel and show the default list afresh.
+    virtual void ShowDefaultListAfresh() {}
 };

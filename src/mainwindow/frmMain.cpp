@@ -389,6 +389,13 @@ void frmMain::ApplyConfiguration()
     RefreshNotes();
 }
 
+void frmMain::ShowDefaultListAfresh()
+{
+    if (searchShown()) cmdSearchClose_Click();
+    mTaskList = ProgramContext::current().gConfiguration.DefaultList;
+    Refreshlist();
+}
+
 void frmMain::SettingsChanged()
 {
     ProgramContext& ctx = ProgramContext::current();

@@ -40,6 +40,7 @@ public:
     QString SelectedAuctionId() const override;
     QString SelectedItemId() const override;
     void SettingsChanged() override;
+    void ShowDefaultListAfresh() override;
 
     // The list: rebuilt from the database in the current mode.
     void Refreshlist();

@@ -9,6 +9,7 @@
 
 #include "ListingRecordsets.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -45,6 +46,8 @@ public:
     int mNoteShipping = 0;
     int mNoteLowStock = 0;
     std::array<std::unique_ptr<Recordset>, 3> mListings;
+    // The History row each listing's completion was written as by the last save.
+    QHash<QString, qint64> mCompletionRows;
 
     // ---- Download sequence ----
     // Runs the sequence after the login (steps from the record sets to the

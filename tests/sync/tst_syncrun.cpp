@@ -1,0 +1,171 @@
+// A whole synchronisation against the stand-in site in the real browser: log
+// in, download the current and sold exports, read the unsold pages, compare,
+// save; then the same again, which must change nothing.
+
+#include "DatabaseFixture.h"
+#include "RecordingUpdateView.h"
+#include "ScriptedMessages.h"
+#include "StandInSite.h"
+#include "TestEnvironment.h"
+#include "core/ProgramContext.h"
+#include "core/frmBrowser.h"
+#include "core/modDatabase.h"
+#include "platform/Vb.h"
+#include "platform/browser/WebEngineBrowser.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
+#include "platform/transfer/SiteCookieJar.h"
+#include "sync/ListingRecordsets.h"
+#include "sync/UpdateSession.h"
+
+#include <QSignalSpy>
+#include <QWebEngineCookieStore>
+#include <QWebEngineProfile>
+
+#include <memory>
+#include <optional>
+
+namespace {
+constexpr int Patience = 60000;
+}
+
+class tst_syncrun : public QObject {
+    Q_OBJECT
+    StandInSite site;
+    std::optional<TestEnvironment> env;
+    QWidget caller;
+
+    ProgramContext& ctx() { return ProgramContext::current(); }
+
+    QStringList table(const QString& sql)
+    {
+        QStringList out;
+        Recordset rs;
+        if (!rs.Open(sql, ctx().gConnection)) return {rs.lastError()};
+        for (; !rs.isEOF(); rs.MoveNext()) {
+            QStringList row;
+            for (int i = 0; i < rs.FieldCount(); ++i) row << rs.value(i).toString();
+            out << row.join(u'|');
+        }
+        return out;
+    }
+    QVariant scalar(const QString& sql, const QVariantList& binds = {}) { return ctx().gConnection->Scalar(sql, binds); }
+
+    bool logIn()
+    {
+        frmBrowser w;
+        w.RemoteForm = &caller;
+        w.AutoLogin = true;
+        w.ExitAfterLogin = true;
+        w.show();
+        return QTest::qWaitFor([&] { return !w.isVisible(); }, Patience) && w.LoginOK;
+    }
+
+    // One run, then the save; the run's messages are scripted by the caller.
+    bool runAndSave(RecordingUpdateView& view)
+    {
+        WebEngineBrowser browser;
+        UpdateSession session(&view, &browser);
+        session.SetExportURLs(QStringLiteral("Last 45 days"));
+        QSignalSpy ended(&session, &UpdateSession::runEnded);
+        session.Start();
+        if (!ended.wait(Patience) || !view.calls.contains(QStringLiteral("RunFinished"))) return false;
+        return session.SaveUpdates(false);
+    }
+
+    QList<StandInSite::Listing> listed(const QString& kind, int days = 45) const
+    {
+        QList<StandInSite::Listing> out;
+        const QDateTime from(QDate::currentDate().addDays(-days), QTime(0, 0));
+        for (const auto& l : site.listings(QStringLiteral("kiwi_seller")))
+            if (l.kind == kind && (kind == QLatin1String("current") || l.end >= from)) out << l;
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(site.loadFixture(QStringLiteral(VENDARO_DEMO_FIXTURE), &error), qPrintable(error));
+        QVERIFY(site.start());
+        qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
+    }
+    void cleanupTestCase() { site.stop(); }
+
+    void init()
+    {
+        env.emplace();
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        Configuration& c = ctx().gConfiguration;
+        c.TradeMeUserId = "kiwi_seller";
+        c.TradeMeEmail = "seller@example.co.nz";
+        c.TradeMePassword = "demo-pass";
+        c.TradeMeMemberId = "1234567";
+        c.DateSystemStart = vb::today() - 30;
+        c.RelistUnsold = true;
+        WebEngineBrowser::profile()->cookieStore()->deleteAllCookies();
+        SiteCookieJar::instance()->clear();
+    }
+    void cleanup() { env.reset(); }
+
+    void aRunSavesTheSiteAndASecondOneNothingNew()
+    {
+        QVERIFY(logIn());
+        ScriptedMessages messages;
+        RecordingUpdateView view;
+        QVERIFY(runAndSave(view));
+
+        // Every current listing, each sale of the window and each unsold listing is a sale now.
+        const auto current = listed("current");
+        const auto sold = listed("sold");
+        const auto unsold = listed("unsold");
+        for (const auto& l : current) {
+            QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId=?", {l.id}).toInt(), 1);
+            QCOMPARE(scalar("SELECT Description FROM Auction WHERE AuctionId=?", {l.id}).toString(), l.title);
+            QCOMPARE(scalar("SELECT COUNT(*) FROM History WHERE AuctionId=? AND Changed='[DELETE]' AND Description LIKE 'New Auction (Closes %'",
+                            {l.id})
+                         .toInt(),
+                     1);
+        }
+        for (const auto& l : sold) {
+            const QString id = scalar("SELECT AuctionId FROM Auction WHERE (AuctionId=?1 OR (AuctionId>?1 AND AuctionId<?1||'~' AND "
+                                      "length(AuctionId)=length(?1)+1)) AND CustomerId=?2",
+                                      {l.id, l.buyerName})
+                                   .toString();
+            QVERIFY2(!id.isEmpty(), qPrintable(l.id + " " + l.buyerName));
+            QCOMPARE(scalar("SELECT Winningbid FROM Auction WHERE AuctionId=?", {id}).toDouble(), l.salePrice);
+            const int step = scalar("SELECT ActionId FROM Auction WHERE AuctionId=?", {id}).toInt();
+            if (l.end < QDateTime(QDate::currentDate().addDays(-30), QTime(0, 0))) {
+                QCOMPARE(step, 15);  // before the system start: completed
+                QCOMPARE(scalar("SELECT COUNT(*) FROM History WHERE AuctionId=? AND Changed='[NOTHING]'", {id}).toInt(), 1);
+            } else {
+                QVERIFY2(step > 1 && step < 15, qPrintable(id));
+            }
+            QVERIFY2(scalar("SELECT COUNT(*) FROM History WHERE AuctionId=? AND Description LIKE 'Auction ended % (sold by %'", {id}).toInt() == 1,
+                     qPrintable(table("SELECT AuctionId, Description, Changed FROM History WHERE AuctionId='" + id + "'").join("\n")));
+            if (!l.buyerEmail.isEmpty())
+                QCOMPARE(scalar("SELECT Email FROM Customer WHERE CustomerId=?", {l.buyerName}).toString(), l.buyerEmail);
+        }
+        for (const auto& l : unsold) {
+            const int step = scalar("SELECT ActionId FROM Auction WHERE AuctionId=?", {l.id}).toInt();
+            // Relisted on the site, or ended before the system start: completed; otherwise due for relisting.
+            const bool before = l.end < QDateTime(QDate::currentDate().addDays(-30), QTime(0, 0));
+            QVERIFY2(step == (l.relistedAs.isEmpty() && !before ? 16 : 15), qPrintable(l.id));
+        }
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), int(current.size() + sold.size() + unsold.size()));
+        QVERIFY(ctx().gConfiguration.DateLastUpdate > vb::now() - 1.0 / 24);
+
+        // Nothing changed on the site: the second run writes no new sale, buyer or History row.
+        const QStringList auctions = table("SELECT * FROM Auction ORDER BY AuctionId");
+        const QStringList buyers = table("SELECT * FROM Customer ORDER BY CustomerId");
+        const int history = scalar("SELECT COUNT(*) FROM History").toInt();
+        RecordingUpdateView again;
+        QVERIFY(runAndSave(again));
+        QCOMPARE(table("SELECT * FROM Auction ORDER BY AuctionId"), auctions);
+        QCOMPARE(table("SELECT * FROM Customer ORDER BY CustomerId"), buyers);
+        QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), history);
+    }
+};
+
+QTEST_MAIN(tst_syncrun)
+#include "tst_syncrun.moc"
