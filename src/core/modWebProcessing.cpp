@@ -202,7 +202,10 @@ QString GetBidderInputs(const QString& Text)
 
 QString SiteAuctionNumber(const QString& AuctionId)
 {
-    if (AuctionId.endsWith(u'A') || AuctionId.endsWith(u'B')) return AuctionId.chopped(1);
+    // One letter after the listing's digits marks a further sale (A, B, C, ...).
+    const qsizetype n = AuctionId.size();
+    if (n >= 2 && AuctionId[n - 2].isDigit() && AuctionId[n - 1] >= u'A' && AuctionId[n - 1] <= u'Z')
+        return AuctionId.chopped(1);
     return AuctionId;
 }
 

@@ -37,8 +37,8 @@ bool SaveSubmitPage(QString& FormText, const QString& ActionPath, const QString&
 // The bidder inputs of an extracted fixed-price-offer form, or "".
 QString GetBidderInputs(const QString& Text);
 
-// The site's number of a sale: a second sale of one listing ("...A", "...B")
-// is the listing's own number.
+// The site's number of a sale: a further sale of one listing ("...A", "...B",
+// "...C") is the listing's own number.
 QString SiteAuctionNumber(const QString& AuctionId);
 
 // Writes FileName.sub from its template for one feedback.

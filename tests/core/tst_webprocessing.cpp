@@ -515,8 +515,9 @@ private slots:
         QTest::newRow("second sale A") << "2150001A" << "2150001";
         QTest::newRow("second sale B") << "2150001B" << "2150001";
         QTest::newRow("lower-case a stays") << "2150001a" << "2150001a";
-        QTest::newRow("other letters stay") << "2150001C" << "2150001C";
-        QTest::newRow("only the last letter goes") << "2150001AB" << "2150001A";
+        QTest::newRow("a fourth sale D") << "2150001D" << "2150001";
+        QTest::newRow("two letters stay") << "2150001AB" << "2150001AB";
+        QTest::newRow("a word stays") << "MISC" << "MISC";
     }
     void feedbackPageAuctionNumber()
     {
