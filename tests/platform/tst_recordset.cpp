@@ -1321,6 +1321,36 @@ private slots:
         QCOMPARE(single("PRAGMA integrity_check"), QStringLiteral("ok"));
         QCOMPARE(single("SELECT count(*) FROM Customer WHERE Name LIKE '%m%'"), QStringLiteral("1"));
     }
+
+    // Statements are kept compiled between uses: a kept one must not carry its
+    // last values, a failure, or an old table layout into the next use.
+    void keptStatementsStartClean()
+    {
+        Connection db;
+        QVERIFY2(openShop(db, false), qPrintable(db.lastError()));
+        QVERIFY(db.Execute("CREATE TABLE K (Id INTEGER PRIMARY KEY, Name TEXT NOT NULL)", {}));
+        const QString insert = QStringLiteral("INSERT INTO K (Id, Name) VALUES (?, ?)");
+        QVERIFY(db.Execute(insert, {1, "one"}));
+        QVERIFY(!db.Execute(insert, {1, "again"}));      // the key is taken
+        QVERIFY(!db.Execute(insert, {2, QVariant()}));   // Name may not be Null
+        QVERIFY(!db.Execute(insert, {3}));               // too few values
+        QVERIFY(db.Execute(insert, {2, "two"}));
+        const QString count = QStringLiteral("SELECT count(*) || '/' || group_concat(Name) FROM K");
+        QCOMPARE(db.Scalar(count, {}).toString(), QStringLiteral("2/one,two"));
+
+        QVERIFY(db.Execute("ALTER TABLE K ADD COLUMN Extra TEXT DEFAULT 'x'", {}));
+        Recordset rs;
+        QVERIFY(rs.Open("SELECT * FROM K ORDER BY Id", &db));
+        QCOMPARE(rs.FieldCount(), 3);
+        QCOMPARE(rs.text("Extra"), QStringLiteral("x"));
+        rs.Close();
+
+        const QString path = db.path();
+        db.Close();
+        QVERIFY2(db.Open(path), qPrintable(db.lastError()));
+        QVERIFY(db.Execute(insert, {3, "three"}));
+        QCOMPARE(db.Scalar(count, {}).toString(), QStringLiteral("3/one,two,three"));
+    }
 };
 
 VENDARO_TEST_MAIN(tst_recordset)

@@ -111,6 +111,10 @@ bool Connection::Open(const QString& path)
     sqlite3_extended_result_codes(db, 1);
     // Memory taken only as pages are read; a cache too small only costs time.
     sqlite3_exec(db, QByteArray("PRAGMA cache_size=-" + QByteArray::number(CacheKiB)).constData(), nullptr, nullptr, nullptr);
+    // Savepoint and statement journals in memory: a save nests a savepoint for
+    // each step it writes, and on disk each would cost a write per page touched.
+    // The database's own journal stays on disk.
+    sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
     // LIKE folds the case of every letter (SQLite's own folds A-Z only).
     if (FoldedLike::install(db) != SQLITE_OK) {
         m_lastError = QString::fromUtf8(sqlite3_errmsg(db));
@@ -173,9 +177,28 @@ QString Connection::quickCheck(sqlite3* db)
 
 QString Connection::Damaged() { return QStringLiteral("The file is damaged and cannot be used."); }
 
+void Connection::clearCache()
+{
+    for (sqlite3_stmt* stmt : std::as_const(m_cache)) sqlite3_finalize(stmt);
+    m_cache.clear();
+}
+
+void Connection::Release(sqlite3_stmt* stmt)
+{
+    if (!stmt) return;
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    const QByteArray key(sqlite3_sql(stmt));
+    if (m_db && sqlite3_db_handle(stmt) == m_db && !m_cache.contains(key) && m_cache.size() < CacheStatements)
+        m_cache.insert(key, stmt);
+    else
+        sqlite3_finalize(stmt);
+}
+
 void Connection::Close()
 {
     if (!m_db) return;
+    clearCache();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_path.clear();
@@ -191,7 +214,9 @@ sqlite3_stmt* Connection::Prepare(const QString& sql, const QVariantList& binds)
     sqlite3_stmt* stmt = nullptr;
     const QByteArray text = sql.toUtf8();
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) {
+    if ((stmt = m_cache.take(text))) {
+        // Compiled before (and checked then): only the values are new.
+    } else if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) {
         m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
         return nullptr;
     }
@@ -206,16 +231,16 @@ sqlite3_stmt* Connection::Prepare(const QString& sql, const QVariantList& binds)
         return nullptr;
     }
     if (sqlite3_bind_parameter_count(stmt) != binds.size()) {
-        sqlite3_finalize(stmt);
         m_lastError = QStringLiteral("The statement takes %1 values; %2 were given.")
                           .arg(sqlite3_bind_parameter_count(stmt))
                           .arg(binds.size());
+        Release(stmt);
         return nullptr;
     }
     for (int i = 0; i < binds.size(); ++i) {
         if (!dbvalue::bind(stmt, i + 1, binds[i])) {
             m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
-            sqlite3_finalize(stmt);
+            Release(stmt);
             return nullptr;
         }
     }
@@ -231,7 +256,7 @@ bool Connection::Execute(const QString& sql, const QVariantList& binds, int* row
     }
     const bool ok = rc == SQLITE_DONE;
     if (!ok) m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
-    sqlite3_finalize(stmt);
+    Release(stmt);
     if (ok && rowsAffected) *rowsAffected = sqlite3_changes(m_db);
     return ok;
 }
@@ -246,7 +271,7 @@ QVariant Connection::Scalar(const QString& sql, const QVariantList& binds, bool*
     if (rc == SQLITE_ROW) value = dbvalue::column(stmt, 0);
     const bool good = rc == SQLITE_ROW || rc == SQLITE_DONE;
     if (!good) m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
-    sqlite3_finalize(stmt);
+    Release(stmt);
     if (ok) *ok = good;
     return value;
 }
@@ -257,7 +282,7 @@ QStringList Connection::TableColumns(const QString& table)
     sqlite3_stmt* stmt = Prepare(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table});
     if (!stmt) return columns;
     while (sqlite3_step(stmt) == SQLITE_ROW) columns << dbvalue::column(stmt, 0).toString();
-    sqlite3_finalize(stmt);
+    Release(stmt);
     return columns;
 }
 
@@ -267,7 +292,7 @@ QStringList Connection::PrimaryKey(const QString& table)
     sqlite3_stmt* stmt = Prepare(QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE pk > 0 ORDER BY pk"), {table});
     if (!stmt) return columns;
     while (sqlite3_step(stmt) == SQLITE_ROW) columns << dbvalue::column(stmt, 0).toString();
-    sqlite3_finalize(stmt);
+    Release(stmt);
     return columns;
 }
 
@@ -287,6 +312,6 @@ QHash<QString, Connection::ColumnKind> Connection::ColumnKinds(const QString& ta
             kind = ColumnKind::Number;
         kinds.insert(name, kind);
     }
-    sqlite3_finalize(stmt);
+    Release(stmt);
     return kinds;
 }

@@ -51,7 +51,10 @@ public:
     QHash<QString, ColumnKind> ColumnKinds(const QString& table);
 
     // Prepares sql with its values bound; nullptr (and lastError) on failure.
+    // A statement run before is taken from the cache; hand every statement
+    // back with Release (it is reset and kept for the next use).
     sqlite3_stmt* Prepare(const QString& sql, const QVariantList& binds);
+    void Release(sqlite3_stmt* stmt);
     void setLastError(const QString& error) { m_lastError = error; }
 
     // Nesting depth of open transactions (see Transaction).
@@ -61,7 +64,12 @@ private:
     friend class Transaction;
     // "" when SQLite's quick check finds the open file sound, else what to tell.
     static QString quickCheck(sqlite3* db);
+    void clearCache();
     sqlite3* m_db = nullptr;
+    // Idle prepared statements by their SQL text: a save that runs the same few
+    // statements for thousands of rows compiles each once.
+    QHash<QByteArray, sqlite3_stmt*> m_cache;
+    static constexpr int CacheStatements = 64;
     QString m_path;
     QString m_lastError;
     int m_depth = 0;

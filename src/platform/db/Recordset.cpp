@@ -48,12 +48,12 @@ bool Recordset::Open(const QString& sql, Connection* connection, CursorType curs
     }
     if (rc != SQLITE_DONE) {
         const QString error = QString::fromUtf8(sqlite3_errmsg(connection->handle()));
-        sqlite3_finalize(stmt);
+        connection->Release(stmt);
         m_fields.clear();
         connection->setLastError(error);
         return fail(error);
     }
-    sqlite3_finalize(stmt);
+    connection->Release(stmt);
     if (columns == 0) return true;  // a statement without rows: ran, stays closed
 
     m_rows = std::move(rows);
