@@ -35,13 +35,7 @@ const QString& AuctionListModel::cell(const AuctionRow& r, int column)
     }
 }
 
-QString AuctionListModel::dateKey(double serial)
-{
-    // Another program may have stored any number: only a date has a day.
-    if (!vb::inDateRange(serial)) return QString();
-    const qint64 day = qint64(vb::roundHalfEven(serial));
-    return QStringLiteral("%1").arg(std::llabs(day), 10, 10, QLatin1Char('0')).right(10);
-}
+QString AuctionListModel::dateKey(double serial) { return vb::dayKey(serial); }
 
 QVariant AuctionListModel::data(const QModelIndex& index, int role) const
 {

@@ -4,9 +4,11 @@
 #include <QPalette>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vb {
 
@@ -82,6 +84,14 @@ double roundHalfEven(double x, int digits)
     const double scaled = x * scale;
     if (!std::isfinite(scaled)) return x;
     return std::nearbyint(scaled) / scale;
+}
+
+QString dayKey(double serial)
+{
+    // Another program may have stored any number: only a date has a day.
+    if (!inDateRange(serial)) return QString();
+    const qint64 day = qint64(roundHalfEven(serial));
+    return QStringLiteral("%1").arg(std::llabs(day), 10, 10, QLatin1Char('0')).right(10);
 }
 
 double Val(const QString& text, bool* found)
@@ -241,7 +251,9 @@ QString formatNumber(double value, const QString& pattern)
     if (!fraction.isEmpty() || (point >= 0 && minDecimals > 0)) number += u'.' + fraction;
     if (point >= 0 && fraction.isEmpty() && minDecimals == 0 && !fracPart.isEmpty()) number += u'.';
 
-    const bool isZero = !QString(integer + fraction).contains(QRegularExpression(QStringLiteral("[1-9]")));
+    auto nonZero = [](QChar c) { return c >= u'1' && c <= u'9'; };
+    const bool isZero = std::none_of(integer.cbegin(), integer.cend(), nonZero) &&
+                        std::none_of(fraction.cbegin(), fraction.cend(), nonZero);
     const QString sign = value < 0 && !isZero ? QStringLiteral("-") : QString();
     return sign + prefix + number + suffix;
 }

@@ -39,6 +39,11 @@ double Fix(double x);
 // VB Round: to the nearest, halves to the even neighbour.
 double roundHalfEven(double x, int digits = 0);
 
+// The ten-digit whole-day key lists sort by: the serial rounded to whole days
+// (halves to even, so a time after noon keys with the next day), zero-padded.
+// "" for a number no date has.
+QString dayKey(double serial);
+
 // Val: the leading number of a text. Blanks, tabs and line feeds are ignored;
 // "&H"/"&O" prefixes are hex/octal; anything unreadable gives 0. found, when
 // given, tells whether the text held a number at all (a number too large to
