@@ -409,6 +409,39 @@ private slots:
         QCOMPARE(scalar("SELECT COUNT(*) FROM Auction WHERE AuctionId='4001'").toInt(), 1);
     }
 
+    // A listing from before the system start that cannot be completed is not
+    // left at its first step: the save keeps nothing and the row its flags.
+    void aSaveThatCannotCompleteKeepsNothing()
+    {
+        exec("CREATE TRIGGER refuse_completion BEFORE UPDATE OF ActionId ON Auction WHEN NEW.ActionId=15 "
+             "BEGIN SELECT RAISE(ABORT, 'completion refused'); END");
+        const int row = addSoldRow("4001", "ann", true, true);
+        messages().answer(vbmsg::OK, "Auction 4001 could not be marked completed; it is as it was.");
+        messages().answer(vbmsg::OK, "The update could not be saved; the database is as it was");
+        QVERIFY(!session->SaveUpdates(false));
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), 0);
+        QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), 0);
+        QVERIFY(session->mCompletionRows.isEmpty());
+        sold().MoveTo(row);
+        QVERIFY(sold().value("UpdateAuction").toBool());
+    }
+
+    // Marked completed again from the main window since the save: the session's
+    // completion is the one undone, the later one stays.
+    void theSavedCompletionIsPreferred()
+    {
+        const int row = savedBeforeStart("4001");
+        const qint64 completion = session->mCompletionRows.value("4001");
+        exec("INSERT INTO History (AuctionId, \"Date\", Description, Changed) VALUES ('4001', ?, 'Completed', ?)",
+             {vb::now() + 0.01, QStringLiteral("ActionId=15,DateNextAction=%1").arg(vb::today())});
+        const qint64 later = scalar("SELECT last_insert_rowid()").toLongLong();
+        script({{Paid, vbmsg::Yes}, {ReceivedEmail, vbmsg::No}, {Finished, vbmsg::Yes}});
+        QCOMPARE(process(row), Outcome::Updated);
+        QVERIFY(!historyRowExists(completion));
+        QVERIFY(historyRowExists(later));
+        QCOMPARE(stepOf("4001"), 10);
+    }
+
     // A sale with no step change in its history (completed some other way)
     // keeps its history whole and takes the step.
     void aCompletionWithoutHistory()
