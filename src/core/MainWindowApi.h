@@ -23,4 +23,7 @@ public:
     // Sales were added or changed in bulk (a synchronisation was saved):
     // close the search panel and show the default list afresh.
     virtual void ShowDefaultListAfresh() {}
+    // A sale was changed where a search may no longer match it: close the
+    // search panel and refresh the list in its current mode.
+    virtual void CloseSearchAndRefreshList() {}
 };

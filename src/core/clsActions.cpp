@@ -16,6 +16,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include <sqlite3.h>
+
 #include <optional>
 
 namespace {
@@ -330,14 +332,14 @@ bool clsActions::DoneAction(const QString& AuctionId, DoneOptions& o)
     return true;
 }
 
-void clsActions::SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription)
+qint64 clsActions::SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription)
 {
     ProgramContext& ctx = ProgramContext::current();
     Recordset rs;
     if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT ActionId, DateNextAction FROM Auction WHERE AuctionId=?"), {AuctionId}, false, true,
                                true, &rs))
-        return;
-    if (rs.isEOF()) return;  // no such sale: nothing to complete or record
+        return 0;
+    if (rs.isEOF()) return 0;  // no such sale: nothing to complete or record
     const QString changed = UndoRecipe()
                                 .add(QStringLiteral("ActionId"), rs.value(QStringLiteral("ActionId")).isNull()
                                                                      ? QStringLiteral("Null")
@@ -347,6 +349,7 @@ void clsActions::SetAuctionCompleted(const QString& AuctionId, int AddSeconds, c
     rs.Close();
     const double when = vb::now() + AddSeconds * OneSecond;
     QString why;
+    qint64 row = 0;
     const bool saved = [&] {
         Transaction tx(ctx.gConnection);
         int rows = 0;
@@ -356,15 +359,17 @@ void clsActions::SetAuctionCompleted(const QString& AuctionId, int AddSeconds, c
             why = ctx.gConnection->lastError();
         else if (rows != 1) why = QStringLiteral("The sale is no longer in the database.");
         else if (!ctx.gDatabase->UpdateHistory(AuctionId, when, ActionDescription, changed, false)) why = ctx.gConnection->lastError();
-        else if (!tx.Commit()) why = tx.lastError();
+        else if (!ActionDescription.isEmpty()) row = sqlite3_last_insert_rowid(ctx.gConnection->handle());
+        if (why.isEmpty() && !tx.Commit()) why = tx.lastError();
         return why.isEmpty();
     }();
     if (!saved) {
         MsgBox(QStringLiteral("Auction %1 could not be marked completed; it is as it was.").arg(AuctionId) + CrLf + CrLf + why,
                vbmsg::Critical, ctx.gAppTitle);
-        return;
+        return 0;
     }
     ctx.gDatabase->Log(AuctionId, QStringLiteral("Auction"), QStringLiteral("ActionId"), 15, false, false);
     if (!ActionDescription.isEmpty())
         ctx.gDatabase->Log(AuctionId, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(when), false, false);
+    return row;
 }

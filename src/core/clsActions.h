@@ -45,8 +45,9 @@ public:
     // or a failed save says why (a sale that is not there is passed over).
     bool DoneAction(const QString& AuctionId, DoneOptions& options);
     // Puts the sale at step 15 due today, with a History row AddSeconds
-    // seconds after now.
-    void SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription);
+    // seconds after now. Returns that row's Autonumber; 0 when the sale was
+    // not completed (a failure is said) or no row was written.
+    qint64 SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription);
 
     // What DoneAction reads of a sale and its item.
     struct DoneSale {

@@ -61,6 +61,9 @@ public:
     // Puts the newest undoable History row of a sale ("" = of all sales) into
     // the undo selection; "Nothing to undo!" and false when there is none.
     bool GetHistory(const QString& AuctionId);
+    // Puts one History row, by its Autonumber, into the undo selection; false
+    // (nothing said) when there is no such row of a sale.
+    bool SelectHistory(qint64 Autonumber);
     // Undoes the selected row from its recipe and removes it, all in one
     // transaction. False (with a message saying why) when nothing was undone.
     bool PerformUndo();

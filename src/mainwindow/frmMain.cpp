@@ -396,6 +396,13 @@ void frmMain::ShowDefaultListAfresh()
     Refreshlist();
 }
 
+void frmMain::CloseSearchAndRefreshList()
+{
+    // Closing the search refreshes the list itself.
+    if (searchShown()) cmdSearchClose_Click();
+    else Refreshlist();
+}
+
 void frmMain::SettingsChanged()
 {
     ProgramContext& ctx = ProgramContext::current();

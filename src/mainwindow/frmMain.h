@@ -41,6 +41,7 @@ public:
     QString SelectedItemId() const override;
     void SettingsChanged() override;
     void ShowDefaultListAfresh() override;
+    void CloseSearchAndRefreshList() override;
 
     // The list: rebuilt from the database in the current mode.
     void Refreshlist();

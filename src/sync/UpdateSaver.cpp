@@ -16,8 +16,6 @@
 
 #include <QSet>
 
-#include <sqlite3.h>
-
 #include <functional>
 
 namespace {
@@ -388,10 +386,8 @@ bool UpdateSaver::writeRow(int listType, Recordset& row, Pending& pending)
     if (!rs.Update()) return fail(rs.lastError());
     rs.Close();
 
-    qint64 lastRow = 0;
     if (!description.isEmpty()) {
         if (!ctx.gDatabase->UpdateHistory(id, now, description, recipe, false)) return fail(ctx.gConnection->lastError());
-        lastRow = sqlite3_last_insert_rowid(ctx.gConnection->handle());
         pending.afterCommit << [id, now] {
             ProgramContext::current().gDatabase->Log(id, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(now), false,
                                                      false);
@@ -405,13 +401,15 @@ bool UpdateSaver::writeRow(int listType, Recordset& row, Pending& pending)
             ctx.gActions->DoneAction(id, done);
         }
         if (beforeStart) {
-            ctx.gActions->SetAuctionCompleted(id, 1, QStringLiteral("Completed"));
+            // The completion is what processing the listing later undoes.
+            const qint64 completion = ctx.gActions->SetAuctionCompleted(id, 1, QStringLiteral("Completed"));
+            if (completion == 0) return fail(QStringLiteral("the sale could not be marked completed."));
+            pending.completions.insert(id, completion);
             if (!ctx.gDatabase->UpdateHistory(id, vb::Int(ctx.gConfiguration.DateSystemStart),
                                               QStringLiteral("[This auction ended before the system start date]"),
                                               QStringLiteral("[NOTHING]"), false))
                 return fail(ctx.gConnection->lastError());
         }
-        if (lastRow > 0) pending.completions.insert(id, lastRow);
     }
     return true;
 }

@@ -26,8 +26,9 @@ public:
     // flags then, so the seller can save again.
     bool Save();
 
-    // The History row of each listing's completion (Autonumber by listing
-    // number) written by the last save: the one a later undo of it may remove.
+    // The History row of each completion the last save wrote (Autonumber by
+    // sale id; a listing that ended before the system start): the one that
+    // processing the listing undoes.
     const QHash<QString, qint64>& CompletionRows() const { return m_completionRows; }
 
     // Appends the column's old value to UndoText and sets the new one on the

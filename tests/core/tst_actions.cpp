@@ -459,7 +459,11 @@ private slots:
     void completedInOrder()
     {
         addSale("100", 4);
-        for (int seconds : {0, 1, 2}) actions().SetAuctionCompleted("100", seconds, QStringLiteral("Closed %1").arg(seconds));
+        QList<qint64> rows;
+        for (int seconds : {0, 1, 2}) rows << actions().SetAuctionCompleted("100", seconds, QStringLiteral("Closed %1").arg(seconds));
+        // Each call gives the History row it wrote.
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(scalar("SELECT Description FROM History WHERE Autonumber=?", {rows[i]}).toString(), QStringLiteral("Closed %1").arg(i));
         QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId='100'").toInt(), 15);
         QCOMPARE(scalar("SELECT DateNextAction FROM Auction WHERE AuctionId='100'").toDouble(), vb::today());
         Recordset rs;
@@ -471,7 +475,7 @@ private slots:
                  QStringLiteral("ActionId=4,DateNextAction=45000"));
 
         // A sale that does not exist: nothing at all.
-        actions().SetAuctionCompleted("404", 0, "Closed");
+        QCOMPARE(actions().SetAuctionCompleted("404", 0, "Closed"), 0);
         QCOMPARE(scalar("SELECT COUNT(*) FROM History WHERE AuctionId='404'").toInt(), 0);
         for (const clsDataLog& e : ctx().gDatabase->PendingLog()) QVERIFY(e.AuctionId != "404");
     }

@@ -231,6 +231,28 @@ private slots:
         QCOMPARE(ctx().gUndoAuctionId, QStringLiteral("untouched"));
     }
 
+    // One row chosen by its key, older than others of the sale: only it is undone.
+    void selectHistoryTakesTheRowByItsKey()
+    {
+        addSale("A1", "Blue widget");
+        const qint64 completed = addHistory("A1", 45002.5, "Completed", "ActionId=2,DateNextAction=45000");
+        const qint64 note = addHistory("A1", 45003.5, "A note", "[NOTHING]");
+        exec("UPDATE Auction SET ActionId=15 WHERE AuctionId='A1'");
+        QVERIFY(db().SelectHistory(completed));
+        QCOMPARE(ctx().gUndoAuctionId, QStringLiteral("A1"));
+        QCOMPARE(ctx().gUndoAuctionDesc, QStringLiteral("Blue widget"));
+        QCOMPARE(ctx().gUndoDescription, QStringLiteral("Completed"));
+        QCOMPARE(ctx().gUndoChanged, QStringLiteral("ActionId=2,DateNextAction=45000"));
+        QVERIFY(db().PerformUndo());
+        QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId='A1'").toInt(), 2);
+        QVERIFY(!historyRowExists(completed));
+        QVERIFY(historyRowExists(note));
+
+        // A key no row has: nothing said, the selection kept.
+        QVERIFY(!db().SelectHistory(completed));
+        QCOMPARE(ctx().gUndoAutonumber, completed);
+    }
+
     // ---- PerformUndo: recipes -----------------------------------------------
 
     void undoRestoresTheRecipe_data()

@@ -665,6 +665,33 @@ private slots:
         QCOMPARE(w.list->columnWidth(AuctionListModel::ColBuyer), 320);
     }
 
+    // Another window changed a sale: the search closes, the list keeps its mode
+    // and is read once, showing the change.
+    void aChangeElsewhereClosesTheSearch_data()
+    {
+        QTest::addColumn<bool>("searching");
+        QTest::newRow("searching") << true;
+        QTest::newRow("not searching") << false;
+    }
+    void aChangeElsewhereClosesTheSearch()
+    {
+        QFETCH(bool, searching);
+        addSale("due", 4, vb::today());
+        addSale("done", 15, vb::today());
+        frmMain& w = opened();
+        setMode(TaskList);
+        if (searching) w.OpenSearchWindow(false);
+        QCOMPARE(w.searchShown(), searching);
+
+        exec("UPDATE Auction SET ActionId=2 WHERE AuctionId='done'");
+        ListLoads loads(conn());
+        w.CloseSearchAndRefreshList();
+        QVERIFY(!w.searchShown());
+        QCOMPARE(loads.count, 1);
+        QCOMPARE(w.mTaskList, true);
+        QCOMPARE(sorted(listedIds()), (QStringList{"done", "due"}));
+    }
+
     void clearingEmptiesEveryField_data()
     {
         QTest::addColumn<int>("button");  // 0: Clear, 1-3: the page buttons

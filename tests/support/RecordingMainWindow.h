@@ -12,7 +12,9 @@ public:
     void TradeMe_Link(const QString& URL) override { opened << URL; }
     QString SelectedAuctionId() const override { return selectedAuctionId; }
     QString SelectedItemId() const override { return selectedItemId; }
+    void CloseSearchAndRefreshList() override { ++listRefreshes; }
 
     QStringList refreshed, displayed, opened;
+    int listRefreshes = 0;  // CloseSearchAndRefreshList calls
     QString selectedAuctionId, selectedItemId;
 };
