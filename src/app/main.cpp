@@ -9,6 +9,7 @@
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "settings/SettingsForms.h"
+#include "sync/SyncForms.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,6 +36,7 @@ int main(int argc, char* argv[])
     CoreForms::Register();
     clsEmails::Register();
     SettingsForms::Register();
+    SyncForms::Register();
     FormsRegistry::instance().registerForm(QStringLiteral("frmMain"), [](QWidget* parent) { return new frmMain(parent); });
     // A filled login page left by an earlier run holds the password.
     frmBrowser::DeleteLoginPage();

@@ -145,6 +145,7 @@ void UpdateSession::lookUpItems(int listType)
 void UpdateSession::fillList(int listType)
 {
     mListType = listType;
+    if (listType == ListingRecordsets::Sold) CheckSoldShipping();
     m_view->FillList(listType);
     if (listType == ListingRecordsets::Current) later([this] { downloadList(ListingRecordsets::Sold); });
     else if (listType == ListingRecordsets::Sold) later([this] { startUnsold(); });
@@ -315,6 +316,17 @@ void UpdateSession::finishRun()
     if (!mUnsavedChanges && !m_run->unsoldFailed) SetDateLastUpdate();
     endRun();
 }
+
+void UpdateSession::Cancel()
+{
+    mCancel = true;
+    if (!m_run->running) return;
+    delete m_transfer;
+    if (m_web && m_run->readingUnsold) m_web->Stop();
+    endRun();
+}
+
+bool UpdateSession::isRunning() const { return m_run->running; }
 
 void UpdateSession::endRun()
 {

@@ -10,6 +10,7 @@
 #include "ListingRecordsets.h"
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -48,6 +49,13 @@ public:
     std::array<std::unique_ptr<Recordset>, 3> mListings;
     // The History row each listing's completion was written as by the last save.
     QHash<QString, qint64> mCompletionRows;
+    // Shipping totals the seller typed for sold listings; later entries win.
+    struct ShippingTotal {
+        QString ListingId;
+        QString BuyerName;
+        double Shipping = 0;
+    };
+    QList<ShippingTotal> mShippingTotals;
 
     // ---- Download sequence ----
     // Runs the sequence after the login (steps from the record sets to the
@@ -57,6 +65,10 @@ public:
     // FinishUpdate (tests; a run reaches it through Start).
     void StartUnsoldPages();
     void FinishUpdate();
+    // Stops the run at once: the transfer under way is aborted and the
+    // hidden browser stopped; runEnded follows before this returns.
+    void Cancel();
+    bool isRunning() const;
     // Reports a failure of the run: "Auction update failed." with the text and the usual causes.
     static void ShowUpdateError(const QString& Text);
 
@@ -84,6 +96,10 @@ public:
     // The unsold step of the run did not read every page: DateLastUpdate stays.
     bool unsoldStepFailed() const;
 
+    // ---- Review lists ----
+    // Puts the typed shipping totals into the Sold set's selected_shipping.
+    void CheckSoldShipping();
+
     // ---- Comparison with the database ----
     void MarkBeforeSystemStart(Recordset& rs, const QString& DateField);
     void CompareWithDatabase(Recordset& rs);
@@ -105,6 +121,8 @@ signals:
 private:
     UpdateView* m_view;
     QPointer<WebBrowser> m_web;
+    // The context of the transfer under way: deleting it aborts the transfer.
+    QPointer<QObject> m_transfer;
 
     // -- the sequence and the unsold pages (UpdateSession.cpp) --
     struct RunState;

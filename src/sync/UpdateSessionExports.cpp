@@ -13,7 +13,11 @@ void UpdateSession::SetExportURLs(const QString& filterText)
 void UpdateSession::DownloadCSV(std::function<void(bool)> done)
 {
     const int n = mListType;
-    ExportFile::Download(n, QUrl(mListURL[n]), this, [n, done = std::move(done)](bool ok, const QString& error) {
+    delete m_transfer;
+    m_transfer = new QObject(this);
+    QPointer<QObject> transfer = m_transfer;
+    ExportFile::Download(n, QUrl(mListURL[n]), m_transfer, [n, transfer, done = std::move(done)](bool ok, const QString& error) {
+        if (transfer) transfer->deleteLater();
         if (!ok)
             ShowUpdateError(QStringLiteral("An error occurred downloading data file (%1).\r\n%2").arg(n).arg(error));
         done(ok);

@@ -8,6 +8,7 @@
 #include "core/modCommon.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
+#include "platform/db/Recordset.h"
 
 void UpdateSession::MarkBeforeSystemStart(Recordset& rs, const QString& DateField)
 {
@@ -19,6 +20,21 @@ void UpdateSession::MarkBeforeSystemStart(Recordset& rs, const QString& DateFiel
 void UpdateSession::CompareWithDatabase(Recordset& rs)
 {
     ListingComparison::CompareWithDatabase(rs, mListType, &mChangedTab, vb::today());
+}
+
+void UpdateSession::CheckSoldShipping()
+{
+    Recordset* sold = mListings[ListingRecordsets::Sold].get();
+    if (!sold || mShippingTotals.isEmpty() || sold->RecordCount() == 0) return;
+    const int position = sold->AbsolutePosition();
+    for (bool more = sold->MoveFirst(); more && !sold->isEOF(); more = sold->MoveNext()) {
+        const QString listing = sold->text(QStringLiteral("listing_id"));
+        const QString buyer = sold->text(QStringLiteral("buyer_name"));
+        for (const ShippingTotal& typed : std::as_const(mShippingTotals))
+            if (typed.ListingId == listing && typed.BuyerName == buyer)
+                sold->setValue(QStringLiteral("selected_shipping"), typed.Shipping);
+    }
+    sold->MoveTo(position);
 }
 
 bool UpdateSession::SaveUpdates(bool UnloadAfter)

@@ -16,9 +16,21 @@
 #include "platform/db/Recordset.h"
 #include "platform/transfer/SiteCookieJar.h"
 #include "sync/ListingRecordsets.h"
+#include "sync/ReviewListModel.h"
+#include "sync/SyncForms.h"
 #include "sync/UpdateSession.h"
+#include "sync/frmUpdate.h"
+#include "MainWindowDriver.h"
+#include "platform/FormsRegistry.h"
+#include "mainwindow/frmMain.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QTabWidget>
+#include <QPushButton>
+#include <QTimer>
 #include <QWebEngineCookieStore>
 #include <QWebEngineProfile>
 
@@ -85,6 +97,9 @@ class tst_syncrun : public QObject {
 private slots:
     void initTestCase()
     {
+        // The real login window and update window; messages stay scripted.
+        FormsRegistry::instance().registerForm("frmBrowser", [](QWidget* parent) { return new frmBrowser(parent); });
+        SyncForms::Register();
         QString error;
         QVERIFY2(site.loadFixture(QStringLiteral(VENDARO_DEMO_FIXTURE), &error), qPrintable(error));
         QVERIFY(site.start());
@@ -164,6 +179,64 @@ private slots:
         QCOMPARE(table("SELECT * FROM Auction ORDER BY AuctionId"), auctions);
         QCOMPARE(table("SELECT * FROM Customer ORDER BY CustomerId"), buyers);
         QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), history);
+    }
+
+    // The seller's way: Task > Update in the main window logs in, shows the
+    // three lists, Save writes them, and the main list shows the new sales.
+    void taskUpdateFromTheMainWindow()
+    {
+        ScriptedMessages& messages = env->messages();
+        std::unique_ptr<frmMain> main(MainWindowDriver::open(messages));
+        QVERIFY(MainWindowDriver::listedIds(*main).isEmpty());
+        // Nothing was on file: every listing is new, the older sales red.
+        messages.answer(vbmsg::OK, "Tip:").answer(vbmsg::OK, "displayed in BOLD").answer(vbmsg::OK, "displayed in RED");
+        QString shot;
+        QStringList captions;
+        bool saved = false;
+        // The update window is looked at and saved once its run has ended.
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* w = qobject_cast<frmUpdate*>(modal); w && !saved && w->saveButton()->isEnabled()) {
+                saved = true;
+                for (int i = 0; i < 3; ++i) captions << w->tabs()->tabText(i);
+                w->resize(1400, 700);
+                w->tabs()->setCurrentIndex(1);
+                shot = QDir(env->programFolder()).filePath("update-window.png");
+                w->grab().save(shot);
+                const QString keep = qEnvironmentVariable("VENDARO_SCREENSHOT_DIR");
+                if (!keep.isEmpty()) {
+                    QFile::remove(QDir(keep).filePath("update-window.png"));
+                    QFile::copy(shot, QDir(keep).filePath("update-window.png"));
+                }
+                w->saveButton()->click();
+            }
+        });
+        poll.start();
+        QTimer::singleShot(Patience * 2, &poll, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        main->action("mnuTaskUpdate")->trigger();
+        poll.stop();
+        QVERIFY(saved);
+        QVERIFY(messages.verifyDone());
+        QCOMPARE(captions.size(), 3);
+        QVERIFY2(captions[0].startsWith("Current (x") && captions[1].startsWith("Sold (x"), qPrintable(captions.join(',')));
+        QVERIFY(QFileInfo(shot).size() > 0);
+        const int sales = int(listed("current").size() + listed("sold").size() + listed("unsold").size());
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), sales);
+        // The main list shows them at once.
+        QTRY_VERIFY(!MainWindowDriver::listedIds(*main).isEmpty());
+        // The default list holds the sales with a task due: the new sales after the system start.
+        QStringList due;
+        Recordset rs;
+        QVERIFY(rs.Open("SELECT AuctionId FROM Auction WHERE ActionId > 1 AND ActionId < 15 ORDER BY AuctionId", ctx().gConnection));
+        for (; !rs.isEOF(); rs.MoveNext()) due << rs.text("AuctionId");
+        QVERIFY(!due.isEmpty());
+        for (const QString& id : due) QVERIFY2(MainWindowDriver::listedIds(*main).contains(id), qPrintable(id + " " + MainWindowDriver::listedIds(*main).join(',')));
+        QVERIFY(ctx().gConfiguration.DateLastUpdate > vb::now() - 1.0 / 24);
+        main->close();
     }
 };
 

@@ -80,7 +80,8 @@ private:
         QObject::disconnect(m_reply, nullptr, this, nullptr);
         QObject::disconnect(m_contextGone);
         judge();
-        if (!m_reply->isFinished()) m_reply->abort();
+        // A reply that failed is ending already; aborting it again only makes Qt complain.
+        if (!m_reply->isFinished() && m_reply->error() == QNetworkReply::NoError) m_reply->abort();
         m_reply->deleteLater();
         deleteLater();
         // A context gone (or going) wants no answer.

@@ -1,0 +1,6 @@
+#pragma once
+// Registers the synchronisation's windows with the forms registry.
+
+namespace SyncForms {
+void Register();
+}
