@@ -51,6 +51,8 @@ public:
     bool CheckLog();
     void UpdateLog(const QString& OldAuctionId, const QString& NewAuctionId);
     const QList<clsDataLog>& PendingLog() const { return mDataLog; }
+    // Puts the pending entries back as they were before a write that was rolled back.
+    void RestoreLog(const QList<clsDataLog>& log) { mDataLog = log; }
     static constexpr int MaxLogChecks = 20;
 
     // ---- history and undo ----

@@ -457,6 +457,9 @@ bool UpdateSaver::Save()
         rs.Update();
     }
 
+    // Task steps run inside the write log their changes as they go: a write
+    // that is not kept must leave the change log as it found it.
+    const QList<clsDataLog> logBefore = ctx.gDatabase->PendingLog();
     bool saved = false;
     {
         Transaction tx(ctx.gConnection);
@@ -483,6 +486,7 @@ bool UpdateSaver::Save()
         if (saved) ctx.gConfiguration.DateLastUpdate = when;
     }
     if (!saved) {
+        ctx.gDatabase->RestoreLog(logBefore);
         MsgBox(QStringLiteral("The update could not be saved; the database is as it was and the listings are still to be saved.") +
                    CrLf + CrLf + pending.error,
                vbmsg::Critical, ctx.gAppTitle);
