@@ -235,7 +235,8 @@ private slots:
         QCOMPARE(field(ListingRecordsets::Current, 0, "UpdateFields").toString(), QString());
         QCOMPARE(scalar("SELECT DateLastUpdate FROM Configuration").toDouble(), Now);
         QCOMPARE(ctx().gConfiguration.DateLastUpdate, Now);
-        QCOMPARE(saver.CompletionRows().value("4101"), scalar("SELECT Autonumber FROM History").toLongLong());
+        // Only a sale completed by the save (one from before the system start) has a completion row.
+        QVERIFY(saver.CompletionRows().isEmpty());
 
         const QStringList before = table("SELECT * FROM Auction");
         UpdateSaver again(sets);
@@ -874,7 +875,7 @@ private slots:
         QCOMPARE(session.mNoteLowStock, 2);
         QCOMPARE(session.mUnsavedChanges, false);
         QCOMPARE(main.afresh, 1);
-        QVERIFY(session.mCompletionRows.contains("4101"));
+        QVERIFY(!session.mCompletionRows.contains("4101"));  // a running sale, not completed by the save
 
         view.calls.clear();
         session.mUnsavedChanges = true;
