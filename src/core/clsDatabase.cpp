@@ -262,28 +262,29 @@ bool clsDatabase::GetHistory(const QString& AuctionId)
         MsgBox(QStringLiteral("Nothing to undo!"), vbmsg::Information, ctx.gAppTitle);
         return false;
     }
+    takeUndoSelection(rs);
+    return true;
+}
+
+void clsDatabase::takeUndoSelection(const Recordset& rs)
+{
+    ProgramContext& ctx = ProgramContext::current();
     ctx.gUndoAuctionId = rs.text(QStringLiteral("AuctionId"));
     ctx.gUndoAuctionDesc = rs.text(QStringLiteral("AuctionDesc"));
     ctx.gUndoDescription = rs.text(QStringLiteral("Description"));
     ctx.gUndoChanged = rs.text(QStringLiteral("Changed"));
     ctx.gUndoAutonumber = rs.value(QStringLiteral("Autonumber")).toLongLong();
-    return true;
 }
 
 bool clsDatabase::SelectHistory(qint64 Autonumber)
 {
-    ProgramContext& ctx = ProgramContext::current();
     Recordset rs;
     if (!OpenDB(QStringLiteral("SELECT History.*, Auction.Description AS AuctionDesc "
                                "FROM Auction INNER JOIN History ON Auction.AuctionId = History.AuctionId WHERE History.Autonumber=?"),
                 {Autonumber}, true, true, true, &rs) ||
         rs.isEOF())
         return false;
-    ctx.gUndoAuctionId = rs.text(QStringLiteral("AuctionId"));
-    ctx.gUndoAuctionDesc = rs.text(QStringLiteral("AuctionDesc"));
-    ctx.gUndoDescription = rs.text(QStringLiteral("Description"));
-    ctx.gUndoChanged = rs.text(QStringLiteral("Changed"));
-    ctx.gUndoAutonumber = rs.value(QStringLiteral("Autonumber")).toLongLong();
+    takeUndoSelection(rs);
     return true;
 }
 

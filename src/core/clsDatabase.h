@@ -72,6 +72,8 @@ public:
 
 private:
     bool deleteUndoneHistory();
+    // The undo selection from a History row joined with its sale's description.
+    static void takeUndoSelection(const Recordset& rs);
     int countListings(const QString& actionCondition, const QString& ItemId, const QString& strTitle);
 
     QList<clsDataLog> mDataLog;  // oldest first

@@ -4,6 +4,7 @@
 // address question, the item codes and stock, and a save that cannot be kept.
 
 #include "DatabaseFixture.h"
+#include "SyncCalendar.h"
 #include "ReadLock.h"
 #include "RecordingMainWindow.h"
 #include "RecordingUpdateView.h"
@@ -32,22 +33,7 @@ namespace {
 const QString CrLf = QStringLiteral("\r\n");
 const QString PickUp = QStringLiteral("Buyer to pick-up or make arrangements directly with the seller");
 
-// Today in these tests: Tuesday 5 January 2027, 10:30; the system started 30 days before.
-const QDate Today(2027, 1, 5);
-
-double serial(const QDate& d, int h = 0, int min = 0) { return vb::toOleDate(d) + (h * 60 + min) / 1440.0; }
-const double Now = serial(Today, 10, 30);
-const double Start = serial(Today.addDays(-30));
-const double Opened = serial(QDate(2027, 1, 1), 10, 0);
-const double Closes = serial(QDate(2027, 1, 12), 21, 30);
-const double SoldAt = serial(QDate(2027, 1, 4), 20, 15);
-const double EndedAt = serial(QDate(2027, 1, 3), 15, 45);
-
-QVariantMap with(QVariantMap base, const QVariantMap& changes)
-{
-    for (auto it = changes.begin(); it != changes.end(); ++it) base.insert(it.key(), it.value());
-    return base;
-}
+using namespace SyncCalendar;
 
 QVariantMap current(const QVariantMap& changes = {})
 {
