@@ -54,7 +54,6 @@ QStringList requiredDates(int listType, bool updateAuction)
 
 // What the write leaves for after the commit.
 struct UpdateSaver::Pending {
-    QList<std::function<void()>> afterCommit;
     QSet<QString> handledRows;         // "listType/row": flags cleared after the commit
     QStringList unknownTypes;
     QHash<QString, bool> takeAddress;  // buyer -> the seller's answer
@@ -250,8 +249,7 @@ bool UpdateSaver::writeRow(int listType, Recordset& row, Pending& pending)
         QString renamed;
         id = GetAuctionIdForSale(listingId, &renamed);
         if (id.isEmpty()) return fail(QStringLiteral("no number is free for another sale of this listing."));
-        if (!renamed.isEmpty())
-            pending.afterCommit << [listingId, renamed] { ProgramContext::current().gDatabase->UpdateLog(listingId, renamed); };
+        if (!renamed.isEmpty()) ctx.gDatabase->UpdateLog(listingId, renamed);
         binds = {id};
         if (id != listingId) {
             sql += QStringLiteral(" AND CustomerId=?");
@@ -278,10 +276,10 @@ bool UpdateSaver::writeRow(int listType, Recordset& row, Pending& pending)
     QString description;
     QString recipe;
     const double now = vb::now();
+    // Logged as written, before the task steps below log theirs: the log keeps
+    // one value per sale and column, so the step's final value wins.
     auto log = [&](const QString& field, const QVariant& value, bool isText) {
-        pending.afterCommit << [id, field, value, isText] {
-            ProgramContext::current().gDatabase->Log(id, QStringLiteral("Auction"), field, value, isText, false);
-        };
+        ctx.gDatabase->Log(id, QStringLiteral("Auction"), field, value, isText, false);
     };
     auto offerRule = [&] {
         if (!rs.value(QStringLiteral("FixedPriceOffered")).toBool() && rowOffered)
@@ -388,10 +386,7 @@ bool UpdateSaver::writeRow(int listType, Recordset& row, Pending& pending)
 
     if (!description.isEmpty()) {
         if (!ctx.gDatabase->UpdateHistory(id, now, description, recipe, false)) return fail(ctx.gConnection->lastError());
-        pending.afterCommit << [id, now] {
-            ProgramContext::current().gDatabase->Log(id, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(now), false,
-                                                     false);
-        };
+        ctx.gDatabase->Log(id, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(now), false, false);
     }
     if (updateAuction) {
         if (sold) {
@@ -457,8 +452,8 @@ bool UpdateSaver::Save()
         rs.Update();
     }
 
-    // Task steps run inside the write log their changes as they go: a write
-    // that is not kept must leave the change log as it found it.
+    // Changes are logged as they are written (the task steps log theirs too):
+    // a write that is not kept must leave the change log as it found it.
     const QList<clsDataLog> logBefore = ctx.gDatabase->PendingLog();
     bool saved = false;
     {
@@ -493,7 +488,6 @@ bool UpdateSaver::Save()
         return false;
     }
 
-    for (const auto& step : pending.afterCommit) step();
     m_completionRows = pending.completions;
     for (int t = 0; t < 3; ++t) {
         Recordset& rs = *m_listings[t];

@@ -3,8 +3,9 @@
 // and Customer tables with History rows and their undo recipes, moves newly
 // sold sales on to their next step, settles listings that ended before the
 // system start and stamps DateLastUpdate. Questions are asked before the
-// write; everything is written in one transaction; the change log follows
-// the commit. A row is cleared of its work flags only once its save is kept.
+// write; everything is written in one transaction; a write not kept leaves
+// the change log as it was. A row is cleared of its work flags only once its
+// save is kept.
 
 #include <QHash>
 #include <QString>

@@ -454,6 +454,9 @@ void frmUpdate::fill(int listType)
     Recordset* rs = m_session->mListings[listType].get();
     ReviewListModel& model = *m_models[listType];
     QTreeView* view = m_lists[listType];
+    // A refill keeps the seller's place: the record selected stays selected.
+    const QModelIndex selected = view->currentIndex();
+    const int position = selected.isValid() ? model.RecordPosition(selected.row()) : -1;
     if (rs) model.Fill(*rs);
     else model.Clear();
     // The default order after every fill, whatever column the seller sorted by.
@@ -474,7 +477,12 @@ void frmUpdate::fill(int listType)
             view->setColumnWidth(j, qMin(widest, view->columnWidth(j) + 12));
         }
     }
-    if (listType == ListingRecordsets::Current && model.rowCount() > 0) view->scrollToBottom();
+    if (const int row = position >= 0 ? model.RowOfRecord(position) : -1; row >= 0) {
+        view->setCurrentIndex(model.index(row, 1));
+        view->scrollTo(model.index(row, 1));
+    } else if (listType == ListingRecordsets::Current && model.rowCount() > 0) {
+        view->scrollToBottom();
+    }
     if (waitShowing()) {
         const int saved = m_session->mListType;
         m_session->mListType = listType;

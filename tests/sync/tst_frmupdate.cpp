@@ -574,6 +574,7 @@ private slots:
         }
         QVERIFY(messages.verifyDone());
         QCOMPARE(w.listModel(1).CellText(row(), 9), shown);
+        QCOMPARE(w.list(1)->currentIndex().row(), row());  // the refill keeps the seller's place
         // The typed total survives a refresh and goes into the sale.
         messages.answer(vbmsg::OK, "Tip:");
         QVERIFY(rerun(w, [&] { w.refreshButton()->click(); }));

@@ -9,6 +9,7 @@
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/frmBrowser.h"
+#include "core/clsDatabase.h"
 #include "core/modDatabase.h"
 #include "platform/Vb.h"
 #include "platform/browser/WebEngineBrowser.h"
@@ -129,6 +130,8 @@ private slots:
         ScriptedMessages messages;
         RecordingUpdateView view;
         QVERIFY(runAndSave(view));
+        // Every change the save logged is in the database: the main list confirms them all at once.
+        QVERIFY(ctx().gDatabase->CheckLog());
 
         // Every current listing, each sale of the window and each unsold listing is a sale now.
         const auto current = listed("current");

@@ -321,7 +321,8 @@ private slots:
             fresh();
             for (const QVariantMap& r : exported) add(ListingRecordsets::Sold, r);
             compareAll();
-            return UpdateSaver(sets).Save();
+            // What the save logged is what the database holds, renamed sales too: the main list confirms it at once.
+            return UpdateSaver(sets).Save() && ctx().gDatabase->CheckLog();
         };
         auto sales = [&] { return table("SELECT AuctionId || ':' || CustomerId || ':' || ActionId FROM Auction ORDER BY AuctionId"); };
         auto movedOn = [&](const QString& id) { QVERIFY(conn().Execute("UPDATE Auction SET ActionId=5 WHERE AuctionId=?", {id})); };
@@ -424,6 +425,7 @@ private slots:
         QCOMPARE(scalar("SELECT \"Date\" FROM History WHERE Changed='[NOTHING]'").toDouble(), vb::Int(Start));
         QCOMPARE(sale("4101", "ActionId, dateNextAction = ?2, FixedPriceOffered", {vb::today()}), QString("15|1|1"));
         QCOMPARE(field(listType, 0, "UpdateAuction").toBool(), false);
+        QVERIFY(ctx().gDatabase->CheckLog());  // the completion's step, not the first one, is logged
     }
 
     // Buyers' names are bound: one with an apostrophe finds and keeps their sale.
@@ -635,6 +637,7 @@ private slots:
         add(ListingRecordsets::Unsold, row);
         compareAll();
         QVERIFY(UpdateSaver(sets).Save());
+        QVERIFY(ctx().gDatabase->CheckLog());
         QCOMPARE(sale("4101", "ActionId, dateNextAction - ?2, MaxBidAmount, HasBids", {vb::today()}), expected);
         QCOMPARE(this->history("4101"), history);
     }
