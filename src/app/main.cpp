@@ -8,6 +8,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
+#include "records/RecordsForms.h"
 #include "settings/SettingsForms.h"
 #include "sync/SyncForms.h"
 
@@ -37,6 +38,7 @@ int main(int argc, char* argv[])
     clsEmails::Register();
     SettingsForms::Register();
     SyncForms::Register();
+    RecordsForms::Register();
     FormsRegistry::instance().registerForm(QStringLiteral("frmMain"), [](QWidget* parent) { return new frmMain(parent); });
     // A filled login page left by an earlier run holds the password.
     frmBrowser::DeleteLoginPage();

@@ -39,11 +39,15 @@ bool clsDatabase::OpenDB(const QString& SQLQuery, const QVariantList& binds, boo
     } else {
         return true;
     }
-    if (ReportErrors)
-        MsgBox(QStringLiteral("An error occurred opening database.") + CrLf + CrLf + QStringLiteral("SQLQuery = ") + SQLQuery +
-                   CrLf + QStringLiteral("Error = ") + error,
-               vbmsg::Critical, ctx.gAppTitle);
+    if (ReportErrors) ReportError(SQLQuery, error);
     return false;
+}
+
+void clsDatabase::ReportError(const QString& SQLQuery, const QString& error)
+{
+    MsgBox(QStringLiteral("An error occurred opening database.") + CrLf + CrLf + QStringLiteral("SQLQuery = ") + SQLQuery + CrLf +
+               QStringLiteral("Error = ") + error,
+           vbmsg::Critical, ProgramContext::current().gAppTitle);
 }
 
 QString clsDatabase::MatchNothing() { return QStringLiteral("Auction.AuctionId='zsad876sadmjhasd876' AND "); }

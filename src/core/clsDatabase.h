@@ -22,6 +22,9 @@ public:
     bool OpenDB(const QString& SQLQuery, bool ForwardOnlyNOWHERE, bool ReadOnly, bool ReportErrors, Recordset* rst = nullptr);
     bool OpenDB(const QString& SQLQuery, const QVariantList& binds, bool ForwardOnlyNOWHERE, bool ReadOnly,
                 bool ReportErrors, Recordset* rst = nullptr);
+    // OpenDB's critical message, for a statement (or the write of a record
+    // set opened from it) that failed.
+    static void ReportError(const QString& SQLQuery, const QString& error);
 
     // The search condition of a main-window search field's tag
     // ("like=Outer,Key,Searched,Select") for the typed text, the keys it names

@@ -18,8 +18,10 @@ public:
     // CR LF (which stays empty for an address that begins with a line break).
     static QString FirstLineName(const QString& address, const QString& name);
     // Applies the first-line rule to nameBox on every change of addressBox,
-    // typed or loaded (so a window must not block the address box's signals
-    // while it fills it). The address is read with CR LF line ends.
+    // typed or loaded. The buyer editor blocks the box's signals while it
+    // shows a stored buyer (the stored name stands); a dialog that wants a
+    // loaded address to name the buyer fills the box unblocked. The address
+    // is read with CR LF line ends.
     static void Follow(QPlainTextEdit* addressBox, QLineEdit* nameBox);
 
     // The buyer-address rule of a save, split so that the question is asked

@@ -1,0 +1,70 @@
+#include "LookupModel.h"
+
+#include "core/ProgramContext.h"
+#include "core/clsDatabase.h"
+#include "platform/db/Recordset.h"
+#include "platform/db/Sql.h"
+
+#include <algorithm>
+
+LookupModel::LookupModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+bool LookupModel::Fill(const QString& table, const QString& key, const QString& description)
+{
+    beginResetModel();
+    m_rows.clear();
+    Recordset rs;
+    const bool ok = ProgramContext::current().gDatabase->OpenDB(
+        QStringLiteral("SELECT %1,%2 FROM %3 ORDER BY %1").arg(Sql::Identifier(key), Sql::Identifier(description), Sql::Identifier(table)),
+        true, true, true, &rs);
+    if (ok) {
+        m_rows.reserve(rs.RecordCount());
+        for (const QVariantList& row : rs.rows()) m_rows.append({row.value(0).toString(), row.value(1).toString()});
+    }
+    endResetModel();
+    return ok;
+}
+
+void LookupModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+int LookupModel::find(const QString& code) const
+{
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].code.compare(code, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+QString LookupModel::code(int row) const { return m_rows.value(row).code; }
+QString LookupModel::description(int row) const { return m_rows.value(row).description; }
+
+int LookupModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+int LookupModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+QVariant LookupModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size() || role != Qt::DisplayRole) return {};
+    const Row& r = m_rows[index.row()];
+    return index.column() == 0 ? r.code : r.description;
+}
+
+QVariant LookupModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) return m_headers.value(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+void LookupModel::sort(int column, Qt::SortOrder order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    auto text = [column](const Row& r) -> const QString& { return column == 0 ? r.code : r.description; };
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
+        const int c = text(a).compare(text(b), Qt::CaseInsensitive);
+        return order == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The rows of an editor's lookup list: each record's code and description,
+// read in key order. A header click sorts the rows once; the next fill is in
+// key order again.
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QVector>
+
+class LookupModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit LookupModel(QObject* parent = nullptr);
+
+    void setHeaders(const QStringList& headers) { m_headers = headers; }
+    // Reads "SELECT key,description FROM table ORDER BY key"; false (reported) when it failed, the list then empty.
+    bool Fill(const QString& table, const QString& key, const QString& description);
+    void clear();
+
+    // The row whose code is the text, ignoring case; -1 for none.
+    int find(const QString& code) const;
+    QString code(int row) const;
+    QString description(int row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // One stable sort by the column's text, ignoring case.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+private:
+    struct Row {
+        QString code;
+        QString description;
+    };
+    QVector<Row> m_rows;
+    QStringList m_headers;
+};

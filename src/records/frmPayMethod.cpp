@@ -1,0 +1,51 @@
+#include "frmPayMethod.h"
+
+#include "CodeBox.h"
+#include "platform/Vb.h"
+#include "platform/db/Recordset.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+RecordEditor::Setup payMethodSetup()
+{
+    RecordEditor::Setup s;
+    s.caption = QStringLiteral("Payment Methods");
+    s.table = QStringLiteral("PayMethod");
+    s.key = QStringLiteral("PayId");
+    s.description = QStringLiteral("Description");
+    s.descriptionHeader = QStringLiteral("Description");
+    s.keyMaximum = 10;
+    s.codeTag = QStringLiteral("M  Code");
+    s.codeLabel = QStringLiteral("Code");
+    s.cutWhileTyping = true;
+    s.stripTrailingBlanks = false;
+    s.fillEveryActivation = true;
+    s.deleteSecondLine = QStringLiteral("Delete/Change all auctions assigned to this record first.");
+    return s;
+}
+}  // namespace
+
+frmPayMethod::frmPayMethod(QWidget* parent) : RecordEditor(payMethodSetup(), parent)
+{
+    setObjectName(QStringLiteral("frmPayMethod"));
+    txtDescription = new QLineEdit(this);
+    txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    txtDescription->setProperty("Tag", QStringLiteral("MD Description"));
+    txtDescription->setMaxLength(50);
+    auto* label = new QLabel(QStringLiteral("Description"), this);
+    label->setProperty("Tag", QStringLiteral("D"));
+    label->setBuddy(txtDescription);
+    fieldsLayout()->addWidget(label, 1, 0);
+    fieldsLayout()->addWidget(txtDescription, 1, 1);
+    setMinimumSize(vb::twipsToPixels(6000), vb::twipsToPixels(4200));
+    SetEditMode();
+}
+
+void frmPayMethod::clearFields() { txtDescription->clear(); }
+
+void frmPayMethod::showRecord(const Recordset& rs) { txtDescription->setText(rs.text(QStringLiteral("Description"))); }
+
+void frmPayMethod::writeRecord(Recordset& rs) { rs.setValue(QStringLiteral("Description"), txtDescription->text()); }
