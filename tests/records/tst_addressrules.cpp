@@ -31,18 +31,7 @@ class tst_addressrules : public QObject {
     Connection& conn() { return *ctx().gConnection; }
     ScriptedMessages& messages() { return env->messages(); }
 
-    QStringList table(const QString& sql, const QVariantList& binds = {})
-    {
-        QStringList out;
-        Recordset rs;
-        if (!rs.Open(sql, &conn(), Recordset::adOpenStatic, Recordset::adLockReadOnly, binds)) return {rs.lastError()};
-        for (; !rs.isEOF(); rs.MoveNext()) {
-            QStringList row;
-            for (int i = 0; i < rs.FieldCount(); ++i) row << (rs.value(i).isNull() ? Null : rs.value(i).toString());
-            out << row.join(u'|');
-        }
-        return out;
-    }
+    QStringList table(const QString& sql, const QVariantList& binds = {}) { return DatabaseFixture::rows(sql, binds); }
     QStringList buyers(bool withNeighbour = false)
     {
         return table(QStringLiteral("SELECT CustomerId, Name, Email, EmailCC, Address, Comment, DontEmail FROM Customer") +

@@ -14,11 +14,14 @@
 #include "records/CodeBox.h"
 #include "records/FieldTag.h"
 #include "records/LookupModel.h"
+#include "records/RecordsForms.h"
+#include "platform/FormsRegistry.h"
 #include "records/frmCustomer.h"
 #include "records/frmPayMethod.h"
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -38,18 +41,7 @@ class tst_recordeditor : public QObject {
     ScriptedMessages& messages() { return env->messages(); }
     Connection& conn() { return *ctx().gConnection; }
     QVariant scalar(const QString& sql, const QVariantList& binds = {}) { return conn().Scalar(sql, binds); }
-    QStringList table(const QString& sql, const QVariantList& binds = {})
-    {
-        QStringList out;
-        Recordset rs;
-        if (!rs.Open(sql, &conn(), Recordset::adOpenStatic, Recordset::adLockReadOnly, binds)) return {rs.lastError()};
-        for (; !rs.isEOF(); rs.MoveNext()) {
-            QStringList row;
-            for (int i = 0; i < rs.FieldCount(); ++i) row << (rs.value(i).isNull() ? QStringLiteral("<null>") : rs.value(i).toString());
-            out << row.join(u'|');
-        }
-        return out;
-    }
+    QStringList table(const QString& sql, const QVariantList& binds = {}) { return DatabaseFixture::rows(sql, binds); }
     // A sale of a buyer or payment method at a task step, with a delivery address (Null for none).
     void sale(const QString& id, const QString& buyer, const QString& payId, int step, const QVariant& address = QVariant())
     {
@@ -459,6 +451,27 @@ private slots:
         QVERIFY(!lookupRows(*b).contains("late"));
     }
 
+    // The main window opens the editors by name, a buyer's code set as the popup sets it.
+    void openedByName()
+    {
+        RecordsForms::Register();
+        buyer("sean1", "Sean O'Brien", "Sean O'Brien\r\n2 Main Road\r\nWellington");
+        std::unique_ptr<QWidget> w(FormsRegistry::instance().create("frmCustomer", {{"mRemoteId", "sean1"}}));
+        auto* editor = qobject_cast<frmCustomer*>(w.get());
+        QVERIFY(editor);
+        editor->show();
+        editor->Form_Activate();
+        QCOMPARE(editor->editMode(), int(RecordEditor::Editing));
+        QCOMPARE(editor->name()->text(), QStringLiteral("Sean O'Brien"));
+        editor->grab().save(QDir(TestEnvironment::screenshotFolder()).filePath("frmCustomer.png"));
+        std::unique_ptr<QWidget> p(FormsRegistry::instance().create("frmPayMethod"));
+        QVERIFY(qobject_cast<frmPayMethod*>(p.get()));
+        p->show();
+        static_cast<frmPayMethod*>(p.get())->Form_Activate();
+        static_cast<frmPayMethod*>(p.get())->cboId_DropDown();
+        p->grab().save(QDir(TestEnvironment::screenshotFolder()).filePath("frmPayMethod.png"));
+    }
+
     // A buyer's fields round trip: empty optional text is stored as Null, the address with CR LF.
     void buyerFields()
     {
@@ -471,7 +484,7 @@ private slots:
         w->address()->setPlainText("Mere O'Brien\n3 Main Road\nChristchurch");
         w->cmdUpdate_Click();
         QCOMPARE(table("SELECT CustomerId, Name, Email, EmailCC, DontEmail, Address, Comment FROM Customer"),
-                 QStringList{"o'brien_fan|Mere O'Brien|mere@example.co.nz|<null>|1|Mere O'Brien\r\n3 Main Road\r\nChristchurch|<null>"});
+                 QStringList{"o'brien_fan|Mere O'Brien|mere@example.co.nz|<Null>|1|Mere O'Brien\r\n3 Main Road\r\nChristchurch|<Null>"});
         // Shown as stored; a stored empty name stays empty when the record loads.
         QVERIFY(conn().Execute("UPDATE Customer SET Name=NULL", {}));
         w->cmdCancel_Click();
@@ -517,11 +530,11 @@ private slots:
         QTest::addColumn<QStringList>("after");
         const QString typed = "Pat\r\n1 New Road\r\nNelson";
         QTest::newRow("yes") << typed << int(vbmsg::Yes)
-                             << QStringList{"4101|" + typed, "4102|<null>", "4103|" + typed, "4104|Old place", "4105|" + typed};
+                             << QStringList{"4101|" + typed, "4102|<Null>", "4103|" + typed, "4104|Old place", "4105|" + typed};
         QTest::newRow("no") << typed << int(vbmsg::No)
-                            << QStringList{"4101|Old place", "4102|<null>", "4103|old place", "4104|Old place", "4105|" + typed};
+                            << QStringList{"4101|Old place", "4102|<Null>", "4103|old place", "4104|Old place", "4105|" + typed};
         QTest::newRow("empty address: no question") << "" << 0
-                                                     << QStringList{"4101|Old place", "4102|<null>", "4103|old place", "4104|Old place", "4105|" + typed};
+                                                     << QStringList{"4101|Old place", "4102|<Null>", "4103|old place", "4104|Old place", "4105|" + typed};
     }
     void addressFollowUp()
     {

@@ -1,6 +1,8 @@
 #include "DatabaseFixture.h"
 
+#include "core/ProgramContext.h"
 #include "platform/db/Connection.h"
+#include "platform/db/Recordset.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,4 +112,17 @@ bool DatabaseFixture::damage(const QString& path, const QString& table)
     QFile f(path);
     if (page < 2 || pageSize <= 0 || !f.open(QIODevice::ReadWrite) || !f.seek((page - 1) * pageSize)) return false;
     return f.write(QByteArray(pageSize, '\x5a')) == pageSize;
+}
+
+QStringList DatabaseFixture::rows(const QString& sql, const QVariantList& binds)
+{
+    QStringList out;
+    Recordset rs;
+    if (!rs.Open(sql, ProgramContext::current().gConnection, Recordset::adOpenStatic, Recordset::adLockReadOnly, binds)) return {rs.lastError()};
+    for (; !rs.isEOF(); rs.MoveNext()) {
+        QStringList row;
+        for (int i = 0; i < rs.FieldCount(); ++i) row << (rs.value(i).isNull() ? QStringLiteral("<Null>") : rs.value(i).toString());
+        out << row.join(u'|');
+    }
+    return out;
 }

@@ -5,6 +5,8 @@
 #include "tools/DemoData.h"
 
 #include <QString>
+#include <QStringList>
+#include <QVariantList>
 
 class DatabaseFixture {
 public:
@@ -18,6 +20,9 @@ public:
     // As create, then filled by DemoData.
     static QString createFilled(const QString& folder, const DemoDataOptions& options,
                                 const QString& fileName = QStringLiteral("shop.mdb"));
+    // The rows of a query on the open database, one "a|b|c" text each, a Null
+    // value written "<Null>"; the error alone when the query fails.
+    static QStringList rows(const QString& sql, const QVariantList& binds = {});
     // Runs statements on a closed database file (to shape a fixture).
     static bool execute(const QString& path, const QStringList& statements);
     // Leaves the database as a program killed in the middle of a change

@@ -122,18 +122,7 @@ class tst_syncsave : public QObject {
     ScriptedMessages& messages() { return env->messages(); }
 
     QVariant scalar(const QString& sql, const QVariantList& binds = {}) { return conn().Scalar(sql, binds); }
-    QStringList table(const QString& sql, const QVariantList& binds = {})
-    {
-        QStringList out;
-        Recordset rs;
-        if (!rs.Open(sql, &conn(), Recordset::adOpenStatic, Recordset::adLockReadOnly, binds)) return {rs.lastError()};
-        for (; !rs.isEOF(); rs.MoveNext()) {
-            QStringList row;
-            for (int i = 0; i < rs.FieldCount(); ++i) row << (rs.isNull(rs.FieldName(i)) ? QStringLiteral("<Null>") : rs.value(i).toString());
-            out << row.join(u'|');
-        }
-        return out;
-    }
+    QStringList table(const QString& sql, const QVariantList& binds = {}) { return DatabaseFixture::rows(sql, binds); }
     QStringList history(const QString& id) { return table("SELECT Description, Changed FROM History WHERE AuctionId=? ORDER BY Autonumber", {id}); }
     // What a save may change, whole.
     QStringList snapshot()
