@@ -32,10 +32,21 @@ void LookupModel::clear()
     endResetModel();
 }
 
+bool LookupModel::sameCode(const QString& a, const QString& b)
+{
+    if (a.size() != b.size()) return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i].unicode(), y = b[i].unicode();
+        const auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+        if (fold(x) != fold(y)) return false;
+    }
+    return true;
+}
+
 int LookupModel::find(const QString& code) const
 {
     for (int i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].code.compare(code, Qt::CaseInsensitive) == 0) return i;
+        if (sameCode(m_rows[i].code, code)) return i;
     return -1;
 }
 

@@ -17,7 +17,9 @@ public:
     bool Fill(const QString& table, const QString& key, const QString& description);
     void clear();
 
-    // The row whose code is the text, ignoring case; -1 for none.
+    // Whether two codes name one record: the database's keys fold A-Z only.
+    static bool sameCode(const QString& a, const QString& b);
+    // The row whose code is the text, as the database compares codes; -1 for none.
     int find(const QString& code) const;
     QString code(int row) const;
     QString description(int row) const;

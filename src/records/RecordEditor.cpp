@@ -152,8 +152,16 @@ void RecordEditor::showEvent(QShowEvent* event)
 
 bool RecordEditor::event(QEvent* event)
 {
-    // An editor that fills at every activation refills when the seller comes back to it.
-    if (event->type() == QEvent::WindowActivate && m_setup.fillEveryActivation && m_activated) QTimer::singleShot(0, this, &RecordEditor::Form_Activate);
+    // An editor that fills at every activation refills when the seller comes
+    // back to it from another window, not when one of its own messages closes.
+    if (event->type() == QEvent::WindowDeactivate) {
+        m_lostToOwnDialog = false;
+        for (QWidget* w = QApplication::activeModalWidget(); w && w != this; w = w->parentWidget())
+            if (w->parentWidget() == this) m_lostToOwnDialog = true;
+    } else if (event->type() == QEvent::WindowActivate) {
+        if (m_setup.fillEveryActivation && m_activated && !m_lostToOwnDialog) QTimer::singleShot(0, this, &RecordEditor::Form_Activate);
+        m_lostToOwnDialog = false;
+    }
     return QDialog::event(event);
 }
 
@@ -348,7 +356,11 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == listLookup && event->type() == QEvent::FocusOut) {
         // A click inside the list keeps it; anywhere else hides it.
-        if (!listLookup->isAncestorOf(QApplication::focusWidget()) && QApplication::focusWidget() != listLookup) listLookup->hide();
+        QWidget* next = QApplication::focusWidget();
+        if (next != listLookup && !listLookup->isAncestorOf(next)) {
+            listLookup->hide();
+            if (next && isAncestorOf(next)) cboId->setFocus();
+        }
         return false;
     }
     if (watched == listLookup && event->type() == QEvent::KeyPress) {
@@ -365,6 +377,7 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event)
     }
     if ((watched == cboId || watched == cboId->lineEdit()) && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & Qt::AltModifier) return false;  // Alt+Down opens the list
         switch (key->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -376,7 +389,7 @@ bool RecordEditor::eventFilter(QObject* watched, QEvent* event)
         default: return false;
         }
     }
-    if (watched == cboId->lineEdit() && event->type() == QEvent::FocusOut) {
+    if (watched == cboId && event->type() == QEvent::FocusOut) {
         // Going to the lookup list (or a message about the code) is not leaving the box.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         QWidget* next = QApplication::focusWidget();
@@ -400,10 +413,8 @@ bool RecordEditor::LoadRecord()
             inform(QStringLiteral("Code already exists."));
             cboId->setText(m_held);
         } else if (m_mode == Browse) {
-            m_loading = true;
             cboId->setText(rs.text(m_setup.key));
             showRecord(rs);
-            m_loading = false;
         }
         return true;
     }
@@ -424,13 +435,28 @@ bool RecordEditor::SaveRecord()
     }
     const bool adding = m_mode == Adding;
     const QString found = adding ? key : m_held;
+    if (key.isEmpty()) {  // blanks alone are no code
+        cboId->setFocus();
+        inform(QStringLiteral("Please set the ") + FieldTag::parse(m_setup.codeTag).caption);
+        return false;
+    }
 
-    // Sales name their buyer and payment method by code: a code they use stays.
-    if (!adding && key.compare(m_held, Qt::CaseInsensitive) != 0) {
+    if (!adding && !LookupModel::sameCode(key, m_held)) {
+        // Sales name their buyer and payment method by code: a code they use stays.
         bool failed = false;
         if (inUse(m_held, &failed) || failed) {
             if (!failed)
                 MsgBox(QStringLiteral("Cannot change code - still in use by auctions"), vbmsg::Exclamation, appTitle());
+            return false;
+        }
+        // Another record's code, typed without leaving the box.
+        Recordset taken;
+        if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT %2 FROM %1 WHERE %2=?").arg(Sql::Identifier(m_setup.table), Sql::Identifier(m_setup.key)),
+                                   {key}, false, true, true, &taken))
+            return false;
+        if (!taken.isEOF()) {
+            inform(QStringLiteral("Code already exists."));
+            cboId->setText(m_held);
             return false;
         }
     }

@@ -119,7 +119,7 @@ private:
     int m_mode = Browse;
     QString m_held;
     bool m_activated = false;
-    bool m_loading = false;  // the loader is filling the fields
+    bool m_lostToOwnDialog = false;  // the window went inactive for a message or dialog of its own
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 

@@ -20,6 +20,7 @@
 #include "records/frmPayMethod.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QClipboard>
 #include <QDir>
 #include <QLineEdit>
@@ -66,7 +67,11 @@ class tst_recordeditor : public QObject {
     {
         w.codeBox()->setText(QString());
         w.codeBox()->setFocus();
-        QTest::keyClicks(w.codeBox()->lineEdit(), code);
+        // QTest types ASCII only; other letters go in as a paste would.
+        bool ascii = true;
+        for (QChar c : code) ascii = ascii && c.unicode() < 128;
+        if (ascii) QTest::keyClicks(w.codeBox()->lineEdit(), code);
+        else w.codeBox()->setEditText(code);
     }
     static QStringList lookupRows(RecordEditor& w)
     {
@@ -449,6 +454,101 @@ private slots:
         buyer("late", "Late Buyer");
         b->Form_Activate();
         QVERIFY(!lookupRows(*b).contains("late"));
+    }
+
+    // Leaving the code box for real (the seller tabs or clicks away) runs the loader and the cut.
+    void leavingTheCodeBox()
+    {
+        auto w = open<frmCustomer>();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        buyer("kiri", "Kiri Ngata");
+        w->codeBox()->setFocus();
+        QTest::keyClicks(w->codeBox(), "KIRI");
+        w->button("cmdEdit")->setFocus();
+        QCOMPARE(w->codeBox()->text(), QStringLiteral("kiri"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Kiri Ngata"));
+        w->cmdAdd_Click();
+        w->codeBox()->setFocus();
+        QTest::keyClicks(w->codeBox(), QString(60, u'x'));
+        w->email()->setFocus();
+        QCOMPARE(w->codeBox()->text().size(), 50);
+        w->codeBox()->setFocus();
+        w->codeBox()->setText(QString());
+        QTest::keyClicks(w->codeBox(), "kiri");
+        messages().answer(vbmsg::OK, "Code already exists.");
+        w->email()->setFocus();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->codeBox()->text(), QString());
+    }
+
+    // Codes the database cannot hold apart or hold at all are refused before anything is written.
+    void codesTheDatabaseRefuses()
+    {
+        // Blanks alone are no code.
+        auto b = open<frmCustomer>();
+        b->cmdAdd_Click();
+        type(*b, "   ");
+        b->email()->setText("x@example.co.nz");
+        messages().answer(vbmsg::OK, "Please set the Customer Code");
+        b->cmdUpdate_Click();
+        QCOMPARE(b->editMode(), int(RecordEditor::Adding));
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Customer").toInt(), 0);
+
+        // The keys fold A-Z only: "émile" to "Émile" is another code, and sales use it.
+        buyer(QString::fromUtf8("émile"), "Emile");
+        sale("4101", QString::fromUtf8("émile"), "BANK", 3);
+        type(*b, QString());
+        b->cmdCancel_Click();
+        type(*b, QString::fromUtf8("émile"));
+        b->cmdEdit_Click();
+        type(*b, QString::fromUtf8("Émile"));
+        messages().answer(vbmsg::OK, "Cannot change code - still in use by auctions");
+        b->cmdUpdate_Click();
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction JOIN Customer USING (CustomerId)").toInt(), 1);
+
+        // Another record's code typed while editing, saved without leaving the box.
+        auto p = open<frmPayMethod>();
+        type(*p, "CARD");
+        p->cmdEdit_Click();
+        type(*p, "BANK");
+        messages().answer(vbmsg::OK, "Code already exists.");
+        p->cmdUpdate_Click();
+        QCOMPARE(p->editMode(), int(RecordEditor::Editing));
+        QCOMPARE(p->codeBox()->text(), QStringLiteral("CARD"));
+        QCOMPARE(table("SELECT PayId FROM PayMethod ORDER BY PayId"), (QStringList{"BANK", "CARD", "CASH"}));
+    }
+
+    // A message of the editor's own does not count as leaving it: the list is not refilled, the focus stays.
+    void ownDialogIsNoActivation()
+    {
+        auto w = open<frmPayMethod>();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->cmdAdd_Click();
+        w->description()->setFocus();
+        QVERIFY(conn().Execute("INSERT INTO PayMethod (PayId, Description) VALUES ('EFT', 'Internet banking')", {}));
+        {
+            QDialog own(w.get());
+            own.setModal(true);
+            own.show();
+            QApplication::setActiveWindow(&own);
+            QVERIFY(QTest::qWaitForWindowActive(&own));
+        }
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::qWait(20);
+        QVERIFY(!lookupRows(*w).contains("EFT"));
+        QCOMPARE(w->focusWidget(), w->description());
+        // Another window of the program is leaving it: coming back refills.
+        w->cmdCancel_Click();
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTRY_VERIFY(lookupRows(*w).contains("EFT"));
     }
 
     // The main window opens the editors by name, a buyer's code set as the popup sets it.
