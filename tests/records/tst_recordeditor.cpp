@@ -287,7 +287,7 @@ private slots:
         QCOMPARE(w->codeBox()->text(), QStringLiteral("CARD"));
         QCOMPARE(w->description()->text(), QStringLiteral("Credit card"));
         QVERIFY(w->isVisible());
-        QTest::keyClick(w->codeBox()->lineEdit(), Qt::Key_Escape);
+        QTest::keyClick(w->codeBox(), Qt::Key_Escape);
         QVERIFY(!w->isVisible());
         QCOMPARE(scalar("SELECT Description FROM PayMethod WHERE PayId='CARD'").toString(), QStringLiteral("Credit card"));
     }
@@ -305,6 +305,19 @@ private slots:
         p->description()->setText("Cheque");
         p->cmdUpdate_Click();
         QCOMPARE(scalar("SELECT '[' || PayId || ']' FROM PayMethod WHERE Description='Cheque'").toString(), QStringLiteral("[CHQ ]"));
+        // A quote in a code is a character like any other.
+        p->cmdAdd_Click();
+        type(*p, "O'PAY");
+        p->description()->setText("Owner's pay");
+        p->cmdUpdate_Click();
+        p->cmdAdd_Click();
+        p->cmdCancel_Click();
+        type(*p, "o'pay");
+        p->codeKey(Qt::Key_Return);
+        QCOMPARE(p->description()->text(), QStringLiteral("Owner's pay"));
+        messages().answer(vbmsg::Yes, "Are you sure you want to delete this record?");
+        p->cmdDelete_Click();
+        QCOMPARE(scalar("SELECT COUNT(*) FROM PayMethod WHERE PayId LIKE '%''%'").toInt(), 0);
 
         auto b = open<frmCustomer>();
         b->cmdAdd_Click();
@@ -337,7 +350,9 @@ private slots:
         w->cmdUpdate_Click();
         QCOMPARE(lookupRows(*w), (QStringList{"AAA", "BANK", "CARD", "CASH"}));
         QCOMPARE(selectedLookup(*w), QStringLiteral("AAA"));
-        // A click on a row loads it.
+        // A click beside the rows selects nothing and changes nothing; a click on a row loads it.
+        w->listLookup_Click(-1);
+        QCOMPARE(w->codeBox()->text(), QStringLiteral("AAA"));
         w->listLookup_Click(2);
         QCOMPARE(w->codeBox()->text(), QStringLiteral("CARD"));
         QCOMPARE(w->description()->text(), QStringLiteral("Credit card"));
