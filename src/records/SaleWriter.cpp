@@ -144,7 +144,9 @@ SaleSaveResult SaleWriter::Save(const SaleForm& form, const AddressRules::BuyerP
     auto history = [&](double offset, const QString& description, const QString& recipe) {
         return ctx.gDatabase->UpdateHistory(id, now + offset, description, recipe, true);
     };
-    auto stepRecipe = [&] { return UndoRecipe().add(QStringLiteral("ActionId"), QString::number(step)).addDate(QStringLiteral("DateNextAction"), due); };
+    auto stepRecipe = [&] {
+        return UndoRecipe().add(QStringLiteral("ActionId"), QString::number(step)).addDate(QStringLiteral("DateNextAction"), due);
+    };
     const QString historySql = QStringLiteral("INSERT INTO History");
 
     qint64 nextNumber = -1;
@@ -167,14 +169,17 @@ SaleSaveResult SaleWriter::Save(const SaleForm& form, const AddressRules::BuyerP
         }
     }
     if (form.rememberedDatePaid.isNull() && paid) {
-        const QString recipe = stepRecipe().add(QStringLiteral("DatePaid"), QStringLiteral("Null")).add(QStringLiteral("PayId"), QStringLiteral("Null")).text();
-        if (!history(PaymentOffset, QStringLiteral("Payment received"), recipe)) return failed(historySql, ctx.gConnection->lastError(), false);
+        const QString recipe =
+            stepRecipe().add(QStringLiteral("DatePaid"), QStringLiteral("Null")).add(QStringLiteral("PayId"), QStringLiteral("Null")).text();
+        if (!history(PaymentOffset, QStringLiteral("Payment received"), recipe))
+            return failed(historySql, ctx.gConnection->lastError(), false);
         step = 10;
         due = vb::today();
     }
     if (form.rememberedDateSent.isNull() && !form.dateSent.isNull()) {
         const QString recipe = stepRecipe().add(QStringLiteral("DateSent"), QStringLiteral("Null")).text();
-        if (!history(DispatchOffset, QStringLiteral("Item shipped"), recipe)) return failed(historySql, ctx.gConnection->lastError(), false);
+        if (!history(DispatchOffset, QStringLiteral("Item shipped"), recipe))
+            return failed(historySql, ctx.gConnection->lastError(), false);
         step = 11;
         due = vb::today();
     }

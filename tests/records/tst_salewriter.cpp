@@ -168,8 +168,7 @@ private slots:
     // The Auction row of a new sale: defaults, then every column of the form.
     void addedRow()
     {
-        SaleForm f = added("  777   ");
-        f.codeText = "777  ";
+        SaleForm f = added("777  ");
         f.customerId = "sean1  ";
         f.buyerName = "Sean Smith";
         f.buyerEmail = "sean@example.co.nz";
@@ -181,9 +180,11 @@ private slots:
         const SaleSaveResult r = save(f);
         QCOMPARE(r.outcome, SaleSaveResult::Saved);
         QCOMPARE(r.auctionId, QString("777"));
-        QCOMPARE(table("SELECT AuctionId, Description, ItemId, NonAuction, dateStart, dateNextAction, ActionId, CustomerId, DeliveryAddress, "
-                       "datePaid, PayId, Winningbid, Shipping, dateSent, TrackingNumber, Notes, StartPrice, DurationFixed FROM Auction"),
-                 QStringList{QString("777|Tea 'n' biscuits|TEA|0|%1|%1|1|sean1|Sean Smith\r\n1 Main Road|<Null>|<Null>|1234.5|7.25|<Null>||<Null>|0|1")
+        QCOMPARE(table("SELECT AuctionId, Description, ItemId, NonAuction, dateStart, dateNextAction, ActionId, CustomerId, "
+                       "DeliveryAddress, datePaid, PayId, Winningbid, Shipping, dateSent, TrackingNumber, Notes, StartPrice, "
+                       "DurationFixed FROM Auction"),
+                 QStringList{QString("777|Tea 'n' biscuits|TEA|0|%1|%1|1|sean1|Sean Smith\r\n1 Main Road|<Null>|<Null>|1234.5|7.25|"
+                                     "<Null>||<Null>|0|1")
                                  .arg(vb::today())});
         QCOMPARE(table("SELECT CustomerId, Name, Email, Address FROM Customer"),
                  QStringList{"sean1|Sean Smith|sean@example.co.nz|Sean Smith\r\n1 Main Road"});
@@ -477,6 +478,22 @@ private slots:
             QCOMPARE(sale(), expected);
         }
         QCOMPARE(table("SELECT COUNT(*) FROM History"), QStringList{"0"});
+    }
+
+    // The dispatch row of an edited sale undoes to the step and due date it was loaded with.
+    void undoDispatchOfEditedSale()
+    {
+        insertSale("s1|10|46000|46001|Cash|<Null>|0");
+        SaleForm f = loaded("s1");
+        f.customerId = "sean1";
+        f.dateSent = vb::today();
+        f.actionId = 12;
+        f.dateNextAction = vb::today() + 3;
+        QCOMPARE(save(f).outcome, SaleSaveResult::Saved);
+        QVERIFY(ctx().gDatabase->GetHistory("s1"));
+        QCOMPARE(ctx().gUndoDescription, QString("Item shipped"));
+        QVERIFY(ctx().gDatabase->PerformUndo());
+        QCOMPARE(table("SELECT ActionId, dateNextAction, datePaid, PayId, dateSent FROM Auction"), QStringList{"10|46000|46001|Cash|<Null>"});
     }
 
     // The delete and the twin rename. Sales: stored ids; then what is left,
