@@ -26,4 +26,6 @@ public:
     // A sale was changed where a search may no longer match it: close the
     // search panel and refresh the list in its current mode.
     virtual void CloseSearchAndRefreshList() {}
+    // Rebuild the list in its present mode (sales were added or deleted).
+    virtual void Refreshlist() {}
 };

@@ -44,7 +44,7 @@ public:
     void CloseSearchAndRefreshList() override;
 
     // The list: rebuilt from the database in the current mode.
-    void Refreshlist();
+    void Refreshlist() override;
     void UpdateComboItems();
     void RefreshNotes();
     bool CheckItemSelected();

@@ -202,6 +202,7 @@ void RecordEditor::SetEditMode()
     cmdAdd->setVisible(m_mode == Browse);
     cmdEdit->setVisible(m_mode == Browse);
     cmdDelete->setVisible(m_mode == Browse);
+    modeApplied();
 }
 
 bool RecordEditor::Validate()
@@ -416,13 +417,16 @@ bool RecordEditor::LoadRecord()
             cboId->setText(rs.text(m_setup.key));
             showRecord(rs);
         }
+        afterLoad();
         return true;
     }
     if (m_mode == Browse) {
         inform(notFoundMessage(code));
         cboId->setText(QString());
+        afterLoad();
         return false;
     }
+    afterLoad();
     return true;
 }
 

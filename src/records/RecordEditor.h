@@ -51,12 +51,12 @@ public:
     void SetEditMode();
     bool Validate();
     void FillLookup();
-    bool LoadRecord();
+    virtual bool LoadRecord();
     // Writes the record; false when it stayed in its mode (refused, or the write failed).
-    bool SaveRecord();
-    void DeleteRecord();
+    virtual bool SaveRecord();
+    virtual void DeleteRecord();
 
-    void cmdAdd_Click();
+    virtual void cmdAdd_Click();
     void cmdEdit_Click();
     void cmdDelete_Click();
     void cmdUpdate_Click();
@@ -77,7 +77,7 @@ public:
     void listLookup_ColumnClick(int column);
     void cboId_DropDown();
     // The work of an activation: the lookup list, then a remote code opened for editing.
-    void Form_Activate();
+    virtual void Form_Activate();
 
 protected:
     // The editor's own fields: emptied, shown from a row, written to a row.
@@ -94,6 +94,15 @@ protected:
     // Whether a row of another table still holds the code (sales of a buyer or
     // payment method): such a record is neither deleted nor given another code.
     virtual bool inUse(const QString& code, bool* failed);
+
+    // After the loader has run, in every mode (found or not).
+    virtual void afterLoad() {}
+    // After SetEditMode has applied the mode to the controls.
+    virtual void modeApplied() {}
+    void setEditModeValue(int mode) { m_mode = mode; }
+    void setHeldCode(const QString& code) { m_held = code; }
+    bool activated() const { return m_activated; }
+    void setActivated() { m_activated = true; }
 
     // The grid the editor lays its fields out in, below the code box.
     QGridLayout* fieldsLayout() const { return m_fields; }

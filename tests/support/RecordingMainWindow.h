@@ -13,8 +13,10 @@ public:
     QString SelectedAuctionId() const override { return selectedAuctionId; }
     QString SelectedItemId() const override { return selectedItemId; }
     void CloseSearchAndRefreshList() override { ++listRefreshes; }
+    void Refreshlist() override { ++listRebuilds; }
 
     QStringList refreshed, displayed, opened;
     int listRefreshes = 0;  // CloseSearchAndRefreshList calls
+    int listRebuilds = 0;   // Refreshlist calls
     QString selectedAuctionId, selectedItemId;
 };

@@ -1,0 +1,301 @@
+// The sale record editor offscreen: its opening modes, its change handlers,
+// its checks, and a sale entered, saved and deleted by hand.
+
+#include "DatabaseFixture.h"
+#include "RecordingMainWindow.h"
+#include "TestEnvironment.h"
+#include "core/ProgramContext.h"
+#include "core/modDatabase.h"
+#include "platform/AmountEdit.h"
+#include "platform/MessageService.h"
+#include "platform/NullableDateEdit.h"
+#include "platform/Vb.h"
+#include "platform/db/Connection.h"
+#include "records/CodeBox.h"
+#include "records/frmAuction.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+#include <optional>
+
+class tst_frmauction : public QObject {
+    Q_OBJECT
+    std::optional<TestEnvironment> env;
+    RecordingMainWindow mainWindow;
+
+    ProgramContext& ctx() { return ProgramContext::current(); }
+    ScriptedMessages& messages() { return env->messages(); }
+    Connection& conn() { return *ctx().gConnection; }
+    QVariant scalar(const QString& sql, const QVariantList& binds = {}) { return conn().Scalar(sql, binds); }
+    QStringList table(const QString& sql, const QVariantList& binds = {}) { return DatabaseFixture::rows(sql, binds); }
+
+    std::unique_ptr<frmAuction> open(const QVariantMap& vars = {})
+    {
+        auto w = std::make_unique<frmAuction>();
+        for (auto it = vars.begin(); it != vars.end(); ++it) w->setProperty(it.key().toUtf8().constData(), it.value());
+        w->show();
+        w->Form_Activate();
+        return w;
+    }
+    void sale(const QString& id, int step, const QString& buyer, const QString& payId, const QVariant& paid = QVariant(),
+              double bid = 25)
+    {
+        QVERIFY(conn().Execute("INSERT INTO Auction (AuctionId, Description, ItemId, ActionId, dateStart, dateNextAction, CustomerId, PayId, "
+                               "datePaid, Winningbid, Shipping, DeliveryAddress) VALUES (?,?, 'MISC', ?, ?, ?, ?, ?, ?, ?, 5, 'Old place')",
+                               {id, "Sale " + id, step, vb::now() - 10, vb::today() + 2, buyer.isEmpty() ? QVariant() : QVariant(buyer),
+                                payId.isEmpty() ? QVariant() : QVariant(payId), paid, bid}));
+    }
+    void buyer(const QString& id)
+    {
+        QVERIFY(conn().Execute("INSERT INTO Customer (CustomerId, Name, Email, Address) VALUES (?,?,?,?)",
+                               {id, "Buyer " + id, id + "@example.co.nz", "1 Main Road\r\nNelson"}));
+    }
+
+private slots:
+    void init()
+    {
+        env.emplace();
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        mainWindow = RecordingMainWindow();
+        ctx().gMainWindow = &mainWindow;
+    }
+    void cleanup()
+    {
+        ctx().gMainWindow = nullptr;
+        env.reset();
+    }
+
+    // A sale entered by hand is saved with its buyer and its first History row, and the main list is rebuilt.
+    void aSaleByHand()
+    {
+        auto w = open();
+        w->cmdAdd_Click();
+        QCOMPARE(w->tabs()->currentIndex(), 0);
+        w->codeBox()->setText("5001");
+        w->title()->setText("Rimu bowl");
+        w->items()->setCurrentText("MISC");
+        w->buyer()->setEditText("kiri");
+        w->email()->setText("kiri@example.co.nz");
+        w->address()->setPlainText("Kiri Ngata\n2 Beach Road\nNapier");
+        w->amount(0)->setText("1,234.00");  // as the display groups it
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+        QCOMPARE(table("SELECT AuctionId, Description, ItemId, ActionId, CustomerId, Winningbid, NonAuction FROM Auction"),
+                 QStringList{"5001|Rimu bowl|MISC|1|kiri|1234|0"});
+        QCOMPARE(table("SELECT CustomerId, Name, Email, Address FROM Customer"),
+                 QStringList{"kiri|Kiri Ngata|kiri@example.co.nz|Kiri Ngata\r\n2 Beach Road\r\nNapier"});
+        QCOMPARE(table("SELECT Description, Changed FROM History"), QStringList{"Auction started|[DELETE]"});
+        QCOMPARE(mainWindow.listRebuilds, 1);
+        QVERIFY(mainWindow.refreshed.contains("5001"));
+        QCOMPARE(w->amount(0)->text(), QStringLiteral("1,234.00"));
+    }
+
+    // A sale made outside the site: its own caption, number, step and checks.
+    void aSaleOutsideTheSite()
+    {
+        ctx().gConfiguration.NextAuctionNumber = 1001;
+        ctx().gConfiguration.NextAuctionNumberStep = 10;
+        QVERIFY(conn().Execute("UPDATE Configuration SET NextAuctionNumber=1001, NextAuctionNumberStep=10", {}));
+        auto w = open({{"mRemotePrivate", true}});
+        QCOMPARE(w->windowTitle(), QStringLiteral("Add Non-Auction"));
+        QCOMPARE(w->editMode(), int(RecordEditor::Adding));
+        QCOMPARE(w->codeBox()->text(), QStringLiteral("1001"));
+        QCOMPARE(w->step(), 4);
+        QCOMPARE(w->nextAction()->date(), QDate::currentDate().addDays(3));
+        QCOMPARE(w->tabs()->currentIndex(), 1);
+        w->title()->setText("Kauri box");
+        w->items()->setCurrentText("MISC");
+        w->amount(0)->setText("40");
+        messages().answer(vbmsg::OK, "Please set the buyer details.");
+        w->cmdUpdate_Click();
+        QCOMPARE(w->editMode(), int(RecordEditor::Adding));
+        w->buyer()->setEditText("tama");
+        w->email()->setText("tama@example.co.nz");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT AuctionId, ActionId, NonAuction FROM Auction"), QStringList{"1001|4|1"});
+        QCOMPARE(ctx().gConfiguration.NextAuctionNumber, 1011);
+        QCOMPARE(table("SELECT Description FROM History"), QStringList{"Non-Auction transaction"});
+        // The window stays one for such sales: Add proposes the next number.
+        w->cmdAdd_Click();
+        QCOMPARE(w->codeBox()->text(), QStringLiteral("1011"));
+    }
+
+    // Opened for one sale; a sale at step 3 shows its step and saves unchanged.
+    void openedForOneSale()
+    {
+        buyer("sean1");
+        sale("4101", 3, "sean1", "BANK");
+        auto w = open({{"mRemoteId", "4101"}, {"mRemoteEdit", true}});
+        QCOMPARE(w->editMode(), int(RecordEditor::Editing));
+        QCOMPARE(w->step(), 3);
+        QCOMPARE(w->steps()->currentText(), QStringLiteral("Send 3 day reminder"));
+        QCOMPARE(w->email()->text(), QStringLiteral("sean1@example.co.nz"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Buyer sean1"));
+        QCOMPARE(w->address()->toPlainText(), QStringLiteral("Old place"));  // the sale's own
+        QCOMPARE(w->payMethods()->currentText(), QStringLiteral("BANK"));
+        w->tabs()->setCurrentIndex(1);
+        w->grab().save(QDir(TestEnvironment::screenshotFolder()).filePath("frmAuction.png"));
+        // The buyer's own address differs from the sale's: asked before anything is written.
+        messages().answer(vbmsg::No, "The customer address on file is different to the delivery address.");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+        QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), 3);
+        QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), 0);
+    }
+
+    // A sale without buyer row or payment method shows neither, not those of the sale before.
+    void nothingCarriedOverBetweenSales()
+    {
+        buyer("sean1");
+        sale("4101", 2, "sean1", "BANK", vb::today());
+        sale("4102", 2, "ghost", "");
+        auto w = open();
+        w->codeBox()->setText("4101");
+        w->codeKey(Qt::Key_Return);
+        QCOMPARE(w->payMethods()->currentText(), QStringLiteral("BANK"));
+        QCOMPARE(w->email()->text(), QStringLiteral("sean1@example.co.nz"));
+        w->codeBox()->setText("4102");
+        w->codeKey(Qt::Key_Return);
+        QCOMPARE(w->payMethods()->currentText(), QString());
+        QCOMPARE(w->email()->text(), QString());
+        QCOMPARE(w->name()->text(), QString());
+        QVERIFY(w->paid()->isNull());
+    }
+
+    // Ticking the payment or dispatch date re-steps an unpaid or unshipped sale; untick restores.
+    void datesResteps()
+    {
+        buyer("sean1");
+        sale("4101", 2, "sean1", "");
+        sale("4102", 11, "sean1", "BANK", vb::today() - 3);
+        auto w = open({{"mRemoteId", "4101"}, {"mRemoteEdit", true}});
+        w->paid()->setDate(QDate::currentDate());
+        QCOMPARE(w->step(), 10);
+        QVERIFY(!w->steps()->isEnabled());
+        QCOMPARE(w->nextAction()->date(), QDate::currentDate());
+        w->paid()->clear();
+        QCOMPARE(w->step(), 2);
+        QVERIFY(w->steps()->isEnabled());
+        QCOMPARE(w->nextAction()->date(), QDate::currentDate().addDays(2));
+        // Choosing a method ticks the date.
+        w->payMethods()->setCurrentText("CASH");
+        w->cboPayId_Click();
+        QCOMPARE(w->paid()->date(), QDate::currentDate());
+        QCOMPARE(w->step(), 10);
+        w->cmdCancel_Click();
+
+        w->codeBox()->setText("4102");
+        w->cmdEdit_Click();
+        w->paid()->setDate(QDate::currentDate().addDays(-1));  // loaded paid: no re-step
+        QCOMPARE(w->step(), 11);
+        w->sent()->setDate(QDate::currentDate());
+        QCOMPARE(w->step(), 12);  // the step after 11
+        QCOMPARE(w->nextAction()->date(), QDate::currentDate().addDays(0));
+        messages().answer(vbmsg::Yes, "The customer address on file is different to the delivery address.");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT Description FROM History WHERE AuctionId='4102'"), QStringList{"Item shipped"});
+        QCOMPARE(scalar("SELECT Address FROM Customer").toString(), QStringLiteral("Old place"));
+    }
+
+    // Step 15 empties and disables the due date; another step brings today back.
+    void completedStep()
+    {
+        sale("4101", 2, "", "");
+        auto w = open({{"mRemoteId", "4101"}, {"mRemoteEdit", true}});
+        w->setStep(15);
+        w->cboActionId_Click();
+        QVERIFY(w->nextAction()->isNull());
+        QVERIFY(!w->nextAction()->isEnabled());
+        w->setStep(2);
+        w->cboActionId_Click();
+        QCOMPARE(w->nextAction()->date(), QDate::currentDate());
+        QVERIFY(w->nextAction()->isEnabled());
+        w->setStep(15);
+        w->cboActionId_Click();
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT Description FROM History"), QStringList{"Completed"});
+        w->cmdEdit_Click();
+        w->cmdUpdate_Click();
+        QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), 1);
+    }
+
+    // The buyer box, the name from the address, the site's labels, the amounts.
+    void changeHandlers()
+    {
+        buyer("Sean1");
+        auto w = open();
+        w->cmdAdd_Click();
+        w->address()->setFocus();
+        QTest::keyClicks(w->address(), "HEMI WALKER");
+        QTest::keyClick(w->address(), Qt::Key_Return);
+        QCOMPARE(w->name()->text(), QStringLiteral("Hemi Walker"));
+        w->address()->setPlainText("ADDRESS : 12 Kauri St\nCITY : Auckland\nZIP :1010\nCOUNTRY : New Zealand");
+        QCOMPARE(w->address()->toPlainText(), QStringLiteral("12 Kauri St\nAuckland1010\nNew Zealand"));
+        // Leaving the buyer box with another case shows the buyer as stored, address and all.
+        w->buyer()->setEditText("sean1");
+        w->cboCustomerId_Click();
+        QCOMPARE(w->buyer()->currentText(), QStringLiteral("Sean1"));
+        QCOMPARE(w->email()->text(), QStringLiteral("Sean1@example.co.nz"));
+        QCOMPARE(w->address()->toPlainText(), QStringLiteral("1 Main Road\nNelson"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Buyer Sean1"));
+        // Amounts: tidied on leaving, summed in the total.
+        w->amount(0)->setText("20");
+        w->amount(1)->setText("12.5");
+        w->amount(1)->tidy();
+        QCOMPARE(w->amount(1)->text(), QStringLiteral("12.50"));
+        QCOMPARE(w->amount(4)->text(), QStringLiteral("32.50"));
+        w->amount(1)->setText("abc");
+        w->amount(1)->tidy();
+        QCOMPARE(w->amount(1)->text(), QStringLiteral("0"));
+        QCOMPARE(w->amount(4)->text(), QStringLiteral("20.00"));
+        // The item names an empty title.
+        w->items()->setCurrentText("MISC");
+        w->cboItemId_Click();
+        QCOMPARE(w->title()->text(), QStringLiteral("Miscellaneous items"));
+    }
+
+    // A zero winning bid for a sold sale is asked about; Yes saves, No points at the amount.
+    void zeroBid()
+    {
+        sale("4101", 2, "", "", QVariant(), 0);
+        auto w = open({{"mRemoteId", "4101"}, {"mRemoteEdit", true}});
+        messages().answer(vbmsg::No, "The winning bid amount is set to zero - is this correct?");
+        messages().answer(vbmsg::OK, "Please set the winning bid amount.");
+        w->cmdUpdate_Click();
+        QCOMPARE(w->tabs()->currentIndex(), 2);
+        QCOMPARE(w->editMode(), int(RecordEditor::Editing));
+        messages().answer(vbmsg::Yes, "The winning bid amount is set to zero - is this correct?");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+    }
+
+    // Delete asks, deletes for good and gives the twin the bare number.
+    void deleteWithTwin()
+    {
+        sale("123A", 2, "", "");
+        sale("123B", 2, "", "");
+        auto w = open();
+        w->codeBox()->setText("123A");
+        messages().answer(vbmsg::No, "Are you sure you want to PERMANENTLY delete this record?");
+        w->cmdDelete_Click();
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), 2);
+        messages().answer(vbmsg::Yes, "WARNING: This action cannot be un-done!");
+        w->cmdDelete_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT AuctionId FROM Auction"), QStringList{"123"});
+        QCOMPARE(mainWindow.listRebuilds, 1);
+    }
+};
+
+VENDARO_TEST_MAIN(tst_frmauction)
+#include "tst_frmauction.moc"
