@@ -462,37 +462,37 @@ void frmAuction::cboPayId_Click()
     else datePaid_Change();
 }
 
+void frmAuction::lockStep(const QDate& due, int step)
+{
+    dateNextAction->setDate(due);
+    dateNextAction->setEnabled(false);
+    setStep(step);
+    cboActionId->setEnabled(false);
+}
+
+void frmAuction::restoreStep()
+{
+    dateNextAction->setEnabled(true);
+    setSerial(dateNextAction, mNextAction);
+    cboActionId->setEnabled(true);
+    setStep(mStep);
+}
+
 void frmAuction::datePaid_Change()
 {
-    if (!mHandlers) return;
-    if (!datePaid->isNull() && mPaid.isNull()) {
-        dateNextAction->setDate(QDate::currentDate());
-        dateNextAction->setEnabled(false);
-        setStep(10);
-        cboActionId->setEnabled(false);
-    } else if (datePaid->isNull() && mPaid.isNull()) {
-        dateNextAction->setEnabled(true);
-        setSerial(dateNextAction, mNextAction);
-        cboActionId->setEnabled(true);
-        setStep(mStep);
-    }
+    if (!mHandlers || !mPaid.isNull()) return;  // a sale paid when loaded is not re-stepped
+    if (!datePaid->isNull()) lockStep(QDate::currentDate(), 10);
+    else restoreStep();
 }
 
 void frmAuction::dateSent_Change()
 {
-    if (!mHandlers) return;
+    if (!mHandlers || !mSent.isNull()) return;
     const clsActions* actions = ctx().gActions;
-    if (!dateSent->isNull() && mSent.isNull()) {
-        dateNextAction->setDate(QDate::currentDate().addDays(actions ? actions->NumDays(11) : 0));
-        dateNextAction->setEnabled(false);
-        setStep(actions ? actions->NextActionId(11) : 12);
-        cboActionId->setEnabled(false);
-    } else if (dateSent->isNull() && mSent.isNull()) {
-        dateNextAction->setEnabled(true);
-        setSerial(dateNextAction, mNextAction);
-        cboActionId->setEnabled(true);
-        setStep(mStep);
-    }
+    if (!dateSent->isNull())
+        lockStep(QDate::currentDate().addDays(actions ? actions->NumDays(11) : 0), actions ? actions->NextActionId(11) : 12);
+    else
+        restoreStep();
 }
 
 // ---- checks, save, delete ----

@@ -85,6 +85,10 @@ private:
     void rememberShown();
     QString addressText() const;
     void txtAddress_Change();
+    // A payment or dispatch date ticked on an unpaid or unshipped sale sets the
+    // step and due date and locks them; untick puts back what was shown.
+    void lockStep(const QDate& due, int step);
+    void restoreStep();
 
     QLineEdit* txtDescription;
     QComboBox* cboItemId;
