@@ -2,7 +2,11 @@
 // its checks, and a sale entered, saved and deleted by hand.
 
 #include "DatabaseFixture.h"
+#include "MainWindowDriver.h"
 #include "RecordingMainWindow.h"
+#include "mainwindow/frmMain.h"
+#include "records/RecordsForms.h"
+#include "platform/FormsRegistry.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/modDatabase.h"
@@ -14,7 +18,11 @@
 #include "records/CodeBox.h"
 #include "records/frmAuction.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -277,6 +285,66 @@ private slots:
         w->cmdUpdate_Click();
         QVERIFY(messages().verifyDone());
         QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+    }
+
+    // The seller's way: Data > Auctions, a sale entered by hand, then worked from the main list.
+    void enteredByHandThenWorked()
+    {
+        RecordsForms::Register();
+        ctx().gConfiguration.DefaultList = false;
+        std::unique_ptr<frmMain> main(MainWindowDriver::open(messages()));
+        bool saved = false;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* w = qobject_cast<frmAuction*>(QApplication::activeModalWidget());
+            if (!w || saved || !w->isVisible()) return;
+            saved = true;
+            w->cmdAdd_Click();
+            w->codeBox()->setText("5001");
+            w->title()->setText("Totara spoon");
+            w->items()->setCurrentText("MISC");
+            w->setStep(4);
+            w->nextAction()->setDate(QDate::currentDate());
+            w->buyer()->setEditText("kiri");
+            w->email()->setText("kiri@example.co.nz");
+            w->amount(0)->setText("30");
+            w->cmdUpdate_Click();
+            w->close();
+        });
+        poll.start();
+        QTimer::singleShot(20000, &poll, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        main->action("mnuDataAuction")->trigger();
+        poll.stop();
+        QVERIFY(saved);
+        QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId='5001'").toInt(), 4);
+        QTRY_VERIFY(MainWindowDriver::listedIds(*main).contains("5001"));
+        MainWindowDriver::clickRow(*main, "5001");
+        main->action("mnuTaskDone")->trigger();
+        QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId='5001'").toInt(), 5);  // the next step of the chain
+        main->close();
+    }
+
+    // The ">>" buttons open the item, buyer and payment-method editors at the codes shown.
+    void formButtons()
+    {
+        buyer("sean1");
+        sale("4101", 10, "sean1", "BANK", vb::today());
+        QStringList opened;
+        for (const char* form : {"frmItem", "frmCustomer", "frmPayMethod"})
+            FormsRegistry::instance().overrideForm(form, [&opened, form](QWidget* parent) {
+                auto* d = new QDialog(parent);
+                QTimer::singleShot(0, d, [d, form, &opened] {
+                    opened << QString::fromLatin1(form) + ":" + d->property("mRemoteId").toString();
+                    d->accept();
+                });
+                return d;
+            });
+        auto w = open({{"mRemoteId", "4101"}, {"mRemoteEdit", true}});
+        for (int i = 0; i < 3; ++i) w->cmdForm_Click(i);
+        QCOMPARE(opened, (QStringList{"frmItem:MISC", "frmCustomer:sean1", "frmPayMethod:BANK"}));
     }
 
     // Delete asks, deletes for good and gives the twin the bare number.
