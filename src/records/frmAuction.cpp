@@ -184,6 +184,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     gp->addLayout(payRow, 5, 1);
     gp->addWidget(label(payment, QStringLiteral("Date Paid"), datePaid), 6, 0);
     gp->addWidget(datePaid, 6, 1, Qt::AlignLeft);
+    gp->setRowStretch(7, 1);
 
     // Shipping
     auto [shipping, gs] = page(QStringLiteral("Shipping"));
