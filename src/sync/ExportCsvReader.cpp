@@ -164,7 +164,7 @@ bool ExportCsvReader::Read(const QByteArray& bytes, int listType, Recordset& rs,
         bool shipping;
     };
     QList<Column> columns;
-    const QVector<ListingRecordsets::FieldSpec>& fields = ListingRecordsets::Fields(listType);
+    const QVector<ListingRecordsets::FieldDef>& fields = ListingRecordsets::Fields(listType);
     for (int f = ListingRecordsets::mWorkFieldCount; f < fields.size(); ++f) {
         const int index = int(header.indexOf(fields[f].name));
         if (index < 0) return refuse(changed(QStringLiteral("missing ") + fields[f].name));

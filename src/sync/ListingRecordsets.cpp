@@ -3,9 +3,9 @@
 namespace {
 
 using Kind = ListingRecordsets::Kind;
-using Spec = ListingRecordsets::FieldSpec;
+using Def = ListingRecordsets::FieldDef;
 
-QVector<Spec> workFields()
+QVector<Def> workFields()
 {
     return {{"ItemId", Kind::Text, 10},          {"UseStock", Kind::Boolean, 0},  {"Stock", Kind::Integer, 0},
             {"StockWarning", Kind::Integer, 0},  {"BeforeSystemStart", Kind::Boolean, 0},
@@ -13,7 +13,7 @@ QVector<Spec> workFields()
             {"UpdateAddress", Kind::Boolean, 0}, {"FixedPriceOffered", Kind::Boolean, 0}};
 }
 
-QVector<Spec> withWorkFields(const QVector<Spec>& site) { return workFields() + site; }
+QVector<Def> withWorkFields(const QVector<Def>& site) { return workFields() + site; }
 
 QMetaType::Type metaType(Kind kind)
 {
@@ -29,9 +29,9 @@ QMetaType::Type metaType(Kind kind)
 
 }  // namespace
 
-const QVector<ListingRecordsets::FieldSpec>& ListingRecordsets::Fields(int listType)
+const QVector<ListingRecordsets::FieldDef>& ListingRecordsets::Fields(int listType)
 {
-    static const QVector<Spec> current = withWorkFields({{"listing_id", Kind::Text, 30},
+    static const QVector<Def> current = withWorkFields({{"listing_id", Kind::Text, 30},
                                                          {"title", Kind::Text, 150},
                                                          {"start_date", Kind::Date, 0},
                                                          {"end_date", Kind::Date, 0},
@@ -45,7 +45,7 @@ const QVector<ListingRecordsets::FieldSpec>& ListingRecordsets::Fields(int listT
                                                          {"bold", Kind::Text, 5},
                                                          {"homepage", Kind::Text, 5},
                                                          {"length", Kind::Text, 25}});
-    static const QVector<Spec> sold = withWorkFields({{"listing_id", Kind::Text, 30},
+    static const QVector<Def> sold = withWorkFields({{"listing_id", Kind::Text, 30},
                                                       {"title", Kind::Text, 150},
                                                       {"start_date", Kind::Date, 0},
                                                       {"sold_date", Kind::Date, 0},
@@ -62,7 +62,7 @@ const QVector<ListingRecordsets::FieldSpec>& ListingRecordsets::Fields(int listT
                                                       {"gallery", Kind::Text, 5},
                                                       {"bold", Kind::Text, 5},
                                                       {"homepage_feature", Kind::Text, 5}});
-    static const QVector<Spec> unsold = withWorkFields({{"listing_id", Kind::Text, 30},
+    static const QVector<Def> unsold = withWorkFields({{"listing_id", Kind::Text, 30},
                                                         {"title", Kind::Text, 150},
                                                         {"end_date", Kind::Date, 0},
                                                         {"start_price", Kind::Double, 0},
@@ -82,14 +82,14 @@ const QVector<ListingRecordsets::FieldSpec>& ListingRecordsets::Fields(int listT
 std::unique_ptr<Recordset> ListingRecordsets::Create(int listType)
 {
     auto rs = std::make_unique<Recordset>();
-    for (const Spec& f : Fields(listType)) rs->AppendField(f.name, metaType(f.kind));
+    for (const Def& f : Fields(listType)) rs->AppendField(f.name, metaType(f.kind));
     rs->OpenInMemory();
     return rs;
 }
 
 bool ListingRecordsets::KindOf(int listType, const QString& name, Kind* kind)
 {
-    for (const Spec& f : Fields(listType)) {
+    for (const Def& f : Fields(listType)) {
         if (f.name.compare(name, Qt::CaseInsensitive) == 0) {
             if (kind) *kind = f.kind;
             return true;

@@ -17,7 +17,7 @@ public:
     enum ListType { Current = 0, Sold = 1, Unsold = 2 };
     // Dates are held as OLE serial days (Double), like every date of the program.
     enum class Kind { Text, Boolean, Integer, Double, Date };
-    struct FieldSpec {
+    struct FieldDef {
         QString name;
         Kind kind;
         int size;  // text columns: the site's width (informative: longer text is kept whole)
@@ -28,7 +28,7 @@ public:
     static constexpr int mWorkFieldCount = 9;
 
     // Every field of a list type in order: the work fields, then the site's columns.
-    static const QVector<FieldSpec>& Fields(int listType);
+    static const QVector<FieldDef>& Fields(int listType);
     // A new, empty, open record set of the list type.
     static std::unique_ptr<Recordset> Create(int listType);
     // The kind of a named field (names compare ignoring case); false when the list has none.
