@@ -544,10 +544,7 @@ void frmMain::Refreshlist()
     list->setPalette(pal);
 
     QString error;
-    if (ctx.gConnection && !model->load(*ctx.gConnection, sql, condition.binds, &error))
-        MsgBox(QStringLiteral("An error occurred opening database.") + CrLf + CrLf + QStringLiteral("SQLQuery = ") + sql + CrLf +
-                   QStringLiteral("Error = ") + error,
-               vbmsg::Critical, ctx.gAppTitle);
+    if (ctx.gConnection && !model->load(*ctx.gConnection, sql, condition.binds, &error)) clsDatabase::ReportError(sql, error);
     layoutList();
     if (model->rowCount() == 0) {
         listHistory->clear();

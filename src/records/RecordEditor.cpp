@@ -125,6 +125,31 @@ RecordEditor::RecordEditor(const Setup& setup, QWidget* parent)
 
 RecordEditor::~RecordEditor() = default;
 
+void RecordEditor::tagField(QWidget* field, const char* name, const QString& tag)
+{
+    field->setObjectName(QLatin1String(name));
+    field->setProperty("Tag", tag);
+}
+
+QLabel* RecordEditor::addRow(QGridLayout* grid, int row, const QString& caption, QWidget* field, QWidget* beside,
+                             Qt::Alignment fieldAlignment)
+{
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->setProperty("Tag", QStringLiteral("D"));
+    label->setBuddy(field);
+    // A label beside a box of several lines stands at its first line.
+    grid->addWidget(label, row, 0, qobject_cast<QPlainTextEdit*>(field) ? Qt::AlignTop : Qt::Alignment());
+    if (beside) {
+        auto* line = new QHBoxLayout;
+        line->addWidget(field, 1);
+        line->addWidget(beside);
+        grid->addLayout(line, row, 1);
+    } else {
+        grid->addWidget(field, row, 1, fieldAlignment);
+    }
+    return label;
+}
+
 QPushButton* RecordEditor::button(const QString& name) const { return findChild<QPushButton*>(name); }
 
 QString RecordEditor::notFoundMessage(const QString&) const

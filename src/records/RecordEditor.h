@@ -11,6 +11,7 @@
 class CodeBox;
 class LookupModel;
 class QGridLayout;
+class QLabel;
 class QPushButton;
 class QTreeView;
 class Recordset;
@@ -103,6 +104,13 @@ protected:
     void setHeldCode(const QString& code) { m_held = code; }
     bool activated() const { return m_activated; }
     void setActivated() { m_activated = true; }
+
+    // Names a field and gives it its flags and caption.
+    static void tagField(QWidget* field, const char* name, const QString& tag);
+    // A row of a grid: the caption's label (tagged "D", so it greys while
+    // browsing) and the field, with a button beside it when one is given.
+    static QLabel* addRow(QGridLayout* grid, int row, const QString& caption, QWidget* field, QWidget* beside = nullptr,
+                          Qt::Alignment fieldAlignment = {});
 
     // The grid the editor lays its fields out in, below the code box.
     QGridLayout* fieldsLayout() const { return m_fields; }

@@ -59,23 +59,11 @@ void setSerial(NullableDateEdit* d, const QVariant& v)
 }
 // A non-editable list set to a text it holds, or to nothing.
 void choose(QComboBox* box, const QString& text) { box->setCurrentIndex(text.isEmpty() ? -1 : box->findText(text)); }
-
-QLabel* label(QWidget* parent, const QString& caption, QWidget* buddy, bool tagged = true)
-{
-    auto* l = new QLabel(caption, parent);
-    if (tagged) l->setProperty("Tag", QStringLiteral("D"));
-    l->setBuddy(buddy);
-    return l;
-}
 }  // namespace
 
 frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
 {
     setObjectName(QStringLiteral("frmAuction"));
-    auto tag = [](QWidget* w, const char* name, const QString& t) {
-        w->setObjectName(QLatin1String(name));
-        w->setProperty("Tag", t);
-    };
     auto formButton = [this](int index, const QString& tip) {
         auto* b = new QToolButton(this);
         b->setText(QStringLiteral(">>"));
@@ -86,17 +74,12 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
 
     txtDescription = new QLineEdit(this);
     txtDescription->setMaxLength(50);
-    tag(txtDescription, "txtDescription", QStringLiteral("MD Description"));
+    tagField(txtDescription, "txtDescription", QStringLiteral("MD Description"));
     cboItemId = new QComboBox(this);
-    tag(cboItemId, "cboItemId", QStringLiteral("MD Item Code"));
+    tagField(cboItemId, "cboItemId", QStringLiteral("MD Item Code"));
     QGridLayout* g = fieldsLayout();
-    g->addWidget(label(this, QStringLiteral("Title"), txtDescription), 1, 0);
-    g->addWidget(txtDescription, 1, 1);
-    auto* itemRow = new QHBoxLayout;
-    itemRow->addWidget(cboItemId, 1);
-    itemRow->addWidget(formButton(0, QStringLiteral("Open item details")));
-    g->addWidget(label(this, QStringLiteral("Item code"), cboItemId), 2, 0);
-    g->addLayout(itemRow, 2, 1);
+    addRow(g, 1, QStringLiteral("Title"), txtDescription);
+    addRow(g, 2, QStringLiteral("Item code"), cboItemId, formButton(0, QStringLiteral("Open item details")));
 
     ssTab = new QTabWidget(this);
     g->addWidget(ssTab, 3, 0, 1, 2);
@@ -113,20 +96,18 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     dateStart = new QDateEdit(auction);
     dateStart->setCalendarPopup(true);
     dateStart->setDisplayFormat(QStringLiteral("d/MM/yyyy"));
-    tag(dateStart, "dateStart", QStringLiteral("DM Start Date"));
+    tagField(dateStart, "dateStart", QStringLiteral("DM Start Date"));
     cboActionId = new QComboBox(auction);
-    tag(cboActionId, "cboActionId", QStringLiteral("DM Next action"));
+    tagField(cboActionId, "cboActionId", QStringLiteral("DM Next action"));
     dateNextAction = new NullableDateEdit(auction);
-    tag(dateNextAction, "dateNextAction", QStringLiteral("D"));
+    tagField(dateNextAction, "dateNextAction", QStringLiteral("D"));
     cboDays = new QComboBox(auction);
     cboDays->setEditable(true);
     cboDays->addItems({QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("10")});
-    tag(cboDays, "cboDays", QStringLiteral("DM Days"));
+    tagField(cboDays, "cboDays", QStringLiteral("DM Days"));
     cboDays->hide();
-    ga->addWidget(label(auction, QStringLiteral("Start Date"), dateStart), 0, 0);
-    ga->addWidget(dateStart, 0, 1, Qt::AlignLeft);
-    ga->addWidget(label(auction, QStringLiteral("Next Action"), cboActionId), 1, 0);
-    ga->addWidget(cboActionId, 1, 1);
+    addRow(ga, 0, QStringLiteral("Start Date"), dateStart, nullptr, Qt::AlignLeft);
+    addRow(ga, 1, QStringLiteral("Next Action"), cboActionId);
     ga->addWidget(dateNextAction, 2, 1, Qt::AlignLeft);
     ga->setRowStretch(3, 1);
 
@@ -135,37 +116,28 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     cboCustomerId = new QComboBox(buyerPage);
     cboCustomerId->setEditable(true);
     cboCustomerId->setInsertPolicy(QComboBox::NoInsert);
-    tag(cboCustomerId, "cboCustomerId", QStringLiteral("D"));
+    tagField(cboCustomerId, "cboCustomerId", QStringLiteral("D"));
     txtEmail = new QLineEdit(buyerPage);
-    tag(txtEmail, "txtEmail", QStringLiteral("D"));
+    tagField(txtEmail, "txtEmail", QStringLiteral("D"));
     txtAddress = new QPlainTextEdit(buyerPage);
     txtAddress->setTabChangesFocus(true);
     txtAddress->setLineWrapMode(QPlainTextEdit::NoWrap);
-    tag(txtAddress, "txtAddress", QStringLiteral("D"));
+    tagField(txtAddress, "txtAddress", QStringLiteral("D"));
     txtName = new QLineEdit(buyerPage);
-    tag(txtName, "txtName", QStringLiteral("D"));
-    auto* buyerRow = new QHBoxLayout;
-    buyerRow->addWidget(cboCustomerId, 1);
-    buyerRow->addWidget(formButton(1, QStringLiteral("Open buyer details")));
-    gb->addWidget(label(buyerPage, QStringLiteral("Buyer Id"), cboCustomerId), 0, 0);
-    gb->addLayout(buyerRow, 0, 1);
-    gb->addWidget(label(buyerPage, QStringLiteral("Email"), txtEmail), 1, 0);
-    gb->addWidget(txtEmail, 1, 1);
-    gb->addWidget(label(buyerPage, QStringLiteral("Delivery Address"), txtAddress), 2, 0, Qt::AlignTop);
-    gb->addWidget(txtAddress, 2, 1);
-    gb->addWidget(label(buyerPage, QStringLiteral("Name"), txtName), 3, 0);
-    gb->addWidget(txtName, 3, 1);
+    tagField(txtName, "txtName", QStringLiteral("D"));
+    addRow(gb, 0, QStringLiteral("Buyer Id"), cboCustomerId, formButton(1, QStringLiteral("Open buyer details")));
+    addRow(gb, 1, QStringLiteral("Email"), txtEmail);
+    addRow(gb, 2, QStringLiteral("Delivery Address"), txtAddress);
+    addRow(gb, 3, QStringLiteral("Name"), txtName);
 
     // Payment
     auto [payment, gp] = page(QStringLiteral("Payment"));
     const char* amountNames[] = {"Winning bid", "Shipping", "Insurance", "Other", "TOTAL"};
     for (int i = 0; i < 5; ++i) {
         numTotal[i] = new AmountEdit(payment);
-        tag(numTotal[i], "numTotal", QStringLiteral("D"));
+        tagField(numTotal[i], "numTotal", QStringLiteral("D"));
         numTotal[i]->setMaximumWidth(vb::twipsToPixels(1800));
-        QLabel* l = label(payment, QLatin1String(amountNames[i]), numTotal[i]);
-        gp->addWidget(l, i, 0);
-        gp->addWidget(numTotal[i], i, 1, Qt::AlignLeft);
+        QLabel* l = addRow(gp, i, QLatin1String(amountNames[i]), numTotal[i], nullptr, Qt::AlignLeft);
         if (i == 2 || i == 3) {  // kept for the total, never shown
             l->hide();
             numTotal[i]->hide();
@@ -174,35 +146,28 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     }
     numTotal[4]->setReadOnly(true);
     cboPayId = new QComboBox(payment);
-    tag(cboPayId, "cboPayId", QStringLiteral("D"));
+    tagField(cboPayId, "cboPayId", QStringLiteral("D"));
     datePaid = new NullableDateEdit(payment);
-    tag(datePaid, "datePaid", QStringLiteral("D"));
-    auto* payRow = new QHBoxLayout;
-    payRow->addWidget(cboPayId, 1);
-    payRow->addWidget(formButton(2, QStringLiteral("Open payment methods details")));
-    gp->addWidget(label(payment, QStringLiteral("Method"), cboPayId), 5, 0);
-    gp->addLayout(payRow, 5, 1);
-    gp->addWidget(label(payment, QStringLiteral("Date Paid"), datePaid), 6, 0);
-    gp->addWidget(datePaid, 6, 1, Qt::AlignLeft);
+    tagField(datePaid, "datePaid", QStringLiteral("D"));
+    addRow(gp, 5, QStringLiteral("Method"), cboPayId, formButton(2, QStringLiteral("Open payment methods details")));
+    addRow(gp, 6, QStringLiteral("Date Paid"), datePaid, nullptr, Qt::AlignLeft);
     gp->setRowStretch(7, 1);
 
     // Shipping
     auto [shipping, gs] = page(QStringLiteral("Shipping"));
     dateSent = new NullableDateEdit(shipping);
-    tag(dateSent, "dateSent", QStringLiteral("D"));
+    tagField(dateSent, "dateSent", QStringLiteral("D"));
     txtTrackingNumber = new QLineEdit(shipping);
     txtTrackingNumber->setMaxLength(50);
-    tag(txtTrackingNumber, "txtTrackingNumber", QStringLiteral("D"));
-    gs->addWidget(label(shipping, QStringLiteral("Date shipped"), dateSent), 0, 0);
-    gs->addWidget(dateSent, 0, 1, Qt::AlignLeft);
-    gs->addWidget(label(shipping, QStringLiteral("Courier tracking No."), txtTrackingNumber), 1, 0);
-    gs->addWidget(txtTrackingNumber, 1, 1);
+    tagField(txtTrackingNumber, "txtTrackingNumber", QStringLiteral("D"));
+    addRow(gs, 0, QStringLiteral("Date shipped"), dateSent, nullptr, Qt::AlignLeft);
+    addRow(gs, 1, QStringLiteral("Courier tracking No."), txtTrackingNumber);
     gs->setRowStretch(2, 1);
 
     // Comments / Notes
     auto [notesPage, gn] = page(QStringLiteral(" Comments / Notes"));
     txtNotes = new QPlainTextEdit(notesPage);
-    tag(txtNotes, "txtNotes", QStringLiteral("L"));
+    tagField(txtNotes, "txtNotes", QStringLiteral("L"));
     gn->addWidget(txtNotes, 0, 0, 1, 2);
 
     // The seller's choices only: the program's own fills block or bypass these.

@@ -13,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
@@ -54,15 +53,10 @@ frmCustomer::frmCustomer(QWidget* parent) : RecordEditor(customerSetup(), parent
     setObjectName(QStringLiteral("frmCustomer"));
     int row = 1;
     auto add = [&](const QString& caption, QWidget* field, const char* name, const QString& tag) {
-        field->setObjectName(QLatin1String(name));
-        field->setProperty("Tag", tag);
-        if (!caption.isEmpty()) {
-            auto* label = new QLabel(caption, this);
-            label->setProperty("Tag", QStringLiteral("D"));
-            label->setBuddy(field);
-            fieldsLayout()->addWidget(label, row, 0, Qt::AlignTop);
-        }
-        fieldsLayout()->addWidget(field, row++, 1);
+        tagField(field, name, tag);
+        if (caption.isEmpty()) fieldsLayout()->addWidget(field, row, 1);
+        else addRow(fieldsLayout(), row, caption, field);
+        ++row;
     };
     auto line = [this](int maximum) {
         auto* edit = new QLineEdit(this);

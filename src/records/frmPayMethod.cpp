@@ -5,7 +5,6 @@
 #include "platform/db/Recordset.h"
 
 #include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 
 namespace {
@@ -32,14 +31,9 @@ frmPayMethod::frmPayMethod(QWidget* parent) : RecordEditor(payMethodSetup(), par
 {
     setObjectName(QStringLiteral("frmPayMethod"));
     txtDescription = new QLineEdit(this);
-    txtDescription->setObjectName(QStringLiteral("txtDescription"));
-    txtDescription->setProperty("Tag", QStringLiteral("MD Description"));
+    tagField(txtDescription, "txtDescription", QStringLiteral("MD Description"));
     txtDescription->setMaxLength(50);
-    auto* label = new QLabel(QStringLiteral("Description"), this);
-    label->setProperty("Tag", QStringLiteral("D"));
-    label->setBuddy(txtDescription);
-    fieldsLayout()->addWidget(label, 1, 0);
-    fieldsLayout()->addWidget(txtDescription, 1, 1);
+    addRow(fieldsLayout(), 1, QStringLiteral("Description"), txtDescription);
     setMinimumSize(vb::twipsToPixels(6000), vb::twipsToPixels(4200));
     SetEditMode();
 }
