@@ -228,6 +228,29 @@ bool clsDatabase::CheckLog()
     return result;
 }
 
+bool clsDatabase::MoveHistory(const QString& From, const QString& To, QString* failedSql, QString* error)
+{
+    Connection* db = ProgramContext::current().gConnection;
+    const QString sql = QStringLiteral("UPDATE History SET AuctionId=? WHERE AuctionId=?");
+    if (db->Execute(sql, {To, From})) return true;
+    if (failedSql) *failedSql = sql;
+    if (error) *error = db->lastError();
+    return false;
+}
+
+bool clsDatabase::RenameAuction(const QString& From, const QString& To, QString* failedSql, QString* error)
+{
+    Connection* db = ProgramContext::current().gConnection;
+    const QString sql = QStringLiteral("UPDATE Auction SET AuctionId=? WHERE AuctionId=?");
+    int rows = 0;
+    if (!db->Execute(sql, {To, From}, &rows) || rows != 1) {
+        if (failedSql) *failedSql = sql;
+        if (error) *error = rows == 1 ? db->lastError() : QStringLiteral("Auction %1 could not be renumbered.").arg(From);
+        return false;
+    }
+    return MoveHistory(From, To, failedSql, error);
+}
+
 void clsDatabase::UpdateLog(const QString& OldAuctionId, const QString& NewAuctionId)
 {
     for (clsDataLog& entry : mDataLog)

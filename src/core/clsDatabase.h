@@ -58,6 +58,14 @@ public:
     void RestoreLog(const QList<clsDataLog>& log) { mDataLog = log; }
     static constexpr int MaxLogChecks = 20;
 
+    // ---- renumbering a sale (inside the caller's transaction) ----
+    // Moves a sale's History rows to another number. False with the statement
+    // that failed and its error.
+    static bool MoveHistory(const QString& From, const QString& To, QString* failedSql, QString* error);
+    // Renumbers one sale and its History rows; false when no single sale was
+    // renumbered or a statement failed.
+    static bool RenameAuction(const QString& From, const QString& To, QString* failedSql, QString* error);
+
     // ---- history and undo ----
     // Adds one History row (nothing when HistDesc is empty); with UpdateLog the
     // change log follows it. False when the row could not be written.

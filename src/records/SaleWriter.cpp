@@ -132,8 +132,8 @@ SaleSaveResult SaleWriter::Save(const SaleForm& form, const AddressRules::BuyerP
     // A sale renumbered in the editor takes its history along, as the sync does.
     const bool renamed = !form.adding && formerId != id;
     if (renamed) {
-        const QString move = QStringLiteral("UPDATE History SET AuctionId=? WHERE AuctionId=?");
-        if (!ctx.gConnection->Execute(move, {id, formerId})) return failed(move, ctx.gConnection->lastError());
+        QString sql, error;
+        if (!clsDatabase::MoveHistory(formerId, id, &sql, &error)) return failed(sql, error);
     }
 
     // Each recipe undoes its own step only: it restores the step and due date
@@ -235,12 +235,8 @@ SaleDeleteResult SaleWriter::Delete(const QString& code, bool nonAuction)
             result.message = QStringLiteral("Auction %1 keeps its number: %2 is already used by another auction.").arg(twinId, bare);
         } else if (twins == 1) {
             // Its history goes with it, as when the sync renumbers a sale.
-            const QString rename = QStringLiteral("UPDATE Auction SET AuctionId=? WHERE AuctionId=?");
-            const QString move = QStringLiteral("UPDATE History SET AuctionId=? WHERE AuctionId=?");
-            int renamed = 0;
-            if (!ctx.gConnection->Execute(rename, {bare, twinId}, &renamed) || renamed != 1)
-                return deleteFailed(rename, ctx.gConnection->lastError());
-            if (!ctx.gConnection->Execute(move, {bare, twinId})) return deleteFailed(move, ctx.gConnection->lastError());
+            QString sql, error;
+            if (!clsDatabase::RenameAuction(twinId, bare, &sql, &error)) return deleteFailed(sql, error);
             result.renamedFrom = twinId;
             result.renamedTo = bare;
         }

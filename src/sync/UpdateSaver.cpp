@@ -96,11 +96,7 @@ QString UpdateSaver::GetAuctionIdForSale(const QString& ListingId, QString* rena
         if (!used.contains(QChar(c))) free.append(QChar(c));
     if (free.size() < 2) return QString();
     const QString moved = ListingId + free[0];
-    int rows = 0;
-    if (!ctx.gConnection->Execute(QStringLiteral("UPDATE Auction SET AuctionId=? WHERE AuctionId=?"), {moved, ListingId}, &rows) ||
-        rows != 1 ||
-        !ctx.gConnection->Execute(QStringLiteral("UPDATE History SET AuctionId=? WHERE AuctionId=?"), {moved, ListingId}))
-        return QString();
+    if (!clsDatabase::RenameAuction(ListingId, moved, nullptr, nullptr)) return QString();
     if (renamedTo) *renamedTo = moved;
     return ListingId + free[1];
 }
