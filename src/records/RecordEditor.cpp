@@ -5,6 +5,7 @@
 #include "LookupModel.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
+#include "email/clsEmails.h"
 #include "platform/MessageService.h"
 #include "platform/NullableDateEdit.h"
 #include "platform/Vb.h"
@@ -148,6 +149,14 @@ QLabel* RecordEditor::addRow(QGridLayout* grid, int row, const QString& caption,
         grid->addWidget(field, row, 1, fieldAlignment);
     }
     return label;
+}
+
+void RecordEditor::keepAddressOnly(QLineEdit* box)
+{
+    connect(box, &QLineEdit::textEdited, box, [box] {
+        const QString address = clsEmails::GetAddress(box->text());
+        if (address != box->text()) box->setText(address);
+    });
 }
 
 QPushButton* RecordEditor::button(const QString& name) const { return findChild<QPushButton*>(name); }

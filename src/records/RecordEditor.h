@@ -12,6 +12,7 @@ class CodeBox;
 class LookupModel;
 class QGridLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTreeView;
 class Recordset;
@@ -111,6 +112,10 @@ protected:
     // browsing) and the field, with a button beside it when one is given.
     static QLabel* addRow(QGridLayout* grid, int row, const QString& caption, QWidget* field, QWidget* beside = nullptr,
                           Qt::Alignment fieldAlignment = {});
+
+    // An e-mail field that keeps only the address of what is typed or pasted
+    // into it ("mailto:" and "Name <address>" are reduced).
+    static void keepAddressOnly(QLineEdit* box);
 
     // The grid the editor lays its fields out in, below the code box.
     QGridLayout* fieldsLayout() const { return m_fields; }

@@ -176,10 +176,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     connect(cboCustomerId, &QComboBox::activated, this, [this] { cboCustomerId_Click(); });
     connect(cboCustomerId->lineEdit(), &QLineEdit::editingFinished, this, [this] { cboCustomerId_Click(); });
     connect(cboPayId, &QComboBox::activated, this, [this] { cboPayId_Click(); });
-    connect(txtEmail, &QLineEdit::textEdited, this, [this] {
-        const QString address = clsEmails::GetAddress(txtEmail->text());
-        if (address != txtEmail->text()) txtEmail->setText(address);
-    });
+    keepAddressOnly(txtEmail);
     connect(txtAddress, &QPlainTextEdit::textChanged, this, &frmAuction::txtAddress_Change);
     connect(datePaid, &NullableDateEdit::changed, this, [this] { datePaid_Change(); });
     connect(dateSent, &NullableDateEdit::changed, this, [this] { dateSent_Change(); });

@@ -78,12 +78,8 @@ frmCustomer::frmCustomer(QWidget* parent) : RecordEditor(customerSetup(), parent
     txtComment = line(50);
     add(QStringLiteral("Comment"), txtComment, "txtComment", QStringLiteral("D"));
 
-    // A pasted "mailto:" or "Name <address>" is reduced to the address as it goes in.
-    for (QLineEdit* box : {txtEmail, txtEmailCC})
-        connect(box, &QLineEdit::textEdited, this, [box] {
-            const QString address = clsEmails::GetAddress(box->text());
-            if (address != box->text()) box->setText(address);
-        });
+    keepAddressOnly(txtEmail);
+    keepAddressOnly(txtEmailCC);
     AddressRules::Follow(txtAddress, txtName);
 
     setMinimumSize(vb::twipsToPixels(7600), vb::twipsToPixels(5600));
