@@ -4,7 +4,6 @@
 #include "CodeBox.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
-#include "email/clsEmails.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
