@@ -105,6 +105,7 @@ void clsActions::DoAction(const QString& AuctionId, int ActionId)
             ctx.gEmails->ShowFormEmailSingle(AuctionId, ActionId, ctx.gMainWindow ? ctx.gMainWindow->SelectedItemId() : QString(),
                                              true, QString());
         return;
+    case 7: forms.showModal(QStringLiteral("frmPaid"), {{QStringLiteral("mAuctionId"), AuctionId}}); return;
     case 11: forms.showModal(QStringLiteral("frmSend"), {{QStringLiteral("mAuctionId"), AuctionId}}); return;
     case 13: forms.showModal(QStringLiteral("frmFeedbackSingle"), {{QStringLiteral("mRemoteId"), AuctionId}}); return;
     case 15: MsgBox(QStringLiteral("This item is complete."), vbmsg::Exclamation, ctx.gAppTitle); return;
@@ -287,7 +288,7 @@ bool clsActions::DoneAction(const QString& AuctionId, DoneOptions& o)
     }
 
     // The sale, its item's stock and its History rows go in together.
-    const double now = vb::now();
+    const double now = o.Now != 0 ? o.Now : vb::now();
     double lastHistory = 0;
     QString why;
     const bool saved = [&] {
@@ -305,7 +306,10 @@ bool clsActions::DoneAction(const QString& AuctionId, DoneOptions& o)
             why = ctx.gConnection->lastError();
             return false;
         };
-        if (o.UpdateHistory) {
+        if (o.UpdateHistory && !o.HistoryText.isEmpty()) {
+            const QString recipe = o.RecipeTail.isEmpty() ? plan.Recipe : plan.Recipe + u',' + o.RecipeTail;
+            if (!history(now + o.HistorySeconds / 86400.0, o.HistoryText, recipe)) return false;
+        } else if (o.UpdateHistory) {
             if (!history(now, plan.HistoryText, plan.Recipe)) return false;
             if (plan.Completed && !history(now + OneSecond, QStringLiteral("Completed"), QStringLiteral("[AUTOCOMPLETE]"))) return false;
         }

@@ -21,6 +21,16 @@ public:
         bool BuyerPickedUp = false;  // the buyer collected the item
         bool AuctionPaid = false;    // paid: the step is taken as 7
         QString TrackingNumber;
+        // The moment the History rows are dated from; 0: when DoneAction runs.
+        // A dialog that finishes several steps in one click passes one moment
+        // to all of them, so that its rows stay one second apart.
+        double Now = 0;
+        // A caller's own History row in place of the step's (with
+        // UpdateHistory): this text, HistorySeconds after Now, its recipe the
+        // step's own followed by RecipeTail's pairs.
+        QString HistoryText;
+        int HistorySeconds = 0;
+        QString RecipeTail;
     };
 
     void LoadActionsFromDatabase();
@@ -39,6 +49,7 @@ public:
     int Count() const { return int(mActions.size()); }
 
     // Performs step ActionId for the sale: its dialog, e-mail or site page.
+    // A sale due at step 7 (paid) opens the payment dialog.
     void DoAction(const QString& AuctionId, int ActionId);
     // Marks the sale's current step done and moves it on, with its undo recipe
     // in History; all or nothing. True when the sale was advanced; a refusal

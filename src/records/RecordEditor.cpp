@@ -5,7 +5,6 @@
 #include "LookupModel.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
-#include "email/clsEmails.h"
 #include "platform/MessageService.h"
 #include "platform/NullableDateEdit.h"
 #include "platform/Vb.h"
@@ -130,33 +129,6 @@ void RecordEditor::tagField(QWidget* field, const char* name, const QString& tag
 {
     field->setObjectName(QLatin1String(name));
     field->setProperty("Tag", tag);
-}
-
-QLabel* RecordEditor::addRow(QGridLayout* grid, int row, const QString& caption, QWidget* field, QWidget* beside,
-                             Qt::Alignment fieldAlignment)
-{
-    auto* label = new QLabel(caption, field->parentWidget());
-    label->setProperty("Tag", QStringLiteral("D"));
-    label->setBuddy(field);
-    // A label beside a box of several lines stands at its first line.
-    grid->addWidget(label, row, 0, qobject_cast<QPlainTextEdit*>(field) ? Qt::AlignTop : Qt::Alignment());
-    if (beside) {
-        auto* line = new QHBoxLayout;
-        line->addWidget(field, 1);
-        line->addWidget(beside);
-        grid->addLayout(line, row, 1);
-    } else {
-        grid->addWidget(field, row, 1, fieldAlignment);
-    }
-    return label;
-}
-
-void RecordEditor::keepAddressOnly(QLineEdit* box)
-{
-    connect(box, &QLineEdit::textEdited, box, [box] {
-        const QString address = clsEmails::GetAddress(box->text());
-        if (address != box->text()) box->setText(address);
-    });
 }
 
 QPushButton* RecordEditor::button(const QString& name) const { return findChild<QPushButton*>(name); }

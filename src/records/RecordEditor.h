@@ -108,15 +108,6 @@ protected:
 
     // Names a field and gives it its flags and caption.
     static void tagField(QWidget* field, const char* name, const QString& tag);
-    // A row of a grid: the caption's label (tagged "D", so it greys while
-    // browsing) and the field, with a button beside it when one is given.
-    static QLabel* addRow(QGridLayout* grid, int row, const QString& caption, QWidget* field, QWidget* beside = nullptr,
-                          Qt::Alignment fieldAlignment = {});
-
-    // An e-mail field that keeps only the address of what is typed or pasted
-    // into it ("mailto:" and "Name <address>" are reduced).
-    static void keepAddressOnly(QLineEdit* box);
-
     // The grid the editor lays its fields out in, below the code box.
     QGridLayout* fieldsLayout() const { return m_fields; }
     const Setup& setup() const { return m_setup; }

@@ -2,6 +2,7 @@
 
 #include "AddressRules.h"
 #include "CodeBox.h"
+#include "FieldRows.h"
 #include "SaleRules.h"
 #include "SaleWriter.h"
 #include "core/MainWindowApi.h"
@@ -78,8 +79,8 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     cboItemId = new QComboBox(this);
     tagField(cboItemId, "cboItemId", QStringLiteral("MD Item Code"));
     QGridLayout* g = fieldsLayout();
-    addRow(g, 1, QStringLiteral("Title"), txtDescription);
-    addRow(g, 2, QStringLiteral("Item code"), cboItemId, formButton(0, QStringLiteral("Open item details")));
+    FieldRows::addRow(g, 1, QStringLiteral("Title"), txtDescription);
+    FieldRows::addRow(g, 2, QStringLiteral("Item code"), cboItemId, formButton(0, QStringLiteral("Open item details")));
 
     ssTab = new QTabWidget(this);
     g->addWidget(ssTab, 3, 0, 1, 2);
@@ -106,8 +107,8 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     cboDays->addItems({QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("10")});
     tagField(cboDays, "cboDays", QStringLiteral("DM Days"));
     cboDays->hide();
-    addRow(ga, 0, QStringLiteral("Start Date"), dateStart, nullptr, Qt::AlignLeft);
-    addRow(ga, 1, QStringLiteral("Next Action"), cboActionId);
+    FieldRows::addRow(ga, 0, QStringLiteral("Start Date"), dateStart, nullptr, Qt::AlignLeft);
+    FieldRows::addRow(ga, 1, QStringLiteral("Next Action"), cboActionId);
     ga->addWidget(dateNextAction, 2, 1, Qt::AlignLeft);
     ga->setRowStretch(3, 1);
 
@@ -125,10 +126,10 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     tagField(txtAddress, "txtAddress", QStringLiteral("D"));
     txtName = new QLineEdit(buyerPage);
     tagField(txtName, "txtName", QStringLiteral("D"));
-    addRow(gb, 0, QStringLiteral("Buyer Id"), cboCustomerId, formButton(1, QStringLiteral("Open buyer details")));
-    addRow(gb, 1, QStringLiteral("Email"), txtEmail);
-    addRow(gb, 2, QStringLiteral("Delivery Address"), txtAddress);
-    addRow(gb, 3, QStringLiteral("Name"), txtName);
+    FieldRows::addRow(gb, 0, QStringLiteral("Buyer Id"), cboCustomerId, formButton(1, QStringLiteral("Open buyer details")));
+    FieldRows::addRow(gb, 1, QStringLiteral("Email"), txtEmail);
+    FieldRows::addRow(gb, 2, QStringLiteral("Delivery Address"), txtAddress);
+    FieldRows::addRow(gb, 3, QStringLiteral("Name"), txtName);
 
     // Payment
     auto [payment, gp] = page(QStringLiteral("Payment"));
@@ -137,7 +138,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
         numTotal[i] = new AmountEdit(payment);
         tagField(numTotal[i], "numTotal", QStringLiteral("D"));
         numTotal[i]->setMaximumWidth(vb::twipsToPixels(1800));
-        QLabel* l = addRow(gp, i, QLatin1String(amountNames[i]), numTotal[i], nullptr, Qt::AlignLeft);
+        QLabel* l = FieldRows::addRow(gp, i, QLatin1String(amountNames[i]), numTotal[i], nullptr, Qt::AlignLeft);
         if (i == 2 || i == 3) {  // kept for the total, never shown
             l->hide();
             numTotal[i]->hide();
@@ -149,8 +150,8 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     tagField(cboPayId, "cboPayId", QStringLiteral("D"));
     datePaid = new NullableDateEdit(payment);
     tagField(datePaid, "datePaid", QStringLiteral("D"));
-    addRow(gp, 5, QStringLiteral("Method"), cboPayId, formButton(2, QStringLiteral("Open payment methods details")));
-    addRow(gp, 6, QStringLiteral("Date Paid"), datePaid, nullptr, Qt::AlignLeft);
+    FieldRows::addRow(gp, 5, QStringLiteral("Method"), cboPayId, formButton(2, QStringLiteral("Open payment methods details")));
+    FieldRows::addRow(gp, 6, QStringLiteral("Date Paid"), datePaid, nullptr, Qt::AlignLeft);
     gp->setRowStretch(7, 1);
 
     // Shipping
@@ -160,8 +161,8 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     txtTrackingNumber = new QLineEdit(shipping);
     txtTrackingNumber->setMaxLength(50);
     tagField(txtTrackingNumber, "txtTrackingNumber", QStringLiteral("D"));
-    addRow(gs, 0, QStringLiteral("Date shipped"), dateSent, nullptr, Qt::AlignLeft);
-    addRow(gs, 1, QStringLiteral("Courier tracking No."), txtTrackingNumber);
+    FieldRows::addRow(gs, 0, QStringLiteral("Date shipped"), dateSent, nullptr, Qt::AlignLeft);
+    FieldRows::addRow(gs, 1, QStringLiteral("Courier tracking No."), txtTrackingNumber);
     gs->setRowStretch(2, 1);
 
     // Comments / Notes
@@ -176,7 +177,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     connect(cboCustomerId, &QComboBox::activated, this, [this] { cboCustomerId_Click(); });
     connect(cboCustomerId->lineEdit(), &QLineEdit::editingFinished, this, [this] { cboCustomerId_Click(); });
     connect(cboPayId, &QComboBox::activated, this, [this] { cboPayId_Click(); });
-    keepAddressOnly(txtEmail);
+    FieldRows::keepAddressOnly(txtEmail);
     connect(txtAddress, &QPlainTextEdit::textChanged, this, &frmAuction::txtAddress_Change);
     connect(datePaid, &NullableDateEdit::changed, this, [this] { datePaid_Change(); });
     connect(dateSent, &NullableDateEdit::changed, this, [this] { dateSent_Change(); });

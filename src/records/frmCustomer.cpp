@@ -2,6 +2,7 @@
 
 #include "AddressRules.h"
 #include "CodeBox.h"
+#include "FieldRows.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
 #include "platform/MessageService.h"
@@ -54,7 +55,7 @@ frmCustomer::frmCustomer(QWidget* parent) : RecordEditor(customerSetup(), parent
     auto add = [&](const QString& caption, QWidget* field, const char* name, const QString& tag) {
         tagField(field, name, tag);
         if (caption.isEmpty()) fieldsLayout()->addWidget(field, row, 1);
-        else addRow(fieldsLayout(), row, caption, field);
+        else FieldRows::addRow(fieldsLayout(), row, caption, field);
         ++row;
     };
     auto line = [this](int maximum) {
@@ -77,8 +78,8 @@ frmCustomer::frmCustomer(QWidget* parent) : RecordEditor(customerSetup(), parent
     txtComment = line(50);
     add(QStringLiteral("Comment"), txtComment, "txtComment", QStringLiteral("D"));
 
-    keepAddressOnly(txtEmail);
-    keepAddressOnly(txtEmailCC);
+    FieldRows::keepAddressOnly(txtEmail);
+    FieldRows::keepAddressOnly(txtEmailCC);
     AddressRules::Follow(txtAddress, txtName);
 
     setMinimumSize(vb::twipsToPixels(7600), vb::twipsToPixels(5600));

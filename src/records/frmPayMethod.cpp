@@ -1,6 +1,7 @@
 #include "frmPayMethod.h"
 
 #include "CodeBox.h"
+#include "FieldRows.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -33,7 +34,7 @@ frmPayMethod::frmPayMethod(QWidget* parent) : RecordEditor(payMethodSetup(), par
     txtDescription = new QLineEdit(this);
     tagField(txtDescription, "txtDescription", QStringLiteral("MD Description"));
     txtDescription->setMaxLength(50);
-    addRow(fieldsLayout(), 1, QStringLiteral("Description"), txtDescription);
+    FieldRows::addRow(fieldsLayout(), 1, QStringLiteral("Description"), txtDescription);
     setMinimumSize(vb::twipsToPixels(6000), vb::twipsToPixels(4200));
     SetEditMode();
 }

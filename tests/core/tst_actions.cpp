@@ -491,7 +491,7 @@ private slots:
         for (int step : {2, 4, 5, 6, 10, 12, 14, 17, 18})
             QTest::addRow("%d e-mail", step) << step << "frmEmailSingle" << "" << "";
         QTest::newRow("3 nothing to open") << 3 << "" << "" << "Can't do task!\r\n\r\nNo URL link assigned for this action.";
-        QTest::newRow("7 nothing to open") << 7 << "" << "" << "Can't do task!";
+        QTest::newRow("7 payment") << 7 << "frmPaid" << "" << "";
         QTest::newRow("8 refund page") << 8 << "" << site + "/MyTradeMe/Refund.aspx?id=[AUCTIONNUMBER]" << "";
         QTest::newRow("9 auction page") << 9 << "" << site + "/Browse/Listing.aspx?id=[AUCTIONNUMBER]" << "";
         QTest::newRow("11 dispatch") << 11 << "frmSend" << "" << "";

@@ -1,0 +1,36 @@
+#include "FieldRows.h"
+
+#include "email/clsEmails.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+QLabel* FieldRows::addRow(QGridLayout* grid, int row, const QString& caption, QWidget* field, QWidget* beside,
+                             Qt::Alignment fieldAlignment)
+{
+    auto* label = new QLabel(caption, field->parentWidget());
+    label->setProperty("Tag", QStringLiteral("D"));
+    label->setBuddy(field);
+    // A label beside a box of several lines stands at its first line.
+    grid->addWidget(label, row, 0, qobject_cast<QPlainTextEdit*>(field) ? Qt::AlignTop : Qt::Alignment());
+    if (beside) {
+        auto* line = new QHBoxLayout;
+        line->addWidget(field, 1);
+        line->addWidget(beside);
+        grid->addLayout(line, row, 1);
+    } else {
+        grid->addWidget(field, row, 1, fieldAlignment);
+    }
+    return label;
+}
+
+void FieldRows::keepAddressOnly(QLineEdit* box)
+{
+    QObject::connect(box, &QLineEdit::textEdited, box, [box] {
+        const QString address = clsEmails::GetAddress(box->text());
+        if (address != box->text()) box->setText(address);
+    });
+}

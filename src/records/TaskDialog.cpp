@@ -1,0 +1,100 @@
+#include "TaskDialog.h"
+
+#include "core/ProgramContext.h"
+#include "platform/FormsRegistry.h"
+#include "platform/MessageService.h"
+#include "platform/Vb.h"
+#include "platform/db/Recordset.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+}
+
+TaskDialog::TaskDialog(const char* name, const QString& caption, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QLatin1String(name));
+    setWindowTitle(caption);
+    auto* outer = new QVBoxLayout(this);
+    m_fields = new QGridLayout;
+    m_fields->setColumnStretch(1, 1);
+    outer->addLayout(m_fields, 1);
+    // Plain buttons, none of them default: Enter in the buyer box looks the
+    // buyer up, it does not save the dialog.
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    cmdUpdate = new QPushButton(QStringLiteral("&Update"), this);
+    cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    for (QPushButton* b : {cmdUpdate, cmdCancel}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    connect(cmdUpdate, &QPushButton::clicked, this, [this] { cmdUpdate_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    outer->addLayout(buttons);
+}
+
+void TaskDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_loaded) return;
+    m_loaded = true;
+    Form_Load();
+}
+
+QString TaskDialog::addressText(const QPlainTextEdit* box) { return box->toPlainText().replace(CrLf, QStringLiteral("\n")).replace(u'\n', CrLf); }
+
+void TaskDialog::setAddressText(QPlainTextEdit* box, const QString& text)
+{
+    box->setPlainText(QString(text).replace(CrLf, QStringLiteral("\n")));
+}
+
+QToolButton* TaskDialog::formButton(const char* name, const QString& tip, std::function<void()> click)
+{
+    auto* b = new QToolButton(this);
+    b->setObjectName(QLatin1String(name));
+    b->setText(QStringLiteral(">>"));
+    b->setToolTip(tip);
+    connect(b, &QToolButton::clicked, this, std::move(click));
+    return b;
+}
+
+QPlainTextEdit* TaskDialog::addressBox(QLineEdit* nameBox)
+{
+    auto* box = new QPlainTextEdit(this);
+    box->setObjectName(QStringLiteral("txtDeliveryAddress"));
+    box->setTabChangesFocus(true);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setMinimumHeight(vb::twipsToPixels(1300));
+    AddressRules::Follow(box, nameBox);
+    return box;
+}
+
+void TaskDialog::openEditor(const QString& form, const QString& code)
+{
+    FormsRegistry::instance().showModal(form, {{QStringLiteral("mRemoteId"), code}}, this);
+}
+
+void TaskDialog::setSaleCaption(const QString& verb, const Recordset& rs)
+{
+    setWindowTitle(verb + QStringLiteral(": ") + rs.text(QStringLiteral("AuctionId")) + QStringLiteral(" - ") +
+                   rs.text(QStringLiteral("Description")));
+}
+
+QVariant TaskDialog::textOrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
+
+void TaskDialog::inform(const QString& text) { MsgBox(text, vbmsg::Information, ProgramContext::current().gAppTitle); }
+
+bool TaskDialog::saveSale(const AddressRules::BuyerPlan& buyer, const SaleTasks::Columns& columns)
+{
+    return SaleTasks::Save(mAuctionId, buyer, columns) == SaleTasks::Saved;
+}

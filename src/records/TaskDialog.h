@@ -1,0 +1,68 @@
+#pragma once
+// The shape the three task dialogs (auction ended, paid, sent) share: the
+// caller sets mAuctionId; the dialog loads the sale when it is first shown and
+// takes its caption from it; Update validates, writes the buyer row and the
+// sale row, then completes the step; Cancel (or the frame's close) writes
+// nothing.
+
+#include "SaleTasks.h"
+
+#include <QDialog>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class QGridLayout;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class Recordset;
+
+class TaskDialog : public QDialog {
+    Q_OBJECT
+    Q_PROPERTY(QString mAuctionId MEMBER mAuctionId)
+
+public:
+    QString mAuctionId;
+
+    virtual void Form_Load() = 0;
+    virtual void cmdUpdate_Click() = 0;
+    void cmdCancel_Click() { reject(); }
+
+    QPushButton* updateButton() const { return cmdUpdate; }
+
+    // An address box's text as stored (CR LF line ends), and back.
+    static QString addressText(const QPlainTextEdit* box);
+    static void setAddressText(QPlainTextEdit* box, const QString& text);
+
+protected:
+    TaskDialog(const char* name, const QString& caption, QWidget* parent);
+
+    void showEvent(QShowEvent* event) override;
+
+    // The grid the dialog lays its fields out in (caption, field, button).
+    QGridLayout* fields() const { return m_fields; }
+    // A ">>" button that opens an editor.
+    QToolButton* formButton(const char* name, const QString& tip, std::function<void()> click);
+    // The multi-line delivery address box, with the first-line rule filling nameBox.
+    QPlainTextEdit* addressBox(QLineEdit* nameBox);
+    // Opens a record editor modally at a code.
+    void openEditor(const QString& form, const QString& code);
+    // "<verb>: <AuctionId> - <Description>" from the sale's row.
+    void setSaleCaption(const QString& verb, const Recordset& rs);
+    void inform(const QString& text);
+    // An empty box stores Null.
+    static QVariant textOrNull(const QString& text);
+    // Writes the buyer and the sale's own fields; false when the sale was not
+    // saved (said), so the step must not move.
+    bool saveSale(const AddressRules::BuyerPlan& buyer, const SaleTasks::Columns& columns);
+
+    QPushButton* cmdUpdate;
+    QPushButton* cmdCancel;
+
+private:
+    QGridLayout* m_fields;
+    bool m_loaded = false;
+};

@@ -1,0 +1,131 @@
+#include "frmPaid.h"
+
+#include "FieldRows.h"
+#include "core/ProgramContext.h"
+#include "core/clsDatabase.h"
+#include "platform/MessageService.h"
+#include "platform/NullableDateEdit.h"
+#include "platform/Vb.h"
+#include "platform/db/Recordset.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+namespace {
+ProgramContext& ctx() { return ProgramContext::current(); }
+}  // namespace
+
+frmPaid::frmPaid(QWidget* parent) : TaskDialog("frmPaid", QStringLiteral("Paid"), parent)
+{
+    txtCustomerId = new QLineEdit(this);
+    txtCustomerId->setObjectName(QStringLiteral("txtCustomerId"));
+    txtCustomerId->setMaxLength(50);
+    txtCustomerId->setReadOnly(true);
+    txtTotal = new QLineEdit(this);
+    txtTotal->setObjectName(QStringLiteral("txtTotal"));
+    txtTotal->setReadOnly(true);
+    txtTotal->setMaximumWidth(vb::twipsToPixels(1800));
+    txtName = new QLineEdit(this);
+    txtName->setObjectName(QStringLiteral("txtName"));
+    txtDeliveryAddress = addressBox(txtName);
+    datePaid = new NullableDateEdit(this);
+    datePaid->setObjectName(QStringLiteral("datePaid"));
+    cboPayId = new QComboBox(this);
+    cboPayId->setObjectName(QStringLiteral("cboPayId"));
+    chkPickedUp = new QCheckBox(QStringLiteral("Buyer has picked up the item"), this);
+    chkPickedUp->setObjectName(QStringLiteral("chkPickedUp"));
+
+    QGridLayout* g = fields();
+    FieldRows::addRow(g, 0, QStringLiteral("Buyer Id"), txtCustomerId,
+                         formButton("cmdForm1", QStringLiteral("Open buyer details"), [this] { cmdForm_Click(1); }));
+    FieldRows::addRow(g, 1, QStringLiteral("Total to pay"), txtTotal, nullptr, Qt::AlignLeft);
+    FieldRows::addRow(g, 2, QStringLiteral("Name"), txtName);
+    FieldRows::addRow(g, 3, QStringLiteral("Delivery address"), txtDeliveryAddress);
+    FieldRows::addRow(g, 4, QStringLiteral("Date Paid"), datePaid, nullptr, Qt::AlignLeft);
+    FieldRows::addRow(g, 5, QStringLiteral("Method"), cboPayId,
+                         formButton("cmdForm0", QStringLiteral("Open payment methods"), [this] { cmdForm_Click(0); }));
+    g->addWidget(chkPickedUp, 6, 1);
+    resize(vb::twipsToPixels(6600), sizeHint().height());
+}
+
+void frmPaid::FillPayIdCombo(bool keepText)
+{
+    const QString text = cboPayId->currentText();
+    cboPayId->clear();
+    Recordset rs;
+    if (ctx().gDatabase->OpenDB(QStringLiteral("SELECT PayId FROM PayMethod ORDER BY PayId"), true, true, true, &rs)) {
+        QStringList codes;
+        for (const QVariantList& row : rs.rows()) codes << row.value(0).toString();
+        cboPayId->addItems(codes);
+    }
+    cboPayId->setCurrentIndex(keepText ? cboPayId->findText(text) : -1);
+}
+
+void frmPaid::Form_Load() { LoadAuctionToPay(false); }
+
+void frmPaid::LoadAuctionToPay(bool reload)
+{
+    FillPayIdCombo(true);
+    // A sale without a buyer on file has no row here: the dialog stays empty
+    // but for the methods, and Update then records the payment alone.
+    Recordset rs;
+    if (!ctx().gDatabase->OpenDB(QStringLiteral("SELECT AuctionId, Description, DeliveryAddress, DatePaid, PayId, WinningBid, Shipping, "
+                                                "Customer.CustomerId, Customer.Name, Customer.Address "
+                                                "FROM Customer INNER JOIN Auction ON Customer.CustomerId = Auction.CustomerId "
+                                                "WHERE AuctionId=?"),
+                                 {mAuctionId}, false, true, true, &rs) ||
+        rs.isEOF())
+        return;
+    if (!reload) {
+        setSaleCaption(QStringLiteral("Flag as paid"), rs);
+        const QVariant bid = rs.value(QStringLiteral("WinningBid")), shipping = rs.value(QStringLiteral("Shipping"));
+        txtTotal->setText(bid.isNull() || shipping.isNull() ? QString()
+                                                            : vb::formatNumber(bid.toDouble() + shipping.toDouble(), QStringLiteral("$0.00")));
+        datePaid->setDate(QDate::currentDate());
+        setAddressText(txtDeliveryAddress, rs.text(QStringLiteral("DeliveryAddress")));
+    }
+    const QString payId = rs.text(QStringLiteral("PayId"));
+    if (!payId.isEmpty()) cboPayId->setCurrentIndex(cboPayId->findText(payId));
+    txtCustomerId->setText(rs.text(QStringLiteral("CustomerId")));
+    txtName->setText(rs.text(QStringLiteral("Name")));
+    if (txtDeliveryAddress->toPlainText().isEmpty()) setAddressText(txtDeliveryAddress, rs.text(QStringLiteral("Address")));
+}
+
+void frmPaid::cmdForm_Click(int index)
+{
+    if (index == 0) openEditor(QStringLiteral("frmPayMethod"), cboPayId->currentText());
+    else openEditor(QStringLiteral("frmCustomer"), txtCustomerId->text());
+    LoadAuctionToPay(true);
+}
+
+void frmPaid::cmdUpdate_Click()
+{
+    if (datePaid->isNull()) return inform(QStringLiteral("Please set the date paid."));
+    if (cboPayId->currentText().isEmpty()) return inform(QStringLiteral("Please set the payment method."));
+    const QString address = addressText(txtDeliveryAddress);
+    if (!chkPickedUp->isChecked()) {
+        const QString question = txtName->text().isEmpty()  ? QStringLiteral("Buyer name not entered, continue with update?")
+                                 : address.isEmpty()        ? QStringLiteral("Buyer address not entered, continue with update?")
+                                                            : QString();
+        if (!question.isEmpty() &&
+            MsgBox(question, vbmsg::YesNo + vbmsg::Question + vbmsg::DefaultButton1, ctx().gAppTitle) != vbmsg::Yes)
+            return;
+    }
+
+    const QString buyerId = txtCustomerId->text();
+    const AddressRules::BuyerPlan buyer =
+        buyerId.isEmpty() ? AddressRules::BuyerPlan{} : AddressRules::PlanBuyerAddress(buyerId, txtName->text(), address, QString(), false);
+    // Stored before the steps move: a refused step keeps the payment typed in.
+    const double paidOn = vb::toOleDate(datePaid->date());
+    if (!saveSale(buyer, {{QStringLiteral("DatePaid"), paidOn},
+                          {QStringLiteral("PayId"), cboPayId->currentText()},
+                          {QStringLiteral("DeliveryAddress"), textOrNull(address)}}))
+        return;
+    if (!SaleTasks::CompletePayment(mAuctionId, chkPickedUp->isChecked(), paidOn)) return;
+    accept();
+}
