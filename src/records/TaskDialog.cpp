@@ -1,6 +1,7 @@
 #include "TaskDialog.h"
 
 #include "core/ProgramContext.h"
+#include "core/clsDatabase.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
@@ -68,6 +69,15 @@ QToolButton* TaskDialog::formButton(const char* name, const QString& tip, std::f
     return b;
 }
 
+QLineEdit* TaskDialog::lineBox(const char* name, int maxLength, bool readOnly)
+{
+    auto* box = new QLineEdit(this);
+    box->setObjectName(QLatin1String(name));
+    if (maxLength > 0) box->setMaxLength(maxLength);
+    box->setReadOnly(readOnly);
+    return box;
+}
+
 QPlainTextEdit* TaskDialog::addressBox(QLineEdit* nameBox)
 {
     auto* box = new QPlainTextEdit(this);
@@ -88,6 +98,23 @@ void TaskDialog::setSaleCaption(const QString& verb, const Recordset& rs)
 {
     setWindowTitle(verb + QStringLiteral(": ") + rs.text(QStringLiteral("AuctionId")) + QStringLiteral(" - ") +
                    rs.text(QStringLiteral("Description")));
+}
+
+bool TaskDialog::openSaleWithBuyer(const QString& columns, Recordset* rs)
+{
+    return ProgramContext::current().gDatabase->OpenDB(QStringLiteral("SELECT ") + columns +
+                                                           QStringLiteral(", Customer.CustomerId, Customer.Name, Customer.Address "
+                                                                          "FROM Customer INNER JOIN Auction ON Customer.CustomerId = Auction.CustomerId "
+                                                                          "WHERE AuctionId=?"),
+                                                       {mAuctionId}, false, true, true, rs) &&
+           !rs->isEOF();
+}
+
+void TaskDialog::showBuyer(const Recordset& rs, QLineEdit* id, QLineEdit* name, QPlainTextEdit* address)
+{
+    id->setText(rs.text(QStringLiteral("CustomerId")));
+    name->setText(rs.text(QStringLiteral("Name")));
+    if (address->toPlainText().isEmpty()) setAddressText(address, rs.text(QStringLiteral("Address")));
 }
 
 QVariant TaskDialog::textOrNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }

@@ -46,6 +46,8 @@ protected:
     QGridLayout* fields() const { return m_fields; }
     // A ">>" button that opens an editor.
     QToolButton* formButton(const char* name, const QString& tip, std::function<void()> click);
+    // A one-line box (maxLength 0: no limit).
+    QLineEdit* lineBox(const char* name, int maxLength = 0, bool readOnly = false);
     // The multi-line delivery address box, with the first-line rule filling nameBox.
     QPlainTextEdit* addressBox(QLineEdit* nameBox);
     // Opens a record editor modally at a code.
@@ -53,6 +55,12 @@ protected:
     // "<verb>: <AuctionId> - <Description>" from the sale's row.
     void setSaleCaption(const QString& verb, const Recordset& rs);
     void inform(const QString& text);
+    // The sale's columns with its buyer's CustomerId, Name and Address; false
+    // when there is no such row (no sale, or its buyer is not on file).
+    bool openSaleWithBuyer(const QString& columns, Recordset* rs);
+    // The buyer of that row: the id, the name, and the address on file when
+    // the delivery box is empty (in that order, for the first-line rule).
+    static void showBuyer(const Recordset& rs, QLineEdit* id, QLineEdit* name, QPlainTextEdit* address);
     // An empty box stores Null.
     static QVariant textOrNull(const QString& text);
     // Writes the buyer and the sale's own fields; false when the sale was not

@@ -27,10 +27,8 @@ frmAuctionEnded::frmAuctionEnded(QWidget* parent) : TaskDialog("frmAuctionEnded"
     cboCustomerId->setObjectName(QStringLiteral("cboCustomerId"));
     cboCustomerId->setEditable(true);
     cboCustomerId->setInsertPolicy(QComboBox::NoInsert);
-    txtName = new QLineEdit(this);
-    txtName->setObjectName(QStringLiteral("txtName"));
-    txtEmail = new QLineEdit(this);
-    txtEmail->setObjectName(QStringLiteral("txtEmail"));
+    txtName = lineBox("txtName");
+    txtEmail = lineBox("txtEmail");
     FieldRows::keepAddressOnly(txtEmail);
     txtDeliveryAddress = addressBox(txtName);
     for (int i = 0; i < 2; ++i) {
@@ -176,9 +174,7 @@ void frmAuctionEnded::cmdUpdate_Click()
 
     const QString buyerId = cboCustomerId->currentText();
     const QString address = addressText(txtDeliveryAddress);
-    const AddressRules::BuyerPlan buyer =
-        buyerId.isEmpty() ? AddressRules::BuyerPlan{}
-                          : AddressRules::PlanBuyerAddress(buyerId, txtName->text(), address, txtEmail->text(), true);
+    const AddressRules::BuyerPlan buyer = AddressRules::PlanBuyerAddress(buyerId, txtName->text(), address, txtEmail->text(), true);
     // The sale names the buyer row as it was written.
     if (!saveSale(buyer, {{QStringLiteral("CustomerId"), textOrNull(AddressRules::BuyerKey(buyerId))},
                           {QStringLiteral("DeliveryAddress"), textOrNull(address)},

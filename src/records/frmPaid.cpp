@@ -22,16 +22,10 @@ ProgramContext& ctx() { return ProgramContext::current(); }
 
 frmPaid::frmPaid(QWidget* parent) : TaskDialog("frmPaid", QStringLiteral("Paid"), parent)
 {
-    txtCustomerId = new QLineEdit(this);
-    txtCustomerId->setObjectName(QStringLiteral("txtCustomerId"));
-    txtCustomerId->setMaxLength(50);
-    txtCustomerId->setReadOnly(true);
-    txtTotal = new QLineEdit(this);
-    txtTotal->setObjectName(QStringLiteral("txtTotal"));
-    txtTotal->setReadOnly(true);
+    txtCustomerId = lineBox("txtCustomerId", AddressRules::BuyerIdLength, true);
+    txtTotal = lineBox("txtTotal", 0, true);
     txtTotal->setMaximumWidth(vb::twipsToPixels(1800));
-    txtName = new QLineEdit(this);
-    txtName->setObjectName(QStringLiteral("txtName"));
+    txtName = lineBox("txtName");
     txtDeliveryAddress = addressBox(txtName);
     datePaid = new NullableDateEdit(this);
     datePaid->setObjectName(QStringLiteral("datePaid"));
@@ -74,13 +68,7 @@ void frmPaid::LoadAuctionToPay(bool reload)
     // A sale without a buyer on file has no row here: the dialog stays empty
     // but for the methods, and Update then records the payment alone.
     Recordset rs;
-    if (!ctx().gDatabase->OpenDB(QStringLiteral("SELECT AuctionId, Description, DeliveryAddress, DatePaid, PayId, WinningBid, Shipping, "
-                                                "Customer.CustomerId, Customer.Name, Customer.Address "
-                                                "FROM Customer INNER JOIN Auction ON Customer.CustomerId = Auction.CustomerId "
-                                                "WHERE AuctionId=?"),
-                                 {mAuctionId}, false, true, true, &rs) ||
-        rs.isEOF())
-        return;
+    if (!openSaleWithBuyer(QStringLiteral("AuctionId, Description, DeliveryAddress, DatePaid, PayId, WinningBid, Shipping"), &rs)) return;
     if (!reload) {
         setSaleCaption(QStringLiteral("Flag as paid"), rs);
         const QVariant bid = rs.value(QStringLiteral("WinningBid")), shipping = rs.value(QStringLiteral("Shipping"));
@@ -91,9 +79,7 @@ void frmPaid::LoadAuctionToPay(bool reload)
     }
     const QString payId = rs.text(QStringLiteral("PayId"));
     if (!payId.isEmpty()) cboPayId->setCurrentIndex(cboPayId->findText(payId));
-    txtCustomerId->setText(rs.text(QStringLiteral("CustomerId")));
-    txtName->setText(rs.text(QStringLiteral("Name")));
-    if (txtDeliveryAddress->toPlainText().isEmpty()) setAddressText(txtDeliveryAddress, rs.text(QStringLiteral("Address")));
+    showBuyer(rs, txtCustomerId, txtName, txtDeliveryAddress);
 }
 
 void frmPaid::cmdForm_Click(int index)
@@ -117,9 +103,7 @@ void frmPaid::cmdUpdate_Click()
             return;
     }
 
-    const QString buyerId = txtCustomerId->text();
-    const AddressRules::BuyerPlan buyer =
-        buyerId.isEmpty() ? AddressRules::BuyerPlan{} : AddressRules::PlanBuyerAddress(buyerId, txtName->text(), address, QString(), false);
+    const AddressRules::BuyerPlan buyer = AddressRules::PlanBuyerAddress(txtCustomerId->text(), txtName->text(), address, QString(), false);
     // Stored before the steps move: a refused step keeps the payment typed in.
     const double paidOn = vb::toOleDate(datePaid->date());
     if (!saveSale(buyer, {{QStringLiteral("DatePaid"), paidOn},

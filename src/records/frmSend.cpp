@@ -23,21 +23,14 @@ ProgramContext& ctx() { return ProgramContext::current(); }
 
 frmSend::frmSend(QWidget* parent) : TaskDialog("frmSend", QStringLiteral("Send"), parent)
 {
-    txtCustomerId = new QLineEdit(this);
-    txtCustomerId->setObjectName(QStringLiteral("txtCustomerId"));
-    txtCustomerId->setMaxLength(50);
-    txtCustomerId->setReadOnly(true);
-    txtName = new QLineEdit(this);
-    txtName->setObjectName(QStringLiteral("txtName"));
-    txtName->setMaxLength(50);
+    txtCustomerId = lineBox("txtCustomerId", AddressRules::BuyerIdLength, true);
+    txtName = lineBox("txtName", 50);
     txtDeliveryAddress = addressBox(txtName);
     auto* cmdLabel = new QPushButton(QStringLiteral("Print label"), this);
     cmdLabel->setObjectName(QStringLiteral("cmdLabel"));
     cmdLabel->setAutoDefault(false);
     connect(cmdLabel, &QPushButton::clicked, this, [this] { cmdLabel_Click(); });
-    txtTrackingNumber = new QLineEdit(this);
-    txtTrackingNumber->setObjectName(QStringLiteral("txtTrackingNumber"));
-    txtTrackingNumber->setMaxLength(50);
+    txtTrackingNumber = lineBox("txtTrackingNumber", 50);
     dateSent = new NullableDateEdit(this);
     dateSent->setObjectName(QStringLiteral("dateSent"));
     chkPickedUp = new QCheckBox(QStringLiteral("Item was picked up by the buyer"), this);
@@ -61,22 +54,14 @@ void frmSend::LoadAuctionToSend(bool reload)
 {
     // A sale whose buyer is not on file has no row here: the dialog stays empty.
     Recordset rs;
-    if (!ctx().gDatabase->OpenDB(QStringLiteral("SELECT AuctionId, Description, DeliveryAddress, TrackingNumber, "
-                                                "Customer.CustomerId, Customer.Name, Customer.Address "
-                                                "FROM Customer INNER JOIN Auction ON Customer.CustomerId = Auction.CustomerId "
-                                                "WHERE AuctionId=?"),
-                                 {mAuctionId}, false, true, true, &rs) ||
-        rs.isEOF())
-        return;
+    if (!openSaleWithBuyer(QStringLiteral("AuctionId, Description, DeliveryAddress, TrackingNumber"), &rs)) return;
     if (!reload) {
         setSaleCaption(QStringLiteral("Send"), rs);
         dateSent->setDate(QDate::currentDate());
         txtTrackingNumber->setText(rs.text(QStringLiteral("TrackingNumber")));
         setAddressText(txtDeliveryAddress, rs.text(QStringLiteral("DeliveryAddress")));
     }
-    txtCustomerId->setText(rs.text(QStringLiteral("CustomerId")));
-    txtName->setText(rs.text(QStringLiteral("Name")));
-    if (txtDeliveryAddress->toPlainText().isEmpty()) setAddressText(txtDeliveryAddress, rs.text(QStringLiteral("Address")));
+    showBuyer(rs, txtCustomerId, txtName, txtDeliveryAddress);
 }
 
 void frmSend::cmdForm_Click()
@@ -94,10 +79,8 @@ void frmSend::cmdLabel_Click()
 void frmSend::cmdUpdate_Click()
 {
     if (dateSent->isNull()) return inform(QStringLiteral("Please set the date shipped."));
-    const QString buyerId = txtCustomerId->text();
     const QString address = addressText(txtDeliveryAddress);
-    const AddressRules::BuyerPlan buyer =
-        buyerId.isEmpty() ? AddressRules::BuyerPlan{} : AddressRules::PlanBuyerAddress(buyerId, txtName->text(), address, QString(), false);
+    const AddressRules::BuyerPlan buyer = AddressRules::PlanBuyerAddress(txtCustomerId->text(), txtName->text(), address, QString(), false);
     // Stored before the step moves: a cancelled dispatch keeps what was typed.
     if (!saveSale(buyer, {{QStringLiteral("TrackingNumber"), txtTrackingNumber->text().isNull() ? QStringLiteral("") : txtTrackingNumber->text()},
                           {QStringLiteral("DeliveryAddress"), textOrNull(address)}}))
