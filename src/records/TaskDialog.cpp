@@ -1,6 +1,7 @@
 #include "TaskDialog.h"
 
 #include "core/ProgramContext.h"
+#include "core/MainWindowApi.h"
 #include "core/clsDatabase.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
@@ -104,7 +105,7 @@ bool TaskDialog::openSaleWithBuyer(const QString& columns, Recordset* rs)
 {
     return ProgramContext::current().gDatabase->OpenDB(QStringLiteral("SELECT ") + columns +
                                                            QStringLiteral(", Customer.CustomerId, Customer.Name, Customer.Address "
-                                                                          "FROM Customer INNER JOIN Auction ON Customer.CustomerId = Auction.CustomerId "
+                                                                          "FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId "
                                                                           "WHERE AuctionId=?"),
                                                        {mAuctionId}, false, true, true, rs) &&
            !rs->isEOF();
@@ -123,5 +124,8 @@ void TaskDialog::inform(const QString& text) { MsgBox(text, vbmsg::Information, 
 
 bool TaskDialog::saveSale(const AddressRules::BuyerPlan& buyer, const SaleTasks::Columns& columns)
 {
-    return SaleTasks::Save(mAuctionId, buyer, columns) == SaleTasks::Saved;
+    if (SaleTasks::Save(mAuctionId, buyer, columns) != SaleTasks::Saved) return false;
+    // The list shows what was stored, also when the step then cannot move.
+    if (MainWindowApi* main = ProgramContext::current().gMainWindow) main->RefreshListItem(mAuctionId);
+    return true;
 }

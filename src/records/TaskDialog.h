@@ -55,8 +55,10 @@ protected:
     // "<verb>: <AuctionId> - <Description>" from the sale's row.
     void setSaleCaption(const QString& verb, const Recordset& rs);
     void inform(const QString& text);
-    // The sale's columns with its buyer's CustomerId, Name and Address; false
-    // when there is no such row (no sale, or its buyer is not on file).
+    // The sale's columns with its buyer's CustomerId, Name and Address (Null
+    // when the buyer is not on file); false when there is no such sale. A sale
+    // without its buyer still shows its own fields, so that Update does not
+    // store empty boxes over them.
     bool openSaleWithBuyer(const QString& columns, Recordset* rs);
     // The buyer of that row: the id, the name, and the address on file when
     // the delivery box is empty (in that order, for the first-line rule).

@@ -65,8 +65,7 @@ void frmPaid::Form_Load() { LoadAuctionToPay(false); }
 void frmPaid::LoadAuctionToPay(bool reload)
 {
     FillPayIdCombo(true);
-    // A sale without a buyer on file has no row here: the dialog stays empty
-    // but for the methods, and Update then records the payment alone.
+    // A sale without a buyer on file shows no buyer: Update then records the payment alone.
     Recordset rs;
     if (!openSaleWithBuyer(QStringLiteral("AuctionId, Description, DeliveryAddress, DatePaid, PayId, WinningBid, Shipping"), &rs)) return;
     if (!reload) {

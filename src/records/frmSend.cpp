@@ -52,7 +52,7 @@ void frmSend::Form_Load() { LoadAuctionToSend(false); }
 
 void frmSend::LoadAuctionToSend(bool reload)
 {
-    // A sale whose buyer is not on file has no row here: the dialog stays empty.
+    // A sale whose buyer is not on file shows no buyer: Update leaves the buyers alone.
     Recordset rs;
     if (!openSaleWithBuyer(QStringLiteral("AuctionId, Description, DeliveryAddress, TrackingNumber"), &rs)) return;
     if (!reload) {

@@ -512,6 +512,7 @@ private slots:
         QVERIFY(d->isVisible());
         QCOMPARE(table("SELECT datePaid, PayId, DeliveryAddress, ActionId FROM Auction"),
                  QStringList{QString("%1|BANK|Kiri\r\n9 New Road|1").arg(vb::today())});
+        QCOMPARE(mainWindow.refreshed, QStringList{"600"});  // the list shows the payment stored
         QCOMPARE(scalar("SELECT count(*) FROM History").toInt(), 0);
     }
 
@@ -609,17 +610,29 @@ private slots:
         QCOMPARE(asked, QStringLiteral("700"));
     }
 
-    // A sale whose buyer is not on file: the dialog stays empty, the dispatch can still be recorded.
-    void sendBuyerNotOnFile()
+    // A sale whose buyer is not on file still shows its own fields, and
+    // Update keeps them (nothing of the sale is overwritten by empty boxes).
+    void buyerNotOnFile()
     {
-        sale("700", 11, "ghost", "1 Road");
+        sale("700", 11, "ghost", "1 Road\r\nNelson");
+        QVERIFY(conn().Execute("UPDATE Auction SET TrackingNumber='T9'"));
         auto d = open<frmSend>("700");
+        QCOMPARE(d->windowTitle(), QStringLiteral("Send: 700 - Rimu bowl 700"));
         QCOMPARE(d->buyer()->text(), QString());
-        QCOMPARE(d->windowTitle(), QStringLiteral("Send"));
-        QVERIFY(d->sent()->isNull());
-        messages().answer(vbmsg::OK, "Please set the date shipped.");
+        QCOMPARE(d->tracking()->text(), QStringLiteral("T9"));
         d->cmdUpdate_Click();
-        QVERIFY(messages().verifyDone());
+        QVERIFY(closed(*d));
+        QCOMPARE(table("SELECT DeliveryAddress, TrackingNumber, ActionId FROM Auction"), QStringList{"1 Road\r\nNelson|T9|12"});
+        QCOMPARE(scalar("SELECT count(*) FROM Customer").toInt(), 0);
+
+        sale("600", 4, "ghost", "2 Hill St");
+        auto p = open<frmPaid>("600");
+        QCOMPARE(p->total()->text(), QStringLiteral("$1241.75"));
+        p->payMethods()->setCurrentText("BANK");
+        messages().answer(vbmsg::Yes, "Buyer name not entered");
+        p->cmdUpdate_Click();
+        QVERIFY(closed(*p));
+        QCOMPARE(table("SELECT DeliveryAddress, PayId, ActionId FROM Auction WHERE AuctionId='600'"), QStringList{"2 Hill St|BANK|10"});
     }
 
     // ---- from the main window -------------------------------------------------
