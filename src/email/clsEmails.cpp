@@ -11,6 +11,7 @@
 #include "platform/db/Recordset.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
@@ -111,6 +112,10 @@ QString clsEmails::GetEmail(const QString& AuctionId, int ActionId, const QStrin
         OnErrorReturnFalse = false;
     }
 
+    // The subject is a header, and callers split the result at its first CR LF:
+    // a line break a value brought in (a delivery address) becomes a blank.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    Subject.replace(lineBreak, QStringLiteral(" "));
     if (!Message.isEmpty()) WrapText(Message);
     return Subject + CrLf + Message;
 }

@@ -28,8 +28,9 @@ public:
     // ---- composition ----
     // The e-mail of a task step for a sale: "subject CR LF message". The
     // template is the item's own of that kind, else the "MISC" one; kind 18
-    // takes the one named EmailId. Includes and codes are expanded and the
-    // message wrapped. With no template the result is CR LF alone. Sets
+    // takes the one named EmailId. Includes and codes are expanded, the
+    // subject kept to one line (line breaks become blanks) and the message
+    // wrapped. With no template the result is CR LF alone. Sets
     // OnErrorReturnFalse to false (never to true) after reporting a missing
     // include, a missing required value, a missing sale or a failed query.
     QString GetEmail(const QString& AuctionId, int ActionId, const QString& ItemId, const QString& EmailId,

@@ -232,6 +232,15 @@ private slots:
         QVERIFY(flag);
     }
 
+    // A value with line breaks keeps the subject one line, so the split after it holds.
+    void subjectStaysOneLine()
+    {
+        addSale("S1", "WIDGET", QVariant());
+        exec("UPDATE Auction SET Notes=? WHERE AuctionId='S1'", {QStringLiteral("a\rb\nc")});
+        QCOMPARE(compose("To [DELIVERYADDRESS] [AUCTIONNOTES]", "[DELIVERYADDRESS]"),
+                 "To 1 Main Road Nelson a b c" + CrLf + "1 Main Road" + CrLf + "Nelson");
+    }
+
     void money_data()
     {
         QTest::addColumn<QVariant>("bid");
