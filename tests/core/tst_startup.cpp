@@ -213,7 +213,7 @@ private slots:
         QFETCH(QString, named);
         QTemporaryDir elsewhere;
         const QString program = env->programFolder();
-        QVERIFY(QFile::copy(QDir(program).filePath("data.mdb"), QDir(program).filePath("emailer.mdb")));
+        QVERIFY(QFile::exists(QDir(program).filePath("emailer.mdb")));  // the shipped outbox
         QVERIFY(QFile::link(QDir(program).filePath("data.mdb"), QDir(elsewhere.path()).filePath("shop.mdb")));
         const QString last = QString(named).replace("%1", program).replace("%2", elsewhere.path());
         const QString own = QFileInfo(last).canonicalFilePath();

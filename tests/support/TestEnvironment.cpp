@@ -15,9 +15,9 @@ TestEnvironment::TestEnvironment()
 {
     ProgramContext::reset();
     ProgramContext::current().gAppFolder = m_programDir.path();
-    // The program folder holds the template database and the page templates, as an installed one does.
+    // The program folder holds the template and outbox databases and the page templates, as an installed one does.
     const QDir built(qEnvironmentVariable("VENDARO_PROGRAM_DIR"));
-    for (const QString& name : built.entryList({QStringLiteral("data.mdb"), QStringLiteral("*.frm"), QStringLiteral("*.sub"), QStringLiteral("*.svg")}, QDir::Files))
+    for (const QString& name : built.entryList({QStringLiteral("data.mdb"), QStringLiteral("emailer.mdb"), QStringLiteral("*.frm"), QStringLiteral("*.sub"), QStringLiteral("*.svg")}, QDir::Files))
         QFile::copy(built.filePath(name), QDir(m_programDir.path()).filePath(name));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
     MessageService::install(&m_messages);
