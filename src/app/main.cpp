@@ -4,6 +4,7 @@
 #include "core/ProgramContext.h"
 #include "core/frmBrowser.h"
 #include "core/modStart.h"
+#include "email/EmailForms.h"
 #include "email/clsEmails.h"
 #include "mainwindow/frmMain.h"
 #include "platform/FormsRegistry.h"
@@ -36,6 +37,7 @@ int main(int argc, char* argv[])
     MessageService::setDefaultTitle(ctx.gAppTitle);
     CoreForms::Register();
     clsEmails::Register();
+    EmailForms::Register();
     SettingsForms::Register();
     SyncForms::Register();
     RecordsForms::Register();

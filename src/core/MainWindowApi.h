@@ -28,4 +28,6 @@ public:
     virtual void CloseSearchAndRefreshList() {}
     // Rebuild the list in its present mode (sales were added or deleted).
     virtual void Refreshlist() {}
+    // List the custom e-mail templates anew in the e-mail button's menu.
+    virtual void UpdateEmailToolBar() {}
 };

@@ -1,5 +1,6 @@
 #include "clsEmails.h"
 
+#include "core/MainWindowApi.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
 #include "core/modStart.h"
@@ -323,6 +324,12 @@ bool clsEmails::Send(const QString& EmailFrom, const QString& EmailTo, const QSt
                    QStringLiteral("Error message received:") + CrLf + error,
                vbmsg::Critical, ctx.gAppTitle);
     return false;
+}
+
+void clsEmails::UpdateToolBar()
+{
+    // The menu is the main window's: it builds the entries.
+    if (MainWindowApi* main = ProgramContext::current().gMainWindow) main->UpdateEmailToolBar();
 }
 
 void clsEmails::Register()

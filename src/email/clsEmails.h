@@ -84,6 +84,11 @@ public:
     static QString OutboxPath();
     static QString EmailerPath();
 
+    // The e-mail button's menu lists the custom templates (kind 18) anew:
+    // after the fixed entries a separator and one entry per template whose
+    // code does not begin with "~".
+    static void UpdateToolBar();
+
     // Makes gEmails a clsEmails for every program context from now on.
     static void Register();
 

@@ -123,7 +123,7 @@ public:
     void tbar_ButtonMenuClick(const QString& key);
     // Days from a date to the coming Friday (0 on a Friday, 6 on a Saturday).
     static int DaysToFriday(const QDate& day);
-    void UpdateEmailToolBar();
+    void UpdateEmailToolBar() override;
     void mnuHelpUpdate_Click();
 
     // A command that belongs to a window not built yet says so.

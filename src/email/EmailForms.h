@@ -1,0 +1,6 @@
+#pragma once
+// Registers the buyer e-mail windows with the forms registry.
+
+namespace EmailForms {
+void Register();
+}
