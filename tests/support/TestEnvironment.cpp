@@ -4,6 +4,7 @@
 #include "core/ProgramContext.h"
 #include "core/modStart.h"
 #include "platform/FormsRegistry.h"
+#include "platform/db/Connection.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,6 +20,12 @@ TestEnvironment::TestEnvironment()
     const QDir built(qEnvironmentVariable("VENDARO_PROGRAM_DIR"));
     for (const QString& name : built.entryList({QStringLiteral("data.mdb"), QStringLiteral("emailer.mdb"), QStringLiteral("*.frm"), QStringLiteral("*.sub"), QStringLiteral("*.svg")}, QDir::Files))
         QFile::copy(built.filePath(name), QDir(m_programDir.path()).filePath(name));
+    // The built program folder is also the demo's: an e-mail queued while
+    // trying the program must not reach a test's outbox.
+    if (QFileInfo::exists(QDir(m_programDir.path()).filePath(QStringLiteral("emailer.mdb")))) {
+        Connection outbox;
+        if (outbox.Open(QDir(m_programDir.path()).filePath(QStringLiteral("emailer.mdb")))) outbox.Execute(QStringLiteral("DELETE FROM outbox"));
+    }
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
     MessageService::install(&m_messages);
     MessageService::setDefaultTitle(ProgramContext::current().gAppTitle);
