@@ -58,15 +58,6 @@ class tst_emails : public QObject {
         return result;
     }
 
-    // The Emailer program the sender start finds (the recorder needs an executable file).
-    void placeEmailer()
-    {
-        QFile file(clsEmails::EmailerPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n");
-        file.close();
-        QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
-    }
     // The outbox rows, "AutoId|From|To|CC|Subject|TextBody" each, in AutoId order.
     QStringList outboxRows()
     {
@@ -429,7 +420,7 @@ private slots:
 
     void sendQueuesAndStartsTheSender()
     {
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         const QString body = "Hi Mere," + CrLf + CrLf + "Kiri's teapot is on its way.";
         QVERIFY(emails.Send("seller@example.co.nz", "mere@example.co.nz, o'brien@example.co.nz", "", "Kiri's teapot", body));
         QCOMPARE(outboxContents(),
@@ -453,7 +444,7 @@ private slots:
         QFETCH(QString, given);
         QFETCH(QString, configured);
         QFETCH(QString, cc);
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         ctx().gConfiguration.EmailCC = configured;
         QVERIFY(emails.Send("seller@example.co.nz", "mere@example.co.nz", given, "Subject", "Body"));
         QCOMPARE(outboxRows().size(), 1);
@@ -462,7 +453,7 @@ private slots:
 
     void twoSendsTwoRows()
     {
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         QVERIFY(emails.Send("s@x.nz", "a@x.nz", "", "One", "First"));
         QVERIFY(emails.Send("s@x.nz", "b@x.nz", "", "Two", "Second"));
         QCOMPARE(outboxContents(), (QStringList{"s@x.nz|a@x.nz||One|First", "s@x.nz|b@x.nz||Two|Second"}));
@@ -484,7 +475,7 @@ private slots:
     {
         QFETCH(int, field);
         QFETCH(QString, breakText);
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         QStringList values{"s@x.nz", "a@x.nz", "c@x.nz", "Subject", "me@x.nz"};
         values[field] += breakText;
         ctx().gConfiguration.EmailCC = values[4];
@@ -509,7 +500,7 @@ private slots:
     void missingOutbox()
     {
         QFETCH(bool, noErrorMessage);
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         QVERIFY(QFile::remove(clsEmails::OutboxPath()));
         if (!noErrorMessage) messages().answer(vbmsg::OK, SendFailed);
         QVERIFY(!emails.Send("s@x.nz", "a@x.nz", "", "Subject", "Body", noErrorMessage));
@@ -527,7 +518,7 @@ private slots:
     // The sender holds the outbox: nothing is queued and nothing started.
     void lockedOutbox()
     {
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         ReadLock lock(clsEmails::OutboxPath());
         QVERIFY(lock.held());
         messages().answer(vbmsg::OK, SendFailed);
@@ -549,7 +540,7 @@ private slots:
     void senderStartFails()
     {
         QFETCH(bool, programMissing);
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         QVERIFY(emails.Send("s@x.nz", "a@x.nz", "", "Earlier", "Queued"));
         if (programMissing) QVERIFY(QFile::remove(clsEmails::EmailerPath()));
         else env->setProgramStartSucceeds(false);
@@ -560,7 +551,7 @@ private slots:
 
         // The next e-mail that starts the sender queues normally.
         env->setProgramStartSucceeds(true);
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         QVERIFY(emails.Send("s@x.nz", "b@x.nz", "", "Again", "Queued"));
         QCOMPARE(outboxRows().size(), 2);
     }
@@ -574,7 +565,7 @@ private slots:
         QCOMPARE(outbox.TableColumns("emailForm"), QStringList{"FormHTML"});
         QCOMPARE(outbox.Scalar("SELECT COUNT(*) FROM outbox").toInt(), 0);
         outbox.Close();
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
         QVERIFY(emails.Send("", "", "", "", ""));
         QCOMPARE(outboxContents(), QStringList{"||||"});
     }

@@ -59,15 +59,6 @@ class tst_emailsingle : public QObject {
     }
     static bool sent(const frmEmailSingle& d) { return !d.isVisible() && d.result() == QDialog::Accepted; }
 
-    // The Emailer program the sender start finds (starts are only recorded in tests).
-    void placeEmailer()
-    {
-        QFile file(clsEmails::EmailerPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\n");
-        file.close();
-        QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
-    }
     QStringList outbox()
     {
         Connection c;
@@ -112,7 +103,7 @@ private slots:
         ctx().gConfiguration.TradeMeUserId = "kauricrafts";
         mainWindow = RecordingMainWindow();
         ctx().gMainWindow = &mainWindow;
-        placeEmailer();
+        QVERIFY(TestEnvironment::placeProgram(clsEmails::EmailerPath()));
     }
     void cleanup()
     {

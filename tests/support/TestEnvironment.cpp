@@ -7,6 +7,7 @@
 #include "platform/db/Connection.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -46,6 +47,14 @@ TestEnvironment::~TestEnvironment()
     FormsRegistry::instance().clearStubCalls();
     modStart::SetProgramStarter({});
     ProgramContext::reset();
+}
+
+bool TestEnvironment::placeProgram(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\n") < 0) return false;
+    file.close();
+    return file.setPermissions(file.permissions() | QFile::ExeOwner);
 }
 
 QString TestEnvironment::settingsFile() const { return QDir(m_settingsDir.path()).filePath(QStringLiteral("Vendaro/Vendaro.ini")); }

@@ -26,6 +26,9 @@ public:
     // Programs the code asked to start (program and arguments), oldest first.
     const QStringList& startedPrograms() const { return m_started; }
     void setProgramStartSucceeds(bool succeeds) { m_startSucceeds = succeeds; }
+    // Puts an executable file at path (the program folder's Emailer, say), so
+    // that a start of it is recorded as a success; false when it could not be written.
+    static bool placeProgram(const QString& path);
 
     // Once per test process, before the application object exists: points
     // HOME and the XDG folders at a temporary folder, so nothing a test does
