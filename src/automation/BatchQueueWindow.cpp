@@ -114,7 +114,7 @@ BatchQueueWindow::BatchQueueWindow(const Setup& setup, QWidget* parent) : QDialo
     });
     // A row's box clicked selects the row, so the popup commands act on it.
     connect(m_model, &QStandardItemModel::itemChanged, this, [this](QStandardItem* item) {
-        if (item->column() == 0 && item->isCheckable())
+        if (!m_filling && item->column() == 0 && item->isCheckable())
             m_list->setCurrentIndex(m_model->index(item->row(), 0));
     });
     resize(vb::twipsToPixels(11000), vb::twipsToPixels(6000));
@@ -137,8 +137,9 @@ QList<QStandardItem*> BatchQueueWindow::addRow(const QStringList& texts, bool ch
     }
     cells.first()->setCheckable(true);
     cells.first()->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    const QSignalBlocker block(m_model);  // filling is no box click
+    m_filling = true;  // filling is no box click
     m_model->appendRow(cells);
+    m_filling = false;
     return cells;
 }
 
@@ -189,6 +190,11 @@ void BatchQueueWindow::Form_Activate()
     if (m_activated) return;
     m_activated = true;
     if (fillList()) {
+        // Until the seller has widths of their own, the columns fit what they hold.
+        if (!AppSettings::HasSetting(QStringLiteral("Settings\\") + m_setup.formName, QStringLiteral("listColumn1")))
+            m_list->header()->resizeSections(QHeaderView::ResizeToContents);
+        m_list->setCurrentIndex(m_model->index(0, 0));
+        m_list->scrollToTop();
         m_list->setFocus();
         return;
     }
@@ -258,11 +264,9 @@ void BatchQueueWindow::chkSelect_Click()
 {
     const bool all = chkSelect->isChecked();
     chkSelect->setText(all ? QStringLiteral("Deselect all") : QStringLiteral("Select all"));
-    {
-        const QSignalBlocker block(m_model);
-        for (int r = 0; r < m_model->rowCount(); ++r) m_model->item(r, 0)->setCheckState(all ? Qt::Checked : Qt::Unchecked);
-    }
-    m_list->viewport()->update();
+    m_filling = true;
+    for (int r = 0; r < m_model->rowCount(); ++r) m_model->item(r, 0)->setCheckState(all ? Qt::Checked : Qt::Unchecked);
+    m_filling = false;
     m_list->setFocus();
 }
 

@@ -147,4 +147,5 @@ private:
     bool m_closing = false;  // the window is going: no further row is started
     int m_done = 0;
     bool m_loaded = false;
+    bool m_filling = false;  // the program sets boxes: no row is selected for it
 };

@@ -145,6 +145,7 @@ private slots:
         auto w = open({true, false, true, true});
         w->waitsForPages = waits;
         QCOMPARE(w->fills, 1);
+        for (int r = 0; r < 4; ++r) QVERIFY2(!w->list()->visualRect(w->model()->index(r, 0)).isEmpty(), "every row is shown");
         messages().answer(vbmsg::Yes, "You are about to work on 3 sales.\r\n\r\n" + Confirm);
         messages().answer(vbmsg::OK, "Done 3 sales.");
         run(*w);
@@ -321,6 +322,8 @@ private slots:
                 });
                 return d;
             });
+        QCOMPARE(w->selectedRow(), 0);  // the first row is in hand when the window opens
+        w->list()->setCurrentIndex(QModelIndex());
         w->popup()->actions().at(1)->trigger();  // no row selected: nothing
         w->list()->setCurrentIndex(w->model()->index(1, 0));
         emit w->list()->doubleClicked(w->model()->index(1, 0));
