@@ -2,6 +2,7 @@
 
 #include "core/ProgramContext.h"
 #include "core/clsLinks.h"
+#include "core/modWebProcessing.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
@@ -417,6 +418,7 @@ void BatchQueueWindow::openItem()
 void BatchQueueWindow::openBrowser()
 {
     QString address = ctx().gLinks ? ctx().gLinks->Link(ctx().gLinkIdViewAuction) : QString();
-    address.replace(QStringLiteral("[AUCTIONNUMBER]"), auctionOf(selectedRow()));
+    // A further sale of a listing ("...A") shows the listing's own page.
+    address.replace(QStringLiteral("[AUCTIONNUMBER]"), modWebProcessing::SiteAuctionNumber(auctionOf(selectedRow())));
     FormsRegistry::instance().showModal(QStringLiteral("frmBrowser"), {{QStringLiteral("StartingAddress"), address}}, this);
 }

@@ -3,9 +3,11 @@
 // and close while a batch runs (rows that finish at once and rows that wait
 // for pages), the popup, the settings.
 
+#include "DatabaseFixture.h"
 #include "TestEnvironment.h"
 #include "automation/BatchQueueWindow.h"
 #include "core/ProgramContext.h"
+#include "core/modDatabase.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
@@ -305,6 +307,7 @@ private slots:
     // The popup: own items before the common ones, a double-click runs the first.
     void popup()
     {
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));  // the site links
         auto w = open({true, true});
         QStringList ran;
         w->addPopupItem("mnuPopupOwn", "Change it", [&] { ran << "own:" + w->cell(w->selectedRow(), 0)->text(); });
@@ -312,12 +315,12 @@ private slots:
         for (QAction* a : w->popup()->actions()) names << a->objectName();
         QCOMPARE(names, (QStringList{"mnuPopupOwn", "mnuPopupAuction", "mnuPopupBuyer", "mnuPopupItem", "mnuPopupLine2", "mnuPopupBrowser"}));
         QStringList opened;
-        for (const char* form : {"frmAuction", "frmCustomer", "frmItem"})
+        for (const char* form : {"frmAuction", "frmCustomer", "frmItem", "frmBrowser"})
             FormsRegistry::instance().overrideForm(form, [&opened, form](QWidget* parent) {
                 auto* d = new QDialog(parent);
                 QTimer::singleShot(0, d, [d, form, &opened] {
                     opened << QString::fromLatin1(form) + ":" + d->property("mRemoteId").toString() +
-                                  (d->property("mRemoteEdit").toBool() ? "+edit" : "");
+                                  (d->property("mRemoteEdit").toBool() ? "+edit" : "") + d->property("StartingAddress").toString();
                     d->accept();
                 });
                 return d;
@@ -330,6 +333,13 @@ private slots:
         for (int i = 1; i <= 3; ++i) w->popup()->actions().at(i)->trigger();
         QCOMPARE(ran, QStringList{"own:102"});
         QCOMPARE(opened, (QStringList{"frmAuction:102+edit", "frmCustomer:buyer2", "frmItem:ITEM102"}));
+        // A further sale of a listing shows the listing's page.
+        w->addRow({"4711A", "Sale", "buyer"}, true);
+        w->list()->setCurrentIndex(w->model()->index(2, 0));
+        opened.clear();
+        w->popup()->actions().last()->trigger();
+        QCOMPARE(opened.size(), 1);
+        QVERIFY2(opened[0].startsWith("frmBrowser:") && opened[0].contains("4711") && !opened[0].contains("4711A"), qPrintable(opened[0]));
     }
 
     // Size, state and column widths are kept; the window is never made smaller than its least.
