@@ -90,11 +90,11 @@ void OutboxSender::SendNextMessage()
 
     // The page holds the buyer's address and message: the seller's eyes only.
     QSaveFile page(pagePath());
-    if (!page.open(QIODevice::WriteOnly) || page.write(MailFormPage::Fill(m_template, m_current).toUtf8()) < 0 || !page.commit()) {
+    if (!page.open(QIODevice::WriteOnly) || !page.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        page.write(MailFormPage::Fill(m_template, m_current).toUtf8()) < 0 || !page.commit()) {
         replyFailed(QStringLiteral("The page %1 could not be written: %2").arg(QDir::toNativeSeparators(pagePath()), page.errorString()));
         return;
     }
-    QFile::setPermissions(pagePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     LoadPage(1, pagePath());
 }
 

@@ -16,8 +16,10 @@ int main(int argc, char* argv[])
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Settings name "Vendaro" themselves; this name gives the browser a data
+    // folder of its own, so the two programs never share Chromium's files.
     QApplication::setOrganizationName(QStringLiteral("Vendaro"));
-    QApplication::setApplicationName(QStringLiteral("Vendaro"));
+    QApplication::setApplicationName(QStringLiteral("Emailer"));
     MessageService::setDefaultTitle(OutboxSender::Title());
 
     OutboxSender sender(QApplication::applicationDirPath());

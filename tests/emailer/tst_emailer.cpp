@@ -30,6 +30,7 @@ class tst_emailer : public QObject {
     std::optional<FakeBrowser> browser;
     QStringList replies;  // the service's answers, one a post; the last repeats
     QStringList captions;
+    QFileDevice::Permissions pagePermissions;  // of the page as the browser loaded it
 
     QString folder() const { return env->programFolder(); }
     QString outboxPath() const { return QDir(folder()).filePath(QStringLiteral("emailer.mdb")); }
@@ -79,6 +80,7 @@ private slots:
         browser->setHandler([this](const QString& address, const QString&) {
             FakeBrowser::Page page;
             if (WebBrowser::isLocalSubmitPage(address)) {
+                pagePermissions = QFile::permissions(WebBrowser::localPath(address));
                 page.text = QStringLiteral("Sending email...");
                 page.then = mailService;
                 return page;
@@ -216,9 +218,13 @@ private slots:
         QCOMPARE(posts(), 3);
         QVERIFY(browser->localContents().at(0).contains(QStringLiteral("value=\"a@example.com\"")));
         QVERIFY(browser->localContents().at(2).contains(QStringLiteral("value=\"c@example.com\"")));
+        QCOMPARE(posts(), 3);
         QCOMPARE(queued().size(), 0);
         QVERIFY(!QFile::exists(pagePath()));
         QCOMPARE(handOverValue(), QString());
+        // The page holds the buyer's address and message.
+        QVERIFY(pagePermissions & QFileDevice::ReadOwner);
+        QCOMPARE(pagePermissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
     }
 
     void rowAddedWhileRunningIsSentToo()
