@@ -117,6 +117,7 @@ private slots:
         QCOMPARE(site.requests().size(), 0);
         QCOMPARE(queued(), 1);
         QVERIFY(!QFile::exists(path("emailer.sub")));
+        QVERIFY(!QFile::exists(path("Emailer.lock")));
     }
 
     void secondCopyLeavesItsEmailToTheFirst()
