@@ -12,9 +12,11 @@
 #include <QMutex>
 #include <QSet>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <thread>
 
@@ -92,6 +94,43 @@ QString unsoldEntry(const StandInSite::Listing& l)
     return esc(lines.join(u'\n')) + u'\n';
 }
 
+// The mail-form service's reading of addresses: one plain address (no name, no
+// angle brackets), or a list of them separated by commas.
+bool isMailAddress(const QString& text)
+{
+    static const QRegularExpression address(QStringLiteral(R"(^[^\s@<>()\[\],;:"\\]+@[A-Za-z0-9-]+(\.[A-Za-z0-9-]+)+$)"));
+    return address.match(text).hasMatch();
+}
+
+// Why a posted e-mail cannot be sent, or "" when it can.
+QString mailRefusal(const StandInSite::MailMessage& m)
+{
+    const std::pair<const char*, const QString*> headers[] = {{"From", &m.from}, {"To", &m.to}, {"CC", &m.cc}, {"Subject", &m.subject}};
+    for (const auto& [name, value] : headers) {
+        if (value->contains(u'\r') || value->contains(u'\n'))
+            return QStringLiteral("the %1 field holds a line break.").arg(QLatin1String(name));
+    }
+    if (m.from.trimmed().isEmpty()) return QStringLiteral("the From address is missing.");
+    if (!isMailAddress(m.from.trimmed())) return QStringLiteral("the From address \"%1\" is not a valid email address.").arg(m.from);
+    if (m.to.trimmed().isEmpty()) return QStringLiteral("the To address is missing.");
+    const std::pair<const char*, const QString*> lists[] = {{"To", &m.to}, {"CC", &m.cc}};
+    for (const auto& [name, value] : lists) {
+        if (value->trimmed().isEmpty()) continue;  // only CC may be empty (To was checked)
+        for (const QString& part : value->split(u',')) {
+            if (!isMailAddress(part.trimmed()))
+                return QStringLiteral("the %1 address \"%2\" is not a valid email address.").arg(QLatin1String(name), part.trimmed());
+        }
+    }
+    return QString();
+}
+
+std::string mailPage(const QString& text)
+{
+    return s(QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Vendaro mail form</title></head>\n"
+                            "<body>\n<p>%1</p>\n</body></html>\n")
+                 .arg(esc(text)));
+}
+
 }  // namespace
 
 struct StandInSite::Impl {
@@ -107,6 +146,9 @@ struct StandInSite::Impl {
     QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
     QString requiredVersion = QStringLiteral("2.1004");
     QList<Request> log;
+    QList<MailMessage> mail;
+    MailFault mailFault = MailFault::None;
+    std::atomic<bool> stopping{false};  // held answers let go (the server waits for them before it stops)
     int unsoldPerPage = 10;
     StandInSite::PastEnd unsoldPastEnd = StandInSite::PastEnd::LowerPage;
 
@@ -303,6 +345,7 @@ bool StandInSite::loadFixture(const QString& path, QString* error)
 bool StandInSite::start(quint16 port)
 {
     if (d->thread.joinable()) return true;
+    d->stopping = false;
     d->port = port == 0 ? d->server.bind_to_any_port("127.0.0.1") : (d->server.bind_to_port("127.0.0.1", port) ? port : -1);
     if (d->port <= 0) return false;
     d->thread = std::thread([this] { d->server.listen_after_bind(); });
@@ -313,6 +356,7 @@ bool StandInSite::start(quint16 port)
 void StandInSite::stop()
 {
     if (!d->thread.joinable()) return;
+    d->stopping = true;
     d->server.stop();
     d->thread.join();
 }
@@ -320,6 +364,24 @@ void StandInSite::stop()
 quint16 StandInSite::port() const { return quint16(d->port); }
 
 QString StandInSite::baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(d->port); }
+
+void StandInSite::setMailFault(MailFault fault)
+{
+    QMutexLocker lock(&d->mutex);
+    d->mailFault = fault;
+}
+
+QList<StandInSite::MailMessage> StandInSite::mailMessages() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->mail;
+}
+
+void StandInSite::clearMailMessages()
+{
+    QMutexLocker lock(&d->mutex);
+    d->mail.clear();
+}
 
 QList<StandInSite::Request> StandInSite::requests() const
 {
@@ -409,6 +471,38 @@ void StandInSite::Impl::routes()
     });
 
     // For the download tests: an empty answer, and a slow one.
+    // The maker's mail-form service (the outbox sender's page posts here).
+    server.Post("/mailform/send.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+        // No reply: held while the mode lasts, then answered as the mode then says.
+        for (;;) {
+            {
+                QMutexLocker lock(&mutex);
+                if (mailFault != MailFault::NoReply || stopping) break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        const QMap<QString, QString> form = formFields(req);
+        const MailMessage m{form.value(QStringLiteral("from")), form.value(QStringLiteral("to")), form.value(QStringLiteral("cc")),
+                            form.value(QStringLiteral("subject")), form.value(QStringLiteral("body"))};
+        QMutexLocker lock(&mutex);
+        if (mailFault == MailFault::EmptyReply) return res.set_content("", "text/html; charset=utf-8");
+        QString refusal = mailRefusal(m);
+        if (refusal.isEmpty() && mailFault == MailFault::Reject) refusal = QStringLiteral("the mail service is not accepting email at the moment.");
+        if (!refusal.isEmpty()) return res.set_content(mailPage(QStringLiteral("Your email was not sent: ") + refusal), "text/html; charset=utf-8");
+        mail.append(m);
+        res.set_content(mailPage(QStringLiteral("[success] Your email to %1 has been sent.").arg(m.to)), "text/html; charset=utf-8");
+    });
+    // What the mail-form service has accepted, for tests of the program outside the process.
+    server.Get("/_test/mail", [this](const httplib::Request&, httplib::Response& res) {
+        QMutexLocker lock(&mutex);
+        QJsonArray list;
+        for (const MailMessage& m : mail)
+            list.append(QJsonObject{{QStringLiteral("from"), m.from}, {QStringLiteral("to"), m.to}, {QStringLiteral("cc"), m.cc},
+                                    {QStringLiteral("subject"), m.subject}, {QStringLiteral("body"), m.body}});
+        const QByteArray json = QJsonDocument(list).toJson(QJsonDocument::Compact);
+        res.set_content(json.constData(), size_t(json.size()), "application/json");
+    });
+
     server.Get("/_test/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
     server.Get("/_test/slow", [](const httplib::Request& req, httplib::Response& res) {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000")));

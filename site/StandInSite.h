@@ -57,6 +57,22 @@ public:
         QString account;              // userId of the session, "" without one
     };
 
+    // An e-mail the mail-form service accepted, its fields as posted.
+    struct MailMessage {
+        QString from;
+        QString to;
+        QString cc;
+        QString subject;
+        QString body;
+    };
+    // Test modes of the mail-form service (README.md, "The mail-form service").
+    enum class MailFault {
+        None,
+        Reject,      // every e-mail is refused with an explanation
+        EmptyReply,  // 200 with an empty page
+        NoReply,     // the request is held unanswered while the mode lasts and the site runs
+    };
+
     // Test modes of the listing exports (README.md, "Listing exports").
     enum class ExportFault {
         None,
@@ -87,6 +103,11 @@ public:
     // does), or the last page's listings under the number asked for (a test mode).
     enum class PastEnd { LowerPage, SameNumber };
     void setUnsoldPaging(int perPage, PastEnd pastEnd = PastEnd::LowerPage);
+
+    void setMailFault(MailFault fault);
+    // The e-mails accepted so far, oldest first.
+    QList<MailMessage> mailMessages() const;
+    void clearMailMessages();
 
     // Listens on 127.0.0.1 (port 0: any free port) in a thread of its own.
     bool start(quint16 port = 0);

@@ -1,15 +1,35 @@
-// Emailer: the outbox sender.
+// Emailer: the outbox sender. Started by the main program after it queues an
+// e-mail; sends everything queued in emailer.mdb, then ends.
 
+#include "OutboxSender.h"
+#include "frmMain.h"
 #include "platform/MessageService.h"
 
 #include <QApplication>
-#include <QTextStream>
+
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
+    // Chromium will not start as root with its sandbox on.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    const QString text = QStringLiteral("The Vendaro outbox sender is not yet available in this version.");
-    QTextStream(stderr) << text << '\n';
-    MsgBox(text, vbmsg::Information, QStringLiteral("Vendaro Emailer"));
-    return 1;
+    // Settings name "Vendaro" themselves; this name gives the browser a data
+    // folder of its own, so the two programs never share Chromium's files.
+    QApplication::setOrganizationName(QStringLiteral("Vendaro"));
+    QApplication::setApplicationName(QStringLiteral("Emailer"));
+    MessageService::setDefaultTitle(OutboxSender::Title());
+
+    OutboxSender sender(QApplication::applicationDirPath());
+    // Another copy runs, no hand-over, or an unreadable outbox: nothing to show.
+    if (!sender.Begin()) return 0;
+
+    emailer::frmMain window(sender);
+    QObject::connect(&sender, &OutboxSender::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.showMinimized();
+    sender.SendNextMessage();
+    if (sender.isFinished()) return 0;
+    return app.exec();
 }

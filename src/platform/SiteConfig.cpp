@@ -18,7 +18,9 @@ QString SiteConfig::defaultSiteUrl() { return QStringLiteral("https://www.tradem
 
 QString SiteConfig::siteUrl() { return fromEnvironment("VENDARO_SITE_URL", defaultSiteUrl()); }
 
-QString SiteConfig::makerUrl() { return fromEnvironment("VENDARO_MAKER_URL", QStringLiteral("https://www.vendaro.co.nz")); }
+QString SiteConfig::defaultMakerUrl() { return QStringLiteral("https://www.vendaro.co.nz"); }
+
+QString SiteConfig::makerUrl() { return fromEnvironment("VENDARO_MAKER_URL", defaultMakerUrl()); }
 
 QString SiteConfig::siteHome() { return siteUrl() + u'/'; }
 
@@ -38,6 +40,13 @@ QString SiteConfig::rebaseText(const QString& text)
 {
     QString out = text;
     for (const QString& base : builtInBases) out.replace(base, siteUrl(), Qt::CaseInsensitive);
+    return out;
+}
+
+QString SiteConfig::rebaseMakerText(const QString& text)
+{
+    QString out = text;
+    for (const QString& base : {defaultMakerUrl(), QStringLiteral("http://www.vendaro.co.nz")}) out.replace(base, makerUrl(), Qt::CaseInsensitive);
     return out;
 }
 

@@ -18,6 +18,10 @@ public:
     static QString rebase(const QString& address);
     // The same for every built-in site address within a text (a page template).
     static QString rebaseText(const QString& text);
+    // The maker's built-in address, and every use of it within a text (the
+    // mail-form page) moved onto the configured maker address.
+    static QString defaultMakerUrl();
+    static QString rebaseMakerText(const QString& text);
     // What the site's addresses contain ("trademe.co.nz", or the configured host).
     static QString siteDomain();
     // The host of an address as a menu names it, with the port when the address names one.

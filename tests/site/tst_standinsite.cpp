@@ -79,6 +79,23 @@ QByteArray formFields(const QString& email, const QString& password)
     return form.toString(QUrl::FullyEncoded).toLatin1();
 }
 
+QByteArray mailForm(const QString& from, const QString& to, const QString& cc, const QString& subject, const QString& body)
+{
+    QUrlQuery form;
+    form.addQueryItem(QStringLiteral("from"), from);
+    form.addQueryItem(QStringLiteral("to"), to);
+    form.addQueryItem(QStringLiteral("cc"), cc);
+    form.addQueryItem(QStringLiteral("subject"), subject);
+    form.addQueryItem(QStringLiteral("body"), body);
+    // Every reserved character encoded, as a browser posts a form.
+    QByteArray encoded;
+    for (const auto& [key, value] : form.queryItems(QUrl::FullyDecoded)) {
+        if (!encoded.isEmpty()) encoded += '&';
+        encoded += QUrl::toPercentEncoding(key) + '=' + QUrl::toPercentEncoding(value);
+    }
+    return encoded;
+}
+
 }  // namespace
 
 class tst_standinsite : public QObject {
@@ -383,6 +400,101 @@ private slots:
         QCOMPARE(none.status, 200);
         QCOMPARE(listed(none), QStringLiteral("You have no unsold items.\n"));
         QCOMPARE(send(at(path + QStringLiteral("?page=2")), session).location, path + QStringLiteral("?page=1"));
+    }
+
+    void mailFormValidates_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("cc");
+        QTest::addColumn<QString>("subject");
+        QTest::addColumn<QString>("refusal");  // "" = accepted
+        const QString seller = QStringLiteral("seller@example.co.nz");
+        const QString buyer = QStringLiteral("o'brien@example.com");
+        const QString subject = QStringLiteral("Your purchase");
+        QTest::newRow("plain") << seller << buyer << QString() << subject << QString();
+        QTest::newRow("several to and cc") << seller << QStringLiteral("a@example.com, b@example.com") << QStringLiteral("c@example.com,d@example.com") << subject << QString();
+        QTest::newRow("no from") << QString() << buyer << QString() << subject << QStringLiteral("the From address is missing.");
+        QTest::newRow("bad from") << QStringLiteral("seller") << buyer << QString() << subject << QStringLiteral("the From address \"seller\" is not a valid email address.");
+        QTest::newRow("no to") << seller << QStringLiteral(" ") << QString() << subject << QStringLiteral("the To address is missing.");
+        QTest::newRow("bad to in a list") << seller << QStringLiteral("a@example.com, b@") << QString() << subject << QStringLiteral("the To address \"b@\" is not a valid email address.");
+        QTest::newRow("bad cc") << seller << buyer << QStringLiteral("Name <c@example.com>") << subject << QStringLiteral("the CC address \"Name <c@example.com>\" is not a valid email address.");
+        QTest::newRow("line break in to") << seller << QStringLiteral("a@example.com\nBcc: x@example.com") << QString() << subject << QStringLiteral("the To field holds a line break.");
+        QTest::newRow("line break in cc") << seller << buyer << QStringLiteral("c@example.com\r\n") << subject << QStringLiteral("the CC field holds a line break.");
+        QTest::newRow("line break in subject") << seller << buyer << QString() << QStringLiteral("Hi\r\nBcc: x@example.com") << QStringLiteral("the Subject field holds a line break.");
+        QTest::newRow("line break in from") << QStringLiteral("seller@example.co.nz\r") << buyer << QString() << subject << QStringLiteral("the From field holds a line break.");
+    }
+    void mailFormValidates()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, cc);
+        QFETCH(QString, subject);
+        QFETCH(QString, refusal);
+        const QString body = QStringLiteral("Line 1\r\n</textarea> & 'quoted' + 100%\r\n\r\nKia ora \u0101");
+        const Answer a = send(at(QStringLiteral("/mailform/send.aspx")), {}, mailForm(from, to, cc, subject, body));
+        QCOMPARE(a.status, 200);
+        if (refusal.isEmpty()) {
+            QVERIFY2(a.text().contains(QStringLiteral("[success]")), qPrintable(a.text()));
+            QCOMPARE(site->mailMessages().size(), 1);
+            const StandInSite::MailMessage m = site->mailMessages().at(0);
+            QCOMPARE(m.from, from);
+            QCOMPARE(m.to, to);
+            QCOMPARE(m.cc, cc);
+            QCOMPARE(m.subject, subject);
+            QCOMPARE(m.body, body);
+        } else {
+            QVERIFY(!a.text().contains(QStringLiteral("[success]")));
+            QVERIFY2(a.text().contains(QStringLiteral("Your email was not sent: ") + refusal.toHtmlEscaped()), qPrintable(a.text()));
+            QVERIFY(site->mailMessages().isEmpty());
+        }
+    }
+
+    void mailFormTestModes()
+    {
+        const QByteArray form = mailForm(QStringLiteral("s@example.com"), QStringLiteral("b@example.com"), {}, QStringLiteral("Hi"), QStringLiteral("Body"));
+        const QUrl url = at(QStringLiteral("/mailform/send.aspx"));
+        site->setMailFault(StandInSite::MailFault::Reject);
+        Answer a = send(url, {}, form);
+        QVERIFY(a.text().contains(QStringLiteral("Your email was not sent: the mail service is not accepting email at the moment.")));
+        site->setMailFault(StandInSite::MailFault::EmptyReply);
+        a = send(url, {}, form);
+        QCOMPARE(a.status, 200);
+        QVERIFY(a.body.isEmpty());
+        QVERIFY(site->mailMessages().isEmpty());
+
+        // No reply: nothing comes while the mode lasts; then the post is answered.
+        site->setMailFault(StandInSite::MailFault::NoReply);
+        QNetworkRequest request(url);
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        std::unique_ptr<QNetworkReply> held(nam->post(request, form));
+        QTest::qWait(500);
+        QVERIFY(!held->isFinished());
+        site->setMailFault(StandInSite::MailFault::None);
+        QTRY_VERIFY(held->isFinished());
+        QVERIFY(held->readAll().contains("[success]"));
+        QCOMPARE(site->mailMessages().size(), 1);
+
+        // The list of accepted e-mails, for tests of programs outside the process.
+        a = send(at(QStringLiteral("/_test/mail")));
+        QCOMPARE(a.status, 200);
+        QVERIFY(a.text().contains(QStringLiteral("\"to\":\"b@example.com\"")));
+        site->clearMailMessages();
+        QVERIFY(site->mailMessages().isEmpty());
+    }
+
+    void heldMailPostEndsWithTheSite()
+    {
+        site->setMailFault(StandInSite::MailFault::NoReply);
+        QNetworkRequest request(at(QStringLiteral("/mailform/send.aspx")));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        std::unique_ptr<QNetworkReply> held(nam->post(request, QByteArrayLiteral("from=a")));
+        QTest::qWait(200);
+        QElapsedTimer timer;
+        timer.start();
+        dropConnections();
+        site->stop();
+        QVERIFY(timer.elapsed() < 5000);
     }
 
     void requestLogRecordsWhatWasAsked()

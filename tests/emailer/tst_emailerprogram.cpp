@@ -1,0 +1,152 @@
+// The built Emailer program, started the way the main program starts it:
+// an e-mail queued with clsEmails::Send reaches the stand-in mail-form
+// service through the program's own browser; the program honours the
+// hand-over and lets only one copy run.
+
+#include "StandInSite.h"
+#include "TestEnvironment.h"
+#include "core/modStart.h"
+#include "email/clsEmails.h"
+#include "platform/AppSettings.h"
+#include "platform/db/Connection.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+}
+
+class tst_emailerprogram : public QObject {
+    Q_OBJECT
+    StandInSite site;
+    std::optional<TestEnvironment> env;
+    std::vector<std::unique_ptr<QProcess>> copies;  // the Emailer copies started, oldest first
+
+    QString folder() const { return env->programFolder(); }
+    QString path(const char* name) const { return QDir(folder()).filePath(QString::fromLatin1(name)); }
+    int queued()
+    {
+        Connection db;
+        return db.Open(path("emailer.mdb")) ? db.Scalar(QStringLiteral("SELECT COUNT(*) FROM outbox")).toInt() : -1;
+    }
+    static QString handOver() { return AppSettings::GetSetting(QStringLiteral("Settings"), QStringLiteral("emailer")); }
+    // Waits for a started copy to end by itself; its exit code (-1: still running).
+    static int finish(QProcess& copy, int ms = 90000)
+    {
+        if (!copy.waitForFinished(ms)) return -1;
+        return copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -2;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(site.start()); }
+    void init()
+    {
+        env.emplace();
+        site.setMailFault(StandInSite::MailFault::None);
+        site.clearMailMessages();
+        site.clearRequests();
+        // The program folder holds the program, as an installed one does.
+        QVERIFY(QFile::copy(QStringLiteral(VENDARO_EMAILER_PROGRAM), clsEmails::EmailerPath()));
+        // Starts are real here, with this test's settings and the stand-in as the maker's site.
+        modStart::SetProgramStarter([this](const QString& program, const QStringList& arguments) {
+            auto copy = std::make_unique<QProcess>();
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), env->settingsFolder());
+            environment.insert(QStringLiteral("VENDARO_MAKER_URL"), site.baseUrl());
+            copy->setProcessEnvironment(environment);
+            copy->setWorkingDirectory(folder());
+            copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            copy->start(program, arguments);
+            const bool started = copy->waitForStarted(10000);
+            copies.push_back(std::move(copy));
+            return started;
+        });
+    }
+    void cleanup()
+    {
+        site.setMailFault(StandInSite::MailFault::None);
+        for (auto& copy : copies) {
+            if (copy->state() != QProcess::NotRunning && !copy->waitForFinished(30000)) {
+                copy->kill();
+                copy->waitForFinished(5000);
+            }
+        }
+        copies.clear();
+        env.reset();
+    }
+
+    void queuedEmailIsSentByTheProgram()
+    {
+        clsEmails emails;
+        const QString body = QStringLiteral("Hi Se\u0101n,") + CrLf + CrLf + QStringLiteral("Your teapot </textarea> is on its way & O'Brien's too.") + CrLf;
+        QVERIFY(emails.Send(QStringLiteral("seller@example.co.nz"), QStringLiteral("sean@example.com"), QStringLiteral("copy@example.com"),
+                            QStringLiteral("Kiri's teapot & cup"), body));
+        QCOMPARE(int(copies.size()), 1);
+        QCOMPARE(finish(*copies[0]), 0);
+        const QList<StandInSite::MailMessage> mail = site.mailMessages();
+        QCOMPARE(mail.size(), 1);
+        QCOMPARE(mail[0].from, QStringLiteral("seller@example.co.nz"));
+        QCOMPARE(mail[0].to, QStringLiteral("sean@example.com"));
+        QCOMPARE(mail[0].cc, QStringLiteral("copy@example.com"));
+        QCOMPARE(mail[0].subject, QStringLiteral("Kiri's teapot & cup"));
+        QCOMPARE(mail[0].body, body);
+        QCOMPARE(queued(), 0);
+        QVERIFY(!QFile::exists(path("emailer.sub")));
+        QVERIFY(!QFile::exists(path("Emailer.lock")));
+        QCOMPARE(handOver(), QString());
+    }
+
+    void withoutHandOverTheProgramEndsAtOnce()
+    {
+        Connection db;
+        QVERIFY(db.Open(path("emailer.mdb")));
+        QVERIFY(db.Execute(QStringLiteral("INSERT INTO outbox (\"From\", \"To\", CC, Subject, TextBody) VALUES ('s@example.com', 'b@example.com', '', 'Hi', 'Body')")));
+        db.Close();
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(modStart::StartProgram(clsEmails::EmailerPath()));
+        QCOMPARE(finish(*copies[0], 30000), 0);
+        QVERIFY(timer.elapsed() < 20000);
+        QCOMPARE(site.requests().size(), 0);
+        QCOMPARE(queued(), 1);
+        QVERIFY(!QFile::exists(path("emailer.sub")));
+        QVERIFY(!QFile::exists(path("Emailer.lock")));
+    }
+
+    void secondCopyLeavesItsEmailToTheFirst()
+    {
+        // The first copy waits for the service's reply to its e-mail...
+        site.setMailFault(StandInSite::MailFault::NoReply);
+        clsEmails emails;
+        QVERIFY(emails.Send(QStringLiteral("seller@example.co.nz"), QStringLiteral("first@example.com"), QString(), QStringLiteral("One"),
+                            QStringLiteral("First")));
+        // (it holds the lock before it writes its page)
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("emailer.sub")) || copies[0]->state() == QProcess::NotRunning, 60000);
+        QCOMPARE(copies[0]->state(), QProcess::Running);
+        // ... while a second e-mail starts a second copy, which gives way.
+        QVERIFY(emails.Send(QStringLiteral("seller@example.co.nz"), QStringLiteral("second@example.com"), QString(), QStringLiteral("Two"),
+                            QStringLiteral("Second")));
+        QCOMPARE(finish(*copies[1], 30000), 0);
+        QCOMPARE(handOver(), QStringLiteral("Valid"));
+        QVERIFY2(QFile::exists(path("emailer.sub")), "the running copy's page stays");
+        QCOMPARE(copies[0]->state(), QProcess::Running);
+
+        // The service answers: the first copy sends both.
+        site.setMailFault(StandInSite::MailFault::None);
+        QCOMPARE(finish(*copies[0]), 0);
+        QCOMPARE(site.mailMessages().size(), 2);
+        QCOMPARE(site.mailMessages().at(1).to, QStringLiteral("second@example.com"));
+        QCOMPARE(queued(), 0);
+        QVERIFY(!QFile::exists(path("emailer.sub")));
+    }
+};
+
+VENDARO_TEST_MAIN(tst_emailerprogram)
+#include "tst_emailerprogram.moc"
