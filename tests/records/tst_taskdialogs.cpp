@@ -657,6 +657,7 @@ private slots:
         };
         const QList<Case> cases{{"801", "frmAuctionEnded", 2}, {"807", "frmPaid", 10}, {"811", "frmSend", 12}};
         for (const Case& c : cases) {
+            QTRY_VERIFY(ctx().gDatabase->PendingLog().isEmpty());
             MainWindowDriver::clickRow(*main, c.id);
             QString shown;
             const bool opened = onModal([&] { main->action("mnuTaskDo")->trigger(); },
@@ -676,8 +677,11 @@ private slots:
         QVERIFY(messages().verifyDone());
 
         for (const Case& c : cases) {
+            // The list has taken in every change (the main window's timer), so no refresh moves the selection later.
+            QTRY_VERIFY(ctx().gDatabase->PendingLog().isEmpty());
             QTRY_VERIFY(MainWindowDriver::listedIds(*main).contains(c.id));
             MainWindowDriver::clickRow(*main, c.id);
+            QCOMPARE(MainWindowDriver::selectedId(*main), c.id);
             const bool shown = onModal([&] { main->action("mnuTaskUndo")->trigger(); },
                                        [](QWidget* modal) {
                                            auto* undo = modal->findChild<QPushButton*>("cmdUndoSelected");
