@@ -1,5 +1,6 @@
 #include "EmailForms.h"
 
+#include "frmEmail.h"
 #include "frmEmailSingle.h"
 #include "platform/FormsRegistry.h"
 
@@ -7,7 +8,9 @@ namespace EmailForms {
 
 void Register()
 {
-    FormsRegistry::instance().registerForm(QStringLiteral("frmEmailSingle"), [](QWidget* parent) { return new frmEmailSingle(parent); });
+    FormsRegistry& forms = FormsRegistry::instance();
+    forms.registerForm(QStringLiteral("frmEmailSingle"), [](QWidget* parent) { return new frmEmailSingle(parent); });
+    forms.registerForm(QStringLiteral("frmEmail"), [](QWidget* parent) { return new frmEmail(parent); });
 }
 
 }  // namespace EmailForms
