@@ -5,6 +5,7 @@
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "ReadLock.h"
 #include "RecordingMainWindow.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
@@ -160,6 +161,12 @@ private slots:
         QVERIFY(rows.contains("LOST|TOYS|"));
         QVERIFY(rows.contains("ODD|TOYS|Send 3 day reminder"));
         QCOMPARE(w->lookupList()->width(), vb::twipsToPixels(5800));
+        // A click on the kinds' header sorts by kind; the next fill is in code order again.
+        w->listLookup_ColumnClick(2);
+        QCOMPARE(lookupRows(*w).first(), QStringLiteral("LOST|TOYS|"));
+        QCOMPARE(lookupRows(*w).at(1), QStringLiteral("WIN|MISC|Email winning bidder"));
+        w->FillLookup();
+        QCOMPARE(lookupRows(*w), rows);
 
         show(*w, "WIN");
         QVERIFY(QDir().mkpath(TestEnvironment::screenshotFolder()));
@@ -542,6 +549,80 @@ private slots:
         QCOMPARE(scalar("SELECT COUNT(*) FROM Customer").toInt(), 0);
         QCOMPARE(w->editMode(), int(RecordEditor::Adding));
         QCOMPARE(w->message()->toPlainText(), message);
+    }
+
+    // A write or delete the database refuses (another program holds the
+    // file) is reported; the mode, the typing and the template stay, and the
+    // menu is not rebuilt for a change that did not happen.
+    void refusedWrites()
+    {
+        emailTemplate("XMAS", "MISC", 18, "Merry", "Old text");
+        auto w = open();
+        show(*w, "XMAS");
+        w->cmdEdit_Click();
+        w->message()->setPlainText("New text");
+        ReadLock lock(conn().path());
+        QVERIFY(lock.held());
+        ReadLock::shortenWait(conn());
+        messages().answer(vbmsg::OK, "An error occurred opening database.");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Editing));
+        QCOMPARE(w->message()->toPlainText(), QStringLiteral("New text"));
+        QCOMPARE(mainWindow.toolBarUpdates, 0);
+        w->cmdCancel_Click();
+        QCOMPARE(w->message()->toPlainText(), QStringLiteral("Old text"));
+
+        messages().answer(vbmsg::Yes, "Are you sure you want to delete this record?");
+        messages().answer(vbmsg::OK, "An error occurred opening database.");
+        w->cmdDelete_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->codeBox()->text(), QStringLiteral("XMAS"));
+        QCOMPARE(mainWindow.toolBarUpdates, 0);
+        lock.release();
+        QCOMPARE(scalar("SELECT Message FROM Email WHERE EmailId='XMAS'").toString(), QStringLiteral("Old text"));
+    }
+
+    // The item list cannot be read: said, the list empty, the rest works.
+    void itemQueryFails()
+    {
+        exec("ALTER TABLE Item RENAME TO ItemGone");
+        messages().answer(vbmsg::OK, "no such table: Item");  // the window opens
+        messages().answer(vbmsg::OK, "no such table: Item");  // its first activation
+        auto w = open();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->items()->count(), 0);
+        QCOMPARE(w->actions()->count(), 9);
+        messages().answer(vbmsg::OK, "no such table: Item");  // Add refills the lists
+        w->cmdAdd_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Adding));
+    }
+
+    // The window-free rules: which templates are the protected ones, and
+    // where a code goes when the caret lies outside the text.
+    void rules_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("isProtected");
+        QTest::newRow("MISC winner e-mail") << "MISC" << 2 << true;
+        QTest::newRow("MISC general e-mail") << "MISC" << 17 << true;
+        QTest::newRow("MISC custom e-mail") << "MISC" << 18 << false;
+        QTest::newRow("another item") << "TOYS" << 2 << false;
+        QTest::newRow("MISC, a kind not offered") << "MISC" << 7 << true;
+    }
+    void rules()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, kind);
+        QFETCH(bool, isProtected);
+        QCOMPARE(EmailTemplateRules::IsProtected(item, kind), isProtected);
+        QString text = "abc";
+        QCOMPARE(EmailTemplateRules::InsertCode(text, 10, "[X]"), 6);
+        QCOMPARE(text, QStringLiteral("abc[X]"));
+        QCOMPARE(EmailTemplateRules::InsertCode(text, -1, "[Y]"), 3);
+        QCOMPARE(text, QStringLiteral("[Y]abc[X]"));
     }
 
     // The ">>" button opens the item editor at the item shown.
