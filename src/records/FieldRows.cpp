@@ -1,6 +1,6 @@
 #include "FieldRows.h"
 
-#include "email/clsEmails.h"
+#include "core/MailAddress.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -30,7 +30,7 @@ QLabel* FieldRows::addRow(QGridLayout* grid, int row, const QString& caption, QW
 void FieldRows::keepAddressOnly(QLineEdit* box)
 {
     QObject::connect(box, &QLineEdit::textEdited, box, [box] {
-        const QString address = clsEmails::GetAddress(box->text());
+        const QString address = MailAddress::bare(box->text());
         if (address != box->text()) box->setText(address);
     });
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The rows of an editor's lookup list: each record's code and description,
-// read in key order. A header click sorts the rows once; the next fill is in
+// The rows of an editor's lookup list: each record's code and description
+// (or further columns of the editor's own statement), read in key order. A header click sorts the rows once; the next fill is in
 // key order again.
 
 #include <QAbstractTableModel>
@@ -15,6 +15,9 @@ public:
     void setHeaders(const QStringList& headers) { m_headers = headers; }
     // Reads "SELECT key,description FROM table ORDER BY key"; false (reported) when it failed, the list then empty.
     bool Fill(const QString& table, const QString& key, const QString& description);
+    // Reads an editor's own statement: the first column is the code, every
+    // column is shown (Null as empty); false (reported) when it failed.
+    bool FillSql(const QString& sql);
     void clear();
 
     // Whether two codes name one record: the database's keys fold A-Z only.
@@ -32,10 +35,7 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
 private:
-    struct Row {
-        QString code;
-        QString description;
-    };
-    QVector<Row> m_rows;
+    // The cells of each row, the code first.
+    QVector<QStringList> m_rows;
     QStringList m_headers;
 };

@@ -102,7 +102,7 @@ RecordEditor::RecordEditor(const Setup& setup, QWidget* parent)
     listLookup = new QTreeView(this);
     listLookup->setObjectName(QStringLiteral("listLookup"));
     listLookup->setModel(m_lookup);
-    m_lookup->setHeaders({QStringLiteral("Code"), setup.descriptionHeader});
+    m_lookup->setHeaders(setup.lookupHeaders.isEmpty() ? QStringList{QStringLiteral("Code"), setup.descriptionHeader} : setup.lookupHeaders);
     listLookup->setRootIsDecorated(false);
     listLookup->setUniformRowHeights(true);
     listLookup->setAllColumnsShowFocus(true);
@@ -232,14 +232,16 @@ bool RecordEditor::Validate()
 void RecordEditor::placeLookup()
 {
     const QPoint at = cboId->mapTo(this, QPoint(0, 0));
-    listLookup->setGeometry(at.x(), at.y() + vb::twipsToPixels(320), vb::twipsToPixels(4080), vb::twipsToPixels(2500));
+    listLookup->setGeometry(at.x(), at.y() + vb::twipsToPixels(320), vb::twipsToPixels(m_setup.lookupWidth),
+                            vb::twipsToPixels(m_setup.lookupHeight));
     listLookup->setColumnWidth(0, vb::twipsToPixels(1400));
 }
 
 void RecordEditor::FillLookup()
 {
     listLookup->raise();
-    m_lookup->Fill(m_setup.table, m_setup.key, m_setup.description);
+    if (m_setup.lookupSql.isEmpty()) m_lookup->Fill(m_setup.table, m_setup.key, m_setup.description);
+    else m_lookup->FillSql(m_setup.lookupSql);
     selectInLookup(cboId->text());
 }
 

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 class CodeBox;
 class LookupModel;
@@ -38,6 +39,12 @@ public:
         bool stripTrailingBlanks = false; // of the key written on save
         bool fillEveryActivation = false; // else at the first activation only
         QString deleteSecondLine;         // under "Cannot delete - still in use by auctions"
+        // An editor's own lookup statement (the code first, every column shown)
+        // and its headers; empty: key and description under "Code" and descriptionHeader.
+        QString lookupSql;
+        QStringList lookupHeaders;
+        int lookupWidth = 4080;   // twips
+        int lookupHeight = 2500;
     };
 
     explicit RecordEditor(const Setup& setup, QWidget* parent = nullptr);

@@ -9,7 +9,7 @@
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
 #include "core/clsDatabase.h"
-#include "email/clsEmails.h"
+#include "core/MailAddress.h"
 #include "platform/AmountEdit.h"
 #include "platform/AmountText.h"
 #include "platform/FormsRegistry.h"
@@ -383,7 +383,7 @@ void frmAuction::cboItemId_Click()
 
 void frmAuction::cboCustomerId_Click()
 {
-    const QString typed = clsEmails::GetAddress(cboCustomerId->currentText());
+    const QString typed = MailAddress::bare(cboCustomerId->currentText());
     if (typed != cboCustomerId->currentText()) cboCustomerId->setEditText(typed);
     if (typed.isEmpty()) return;
     Recordset rs;

@@ -4,7 +4,7 @@
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
 #include "core/clsDatabase.h"
-#include "email/clsEmails.h"
+#include "core/MailAddress.h"
 #include "platform/AmountEdit.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
@@ -96,7 +96,7 @@ void frmAuctionEnded::Form_Load()
 
 void frmAuctionEnded::cboCustomerId_Click()
 {
-    const QString typed = clsEmails::GetAddress(cboCustomerId->currentText());
+    const QString typed = MailAddress::bare(cboCustomerId->currentText());
     if (typed != cboCustomerId->currentText()) cboCustomerId->setEditText(typed);
     if (typed.isEmpty()) return;
     Recordset rs;
@@ -168,7 +168,7 @@ void frmAuctionEnded::cmdUpdate_Click()
 {
     // Update by its key leaves the buyer box without its own clean-up: a pasted
     // "mailto:" address is still taken apart.
-    const QString typed = clsEmails::GetAddress(cboCustomerId->currentText());
+    const QString typed = MailAddress::bare(cboCustomerId->currentText());
     if (typed != cboCustomerId->currentText()) cboCustomerId->setEditText(typed);
     if (!ValidateAuctionEnded()) return;
 
