@@ -1,17 +1,29 @@
 // The built Emailer program, started the way the main program starts it:
-// an e-mail queued with clsEmails::Send reaches the stand-in mail-form
-// service through the program's own browser; the program honours the
-// hand-over and lets only one copy run.
+// an e-mail queued with clsEmails::Send, or from the main window's task,
+// reaches the stand-in mail-form service through the program's own browser;
+// the program honours the hand-over and lets only one copy run.
 
+#include "DatabaseFixture.h"
+#include "MainWindowDriver.h"
 #include "StandInSite.h"
 #include "TestEnvironment.h"
+#include "core/ProgramContext.h"
+#include "core/modDatabase.h"
 #include "core/modStart.h"
+#include "email/EmailForms.h"
 #include "email/clsEmails.h"
+#include "email/frmEmailSingle.h"
+#include "mainwindow/frmMain.h"
+#include "platform/Vb.h"
 #include "platform/AppSettings.h"
 #include "platform/db/Connection.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
 #include <QFile>
 #include <QProcess>
 
@@ -45,7 +57,12 @@ class tst_emailerprogram : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(site.start()); }
+    void initTestCase()
+    {
+        QVERIFY(site.start());
+        clsEmails::Register();
+        EmailForms::Register();
+    }
     void init()
     {
         env.emplace();
@@ -101,6 +118,59 @@ private slots:
         QVERIFY(!QFile::exists(path("emailer.sub")));
         QVERIFY(!QFile::exists(path("Emailer.lock")));
         QCOMPARE(handOver(), QString());
+    }
+
+    // The seller's way: Do Task on a sale due to e-mail its winner, Send in
+    // the dialog; the program the main program starts posts exactly the
+    // e-mail the template made, the buyer's own text included.
+    void fromTheMainWindowTask()
+    {
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(folder()), "shop.mdb", true, false));
+        ProgramContext& ctx = ProgramContext::current();
+        Configuration& c = ctx.gConfiguration;
+        c.EmailFrom = c.TradeMeEmail = QStringLiteral("seller@example.co.nz");
+        c.EmailSignature = QStringLiteral("Kauri & Co");
+        c.BankAccountName = QStringLiteral("Kauri Ltd");
+        c.BankAccountNumber = QStringLiteral("12-3456");
+        c.TradeMeUserId = QStringLiteral("kauri");
+        c.EmailWrap = 0;
+        c.DefaultList = false;
+        Connection& db = *ctx.gConnection;
+        QVERIFY(db.Execute("INSERT INTO Customer (CustomerId, Name, Email) VALUES ('obrien', 'Sean O''Brien', 'sean@example.com')"));
+        QVERIFY(db.Execute("INSERT INTO Auction (AuctionId, Description, ItemId, ActionId, dateStart, dateNextAction, CustomerId, Winningbid, "
+                           "Shipping, Notes) VALUES ('5150', 'Teapot </textarea> & cup', 'MISC', 2, ?, ?, 'obrien', 12.5, 4, ?)",
+                           {vb::now() - 3, vb::today(), QStringLiteral("Wrap it well, it's fragile")}));
+        QVERIFY(db.Execute("UPDATE Email SET Subject='Your [AUCTIONTITLE]', Message=? WHERE ActionId=2",
+                           {QStringLiteral("Hi [BUYERNAME],") + CrLf + CrLf + QStringLiteral("[AUCTIONNOTES] - total $[TOTALVALUE]") + CrLf +
+                            QStringLiteral("[MYSIGNATURE]")}));
+
+        std::unique_ptr<frmMain> main(MainWindowDriver::open(env->messages()));
+        QTRY_VERIFY(MainWindowDriver::listedIds(*main).contains("5150"));
+        MainWindowDriver::clickRow(*main, "5150");
+        bool sent = false;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<frmEmailSingle*>(QApplication::activeModalWidget());
+            if (!d || !d->isVisible() || sent) return;
+            sent = true;
+            poll.stop();
+            d->sendButton()->click();
+        });
+        poll.start();
+        main->action("mnuTaskDo")->trigger();
+        QVERIFY(sent);
+        QCOMPARE(int(copies.size()), 1);
+        QCOMPARE(finish(*copies[0]), 0);
+        const QList<StandInSite::MailMessage> mail = site.mailMessages();
+        QCOMPARE(mail.size(), 1);
+        QCOMPARE(mail[0].to, QStringLiteral("sean@example.com"));
+        QCOMPARE(mail[0].subject, QStringLiteral("Your Teapot </textarea> & cup"));
+        QCOMPARE(mail[0].body, QStringLiteral("Hi Sean,") + CrLf + CrLf + QStringLiteral("Wrap it well, it's fragile - total $16.50") + CrLf +
+                                   QStringLiteral("Kauri & Co"));
+        QCOMPARE(queued(), 0);
+        QCOMPARE(db.Scalar("SELECT ActionId FROM Auction WHERE AuctionId='5150'").toInt(), 4);
+        main->close();
     }
 
     void withoutHandOverTheProgramEndsAtOnce()
