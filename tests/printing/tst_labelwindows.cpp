@@ -26,6 +26,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTreeView>
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -362,6 +364,49 @@ private slots:
         QCOMPARE(rows.size(), 8);
         QCOMPARE(rows.at(6), (QStringList{Rules::TestLabel(), Rules::TestLabel(), Rules::TestLabel(), ""}));
         QCOMPARE(rows.at(7).at(0), Rules::MarkerText());
+    }
+
+    // The popup menu and a double click open the sale, the buyer, the item and the sale's page.
+    void popupWindows()
+    {
+        sale("101", "ann", "1 Main Rd");
+        exec("UPDATE Auction SET ItemId='BOWL' WHERE AuctionId='101'");
+        auto w = open();
+        QStringList opened;
+        for (const char* form : {"frmAuction", "frmCustomer", "frmItem", "frmBrowser"}) {
+            FormsRegistry::instance().overrideForm(form, [&opened, form](QWidget* parent) {
+                auto* d = new QDialog(parent);
+                QTimer::singleShot(0, d, [d, &opened, form] {
+                    QStringList told{QString::fromLatin1(form)};
+                    for (const QByteArray& name : d->dynamicPropertyNames()) told << name + "=" + d->property(name).toString();
+                    opened << told.join(u' ');
+                    d->accept();
+                });
+                return d;
+            });
+        }
+        for (const char* entry : {"mnuPopupAuction", "mnuPopupBuyer", "mnuPopupItem"}) w->popup()->findChild<QAction*>(entry)->trigger();
+        emit w->list()->doubleClicked(w->model()->index(0, 1));
+        QCOMPARE(opened, (QStringList{"frmAuction mRemoteEdit=true mRemoteId=101", "frmCustomer mRemoteId=ann", "frmItem mRemoteId=BOWL",
+                                      "frmAuction mRemoteEdit=true mRemoteId=101"}));
+        opened.clear();
+        w->popup()->findChild<QAction*>("mnuPopupBrowser")->trigger();
+        QCOMPARE(opened.size(), 1);
+        QVERIFY2(opened.at(0).startsWith("frmBrowser StartingAddress=") && opened.at(0).contains("101"), qPrintable(opened.at(0)));
+    }
+
+    void windowPictures()
+    {
+        const QString home = "Ann Smith\r\n1 Main Rd\r\nNelson";
+        sale("101", "ann", home);
+        sale("102", "bob", "Bob\r\n2 Side St", 11, vb::today(), true);
+        auto w = open();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->grab().save(TestEnvironment::screenshotFolder() + "/frmLabels.png");
+        frmLabelsSetup d;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        d.grab().save(TestEnvironment::screenshotFolder() + "/frmLabelsSetup.png");
     }
 
     // The Reports menu opens the label window, which lists the due sale and prints it.

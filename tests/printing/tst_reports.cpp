@@ -17,6 +17,7 @@
 #include "printing/reportStockOnHand.h"
 
 #include <QFile>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -201,6 +202,35 @@ private slots:
         QCOMPARE(sheet.PageCount(), 2);
         picture(sheet, "labels-sheet");
         picture(lay.Report(LabelSetupRules::TestRows(3, 8)), "labels-testprint");
+    }
+
+    // The preview shows the pages; its size is kept, and only its state when maximised.
+    void previewWindow()
+    {
+        sale("1", "A", "Red mug", 11);
+        const QString section = "Settings\\reportPickingList";
+        {
+            reportPickingList report;
+            report.show();
+            report.resize(700, 800);
+            QVERIFY(QTest::qWaitForWindowExposed(&report));
+            QCOMPARE(report.preview()->pageCount(), 1);
+            report.grab().save(TestEnvironment::screenshotFolder() + "/report-preview.png");
+            report.reject();
+        }
+        QCOMPARE(AppSettings::GetSetting(section, "Width"), QString::number(vb::pixelsToTwips(700)));
+        QCOMPARE(AppSettings::GetSetting(section, "Height"), QString::number(vb::pixelsToTwips(800)));
+        QCOMPARE(AppSettings::GetSetting(section, "WindowState"), QStringLiteral("0"));
+        {
+            reportPickingList report;
+            QCOMPARE(report.size(), QSize(700, 800));
+            report.showMaximized();
+            report.reject();
+        }
+        QCOMPARE(AppSettings::GetSetting(section, "WindowState"), QStringLiteral("2"));
+        QCOMPARE(AppSettings::GetSetting(section, "Width"), QString::number(vb::pixelsToTwips(700)));
+        reportPickingList again;
+        QVERIFY(again.windowState() & Qt::WindowMaximized);
     }
 
     void pdfThatCannotBeWritten()
