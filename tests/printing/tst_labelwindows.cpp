@@ -291,6 +291,20 @@ private slots:
         QCOMPARE(layoutRow(), QStringLiteral("0.8|0|0.8|0|6.35|3.4|4|8|10|Not A Font"));
     }
 
+    // A font name not installed is shown as stored; a missing one shows the first listed font.
+    void setupFonts()
+    {
+        exec("UPDATE Configuration SET LabelFont='No Such Font'");
+        {
+            frmLabelsSetup d;
+            QCOMPARE(d.fontBox()->currentText(), QStringLiteral("No Such Font"));
+        }
+        exec("UPDATE Configuration SET LabelFont=NULL");
+        frmLabelsSetup d;
+        QVERIFY(d.fontBox()->count() > 0);
+        QCOMPARE(d.fontBox()->currentText(), d.fontBox()->itemText(0));
+    }
+
     // Rows that overrun the page, negative or page-sized measures: said, nothing saved, the dialog stays.
     void setupRefuses_data()
     {
@@ -407,6 +421,33 @@ private slots:
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         d.grab().save(TestEnvironment::screenshotFolder() + "/frmLabelsSetup.png");
+    }
+
+    // "Print single address label" lists the selected sale (at another step) and
+    // shows the real label report with its label in the first position.
+    void singleLabelFromTheMainWindow()
+    {
+        sale("101", "ann", "Ann Smith\r\n1 Main Rd", 4);
+        mainWindow = MainWindowDriver::open(messages());
+        MainWindowDriver::clickRow(*mainWindow, "101");
+        int pages = 0;
+        LabelRows printed;
+        QTimer::singleShot(0, this, [&] {
+            auto* w = qobject_cast<frmLabels*>(QApplication::activeModalWidget());
+            QVERIFY(w);
+            QTRY_COMPARE(w->model()->rowCount(), 1);
+            QTimer::singleShot(0, this, [&] {
+                auto* report = qobject_cast<reportLabels*>(QApplication::activeModalWidget());
+                QVERIFY(report);
+                pages = report->report().PageCount();
+                printed = report->dataSource().value<LabelRows>();
+                report->reject();
+            });
+            w->findChild<QPushButton*>("cmdPrint")->click();
+        });
+        mainWindow->action("mnuReportsSingleLabel")->trigger();
+        QCOMPARE(pages, 1);
+        QCOMPARE(printed, (LabelRows{{"Ann Smith\r\n1 Main Rd", "", "", ""}}));
     }
 
     // The Reports menu opens the label window, which lists the due sale and prints it.
