@@ -94,11 +94,15 @@ void BandedReport::paintBand(QPainter& painter, const Placement& placed) const
 void BandedReport::PaintPage(QPainter& painter, int page, double twipsToDevice) const
 {
     const QList<QList<Placement>> pages = Paginate();
-    if (page < 0 || page >= pages.size()) return;
+    if (page >= 0 && page < pages.size()) paintPlacements(painter, pages.at(page), twipsToDevice);
+}
+
+void BandedReport::paintPlacements(QPainter& painter, const QList<Placement>& page, double twipsToDevice) const
+{
     painter.save();
     painter.scale(twipsToDevice, twipsToDevice);
     painter.setPen(QPen(Qt::black, 15));  // a rule one pixel wide on the screen
-    for (const Placement& placed : pages.at(page)) paintBand(painter, placed);
+    for (const Placement& placed : page) paintBand(painter, placed);
     painter.restore();
 }
 
@@ -107,10 +111,10 @@ bool BandedReport::Print(QPagedPaintDevice* device) const
     QPainter painter;
     if (!painter.begin(device)) return false;
     const double k = device->logicalDpiX() / 1440.0;
-    const int count = PageCount();
-    for (int p = 0; p < count; ++p) {
+    const QList<QList<Placement>> pages = Paginate();
+    for (int p = 0; p < pages.size(); ++p) {
         if (p > 0 && !device->newPage()) return false;
-        PaintPage(painter, p, k);
+        paintPlacements(painter, pages.at(p), k);
     }
     return painter.end();
 }

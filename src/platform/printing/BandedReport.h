@@ -60,4 +60,5 @@ public:
 
 private:
     void paintBand(QPainter& painter, const Placement& placed) const;
+    void paintPlacements(QPainter& painter, const QList<Placement>& page, double twipsToDevice) const;
 };
