@@ -9,6 +9,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
+#include "printing/PrintingForms.h"
 #include "records/RecordsForms.h"
 #include "settings/SettingsForms.h"
 #include "sync/SyncForms.h"
@@ -41,6 +42,7 @@ int main(int argc, char* argv[])
     SettingsForms::Register();
     SyncForms::Register();
     RecordsForms::Register();
+    PrintingForms::Register();
     FormsRegistry::instance().registerForm(QStringLiteral("frmMain"), [](QWidget* parent) { return new frmMain(parent); });
     // A filled login page left by an earlier run holds the password.
     frmBrowser::DeleteLoginPage();

@@ -1,0 +1,6 @@
+#pragma once
+// Registers the label and report windows with the forms registry.
+
+namespace PrintingForms {
+void Register();
+}
