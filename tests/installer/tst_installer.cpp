@@ -370,23 +370,25 @@ private slots:
         QTest::addColumn<QString>("maker");  // "" the site; "silent" a server that never answers; else a path on the site
         QTest::addColumn<QByteArray>("package");  // what the site serves; "<none>" nothing (404)
         QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("timeoutMs");  // the whole download's; silence ends it after 500 ms
         const QString download = InstallRun::DownloadFailedMessage();
-        QTest::newRow("404 with a page") << "" << QByteArray("<none>") << download;
-        QTest::newRow("empty body") << "" << QByteArray() << download;
-        QTest::newRow("server never answers") << "silent" << QByteArray("<none>") << download;
-        QTest::newRow("endless trickle") << "/_test/trickle" << QByteArray("<none>") << download;
-        QTest::newRow("not a zip") << "" << QByteArray("<html>Sorry, we moved</html>") << InstallRun::ExtractFailedMessage("Missing information file");
+        QTest::newRow("404 with a page") << "" << QByteArray("<none>") << download << 20000;
+        QTest::newRow("empty body") << "" << QByteArray() << download << 20000;
+        QTest::newRow("server never answers") << "silent" << QByteArray("<none>") << download << 20000;
+        QTest::newRow("endless trickle") << "/_test/trickle" << QByteArray("<none>") << download << 1500;
+        QTest::newRow("not a zip") << "" << QByteArray("<html>Sorry, we moved</html>") << InstallRun::ExtractFailedMessage("Missing information file") << 20000;
         QTest::newRow("missing entry") << "" << zipBytes({{"files.info", "a.dll\r\nnothere.dll\r\n"}, {"a.dll", "new a"}})
-                                       << InstallRun::ExtractFailedMessage(PackageInstaller::CouldNotUnzip("nothere.dll"));
+                                       << InstallRun::ExtractFailedMessage(PackageInstaller::CouldNotUnzip("nothere.dll")) << 20000;
         QTest::newRow("traversal") << "" << zipBytes({{"files.info", "a.dll\r\n../../x.txt\r\n"}, {"a.dll", "new a"}, {"../../x.txt", "bad"}})
-                                   << InstallRun::ExtractFailedMessage(PackageInstaller::CouldNotUnzip("../../x.txt"));
-        QTest::newRow("unreadable files.info") << "" << zipBytes({{"files.info", "\"a.dll\r\n"}, {"a.dll", "new a"}}) << InstallRun::ExtractFailedMessage("");
+                                   << InstallRun::ExtractFailedMessage(PackageInstaller::CouldNotUnzip("../../x.txt")) << 20000;
+        QTest::newRow("unreadable files.info") << "" << zipBytes({{"files.info", "\"a.dll\r\n"}, {"a.dll", "new a"}}) << InstallRun::ExtractFailedMessage("") << 20000;
     }
     void failedRunsLeaveTheInstallation()
     {
         QFETCH(QString, maker);
         QFETCH(QByteArray, package);
         QFETCH(QString, message);
+        QFETCH(int, timeoutMs);
         QTcpServer silent;  // takes the connection, never answers
         if (maker == QLatin1String("silent")) {
             QVERIFY(silent.listen(QHostAddress::LocalHost));
@@ -400,11 +402,11 @@ private slots:
         order(QStringLiteral("Update"));
         env->messages().answer(vbmsg::OK, message);
         auto run = makeRun();
-        run->setTimeouts(1500, 500);
+        run->setTimeouts(timeoutMs, 500);
         QElapsedTimer clock;
         clock.start();
         QVERIFY(runToEnd(*run, 8000));
-        QVERIFY2(clock.elapsed() < 6000, "the download was not given up in time");
+        QVERIFY2(clock.elapsed() < 5000, "the download was not given up in time");
         QCOMPARE(env->messages().prompts().size(), 1);
         QCOMPARE(env->messages().prompts().first().text, message);
         QCOMPARE(env->messages().prompts().first().style, int(vbmsg::Critical));
