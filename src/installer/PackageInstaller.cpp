@@ -136,21 +136,58 @@ bool PackageInstaller::ExtractNext()
 bool PackageInstaller::Commit()
 {
     if (!allExtracted()) return fail(CouldNotUnzip(m_items.value(m_temporary.size())), QStringLiteral("Not extracted."));
-    QStringList folders;
-    for (int i = 0; i < m_items.size(); ++i) {
-        const QString target = m_folder + u'/' + m_items[i];
-        // rename() replaces the target in one step (a running program keeps its old file).
-        if (std::rename(QFile::encodeName(m_temporary[i]).constData(), QFile::encodeName(target).constData()) != 0) {
+    const auto encoded = [](const QString& path) { return QFile::encodeName(path); };
+    QStringList targets;
+    for (const QString& item : std::as_const(m_items)) targets << m_folder + u'/' + item;
+    // Every old file keeps a second name first (a hard link, no copy), so a
+    // rename that fails half-way can put the old files back.
+    QStringList backups;
+    const auto dropBackups = [&] {
+        for (const QString& b : std::as_const(backups))
+            if (!b.isEmpty()) ::unlink(encoded(b).constData());
+    };
+    for (const QString& target : std::as_const(targets)) {
+        const QFileInfo info(target);
+        if (!info.exists() && !info.isSymLink()) {
+            backups << QString();
+            continue;
+        }
+        QString backup;
+        for (int attempt = 0; attempt < 100 && backup.isEmpty(); ++attempt) {
+            const QString name = info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".old-%1").arg(attempt);
+            if (::link(encoded(target).constData(), encoded(name).constData()) == 0) backup = name;
+            else if (errno != EEXIST) break;
+        }
+        if (backup.isEmpty()) {
             const QString error = QString::fromLocal8Bit(strerror(errno));
+            dropBackups();
+            return fail(CouldNotUnzip(QDir(m_folder).relativeFilePath(target)), error);
+        }
+        backups << backup;
+    }
+    QStringList folders;
+    for (int i = 0; i < targets.size(); ++i) {
+        // rename() replaces the target in one step (a running program keeps its old file).
+        if (std::rename(encoded(m_temporary[i]).constData(), encoded(targets[i]).constData()) != 0) {
+            const QString error = QString::fromLocal8Bit(strerror(errno));
+            // Back as it was: the old files return, files that were new go.
+            for (int j = i - 1; j >= 0; --j) {
+                if (backups[j].isEmpty()) ::unlink(encoded(targets[j]).constData());
+                else std::rename(encoded(backups[j]).constData(), encoded(targets[j]).constData());
+                backups[j].clear();
+            }
+            dropBackups();
+            const QString item = m_items[i];
             m_temporary = m_temporary.mid(i);
             m_items = m_items.mid(i);
-            return fail(CouldNotUnzip(m_items.first()), error);
+            return fail(CouldNotUnzip(item), error);
         }
-        const QString folder = QFileInfo(target).absolutePath();
+        const QString folder = QFileInfo(targets[i]).absolutePath();
         if (!folders.contains(folder)) folders << folder;
     }
+    dropBackups();
     m_temporary.clear();
-    for (const QString& folder : folders) syncFolder(folder);
+    for (const QString& folder : std::as_const(folders)) syncFolder(folder);
     return true;
 }
 

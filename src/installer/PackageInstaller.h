@@ -1,9 +1,9 @@
 #pragma once
-// Unpacks the files a package lists into a folder, all or nothing as far as a
-// file system allows: Prepare checks the whole package before anything is
-// written; ExtractNext writes one listed file to a temporary file beside its
-// target; Commit renames them all over their targets; Abandon removes the
-// temporary files, leaving the folder as it was.
+// Unpacks the files a package lists into a folder, all or nothing: Prepare
+// checks the whole package before anything is written; ExtractNext writes one
+// listed file to a temporary file beside its target; Commit renames them all
+// over their targets, putting the old files back when a rename fails; Abandon
+// removes the temporary files, leaving the folder as it was.
 //
 // A package is refused when files.info or any zip entry names a path outside
 // the folder ("..", an absolute path) or a link, device or other special file,

@@ -299,6 +299,28 @@ private slots:
         QCOMPARE(snapshot(folder()), before);
     }
 
+    // A target that cannot be replaced when the files are put in place (a
+    // folder appeared there meanwhile): the files already replaced get their
+    // old contents back, new ones go, and no temporary file or second name is left.
+    void aTargetThatCannotBeReplacedRestoresTheOldFiles()
+    {
+        const QString zip = folder() + QStringLiteral("/vendaro.zip");
+        QVERIFY(MakeZip(zip, {{"files.info", "a.dll\r\nnew.dll\r\nb.exe\r\nc.dll\r\n"},
+                              {"a.dll", "new a"}, {"new.dll", "brand new"}, {"b.exe", "new b", 0100755}, {"c.dll", "new c"}}));
+        QVERIFY(writeFile(folder() + QStringLiteral("/a.dll"), "old a"));
+        QVERIFY(writeFile(folder() + QStringLiteral("/b.exe"), "old b"));
+        const auto before = snapshot(folder());
+        PackageInstaller package;
+        QVERIFY(package.Prepare(zip, folder()));
+        while (!package.allExtracted()) QVERIFY(package.ExtractNext());
+        QVERIFY(writeFile(folder() + QStringLiteral("/c.dll/inside.txt"), "in the way"));
+        QVERIFY(!package.Commit());
+        QCOMPARE(package.reason(), PackageInstaller::CouldNotUnzip("c.dll"));
+        package.Abandon();
+        QVERIFY(QDir(folder() + QStringLiteral("/c.dll")).removeRecursively());
+        QCOMPARE(snapshot(folder()), before);
+    }
+
     // Started with no order (or a spoiled one): nothing is asked, downloaded or started.
     void withoutAnOrderNothingHappens_data()
     {
