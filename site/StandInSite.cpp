@@ -4,7 +4,9 @@
 
 #include <httplib.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -145,6 +147,8 @@ struct StandInSite::Impl {
     ExportFault exportFault = ExportFault::None;
     QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
     QString requiredVersion = QStringLiteral("2.1004");
+    QMap<QString, QByteArray> downloads;  // file name -> bytes
+    QString downloadsFolder;
     QList<Request> log;
     QList<MailMessage> mail;
     MailFault mailFault = MailFault::None;
@@ -223,6 +227,24 @@ void StandInSite::setRequiredVersion(const QString& version)
 {
     QMutexLocker lock(&d->mutex);
     d->requiredVersion = version;
+}
+
+void StandInSite::setDownload(const QString& name, const QByteArray& bytes)
+{
+    QMutexLocker lock(&d->mutex);
+    d->downloads.insert(name, bytes);
+}
+
+void StandInSite::removeDownload(const QString& name)
+{
+    QMutexLocker lock(&d->mutex);
+    d->downloads.remove(name);
+}
+
+void StandInSite::setDownloadsFolder(const QString& folder)
+{
+    QMutexLocker lock(&d->mutex);
+    d->downloadsFolder = folder;
 }
 
 void StandInSite::addBuyer(const QString& userId, const QString& member)
@@ -468,6 +490,34 @@ void StandInSite::Impl::routes()
     server.Get("/downloads/version.txt", [this](const httplib::Request&, httplib::Response& res) {
         QMutexLocker lock(&mutex);
         res.set_content(s(requiredVersion + u'\n'), "text/plain");
+    });
+
+    // The maker's downloads folder: files set by a test, else files of a folder
+    // on disk, by plain name only. A missing file answers 404 with a page, as
+    // a real server does (a client must not take that page for the file).
+    server.Get(R"(/downloads/([^/]+))", [this](const httplib::Request& req, httplib::Response& res) {
+        const QString name = q(req.matches[1].str());
+        QByteArray bytes;
+        bool found = false;
+        {
+            QMutexLocker lock(&mutex);
+            if (downloads.contains(name)) {
+                bytes = downloads.value(name);
+                found = true;
+            } else if (!downloadsFolder.isEmpty() && !name.startsWith(u'.') && !name.contains(u'\\')) {
+                QFile file(QDir(downloadsFolder).filePath(name));
+                if (QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly)) {
+                    bytes = file.readAll();
+                    found = true;
+                }
+            }
+        }
+        if (!found) {
+            res.status = 404;
+            res.set_content("<html><body><h1>404 Not Found</h1></body></html>", "text/html");
+            return;
+        }
+        res.set_content(bytes.toStdString(), "application/octet-stream");
     });
 
     // For the download tests: an empty answer, and a slow one.

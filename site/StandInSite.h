@@ -3,6 +3,7 @@
 // pages and forms the program relies on (see README.md, the site contract).
 // Tests run it in-process on a free port; the demo runs it as a program.
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QMap>
@@ -91,6 +92,11 @@ public:
     void addAccount(const Account& account);
     // The version the maker's site says every seller must have ("2.1004" unless set).
     void setRequiredVersion(const QString& version);
+    // The maker's downloads folder ("/downloads/" + name): a file held in
+    // memory (tests), and a folder on disk for names not held (the demo).
+    void setDownload(const QString& name, const QByteArray& bytes);
+    void removeDownload(const QString& name);
+    void setDownloadsFolder(const QString& folder);
     // A buyer the seller search finds (member name and number).
     void addBuyer(const QString& userId, const QString& member);
     // The seller accounts' listings, in the order added.

@@ -12,6 +12,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkReply>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -165,6 +166,48 @@ private slots:
         site.reset();
         SiteCookieJar::instance()->clear();
         env.reset();
+    }
+
+    // The maker's downloads folder: files set in memory first, then a folder's,
+    // by plain name; anything else a 404 that carries a page (not the file).
+    void downloadsFolder_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("set by the test") << "/downloads/vendaro.zip" << 200 << QByteArray("PK in memory");
+        QTest::newRow("from the folder") << "/downloads/other.zip" << 200 << QByteArray("PK on disk");
+        QTest::newRow("missing") << "/downloads/nothing.zip" << 404 << QByteArray("<html><body><h1>404 Not Found</h1></body></html>");
+        QTest::newRow("hidden file") << "/downloads/.secret" << 404 << QByteArray("<html><body><h1>404 Not Found</h1></body></html>");
+        QTest::newRow("out of the folder") << "/downloads/%2E%2E%2Foutside.txt" << 404 << QByteArray();
+        QTest::newRow("version stays the version") << "/downloads/version.txt" << 200 << QByteArray("2.1004\n");
+    }
+    void downloadsFolder()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QTemporaryDir root;
+        const QDir folder(root.filePath(QStringLiteral("downloads")));
+        QVERIFY(QDir().mkpath(folder.path()));
+        const auto put = [](const QString& file, const QByteArray& bytes) {
+            QFile f(file);
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
+        QVERIFY(put(folder.filePath(QStringLiteral("other.zip")), "PK on disk"));
+        QVERIFY(put(folder.filePath(QStringLiteral("vendaro.zip")), "PK on disk"));
+        QVERIFY(put(folder.filePath(QStringLiteral(".secret")), "hidden"));
+        QVERIFY(put(folder.filePath(QStringLiteral("version.txt")), "9.9"));
+        QVERIFY(put(root.filePath(QStringLiteral("outside.txt")), "outside"));
+        site->setDownloadsFolder(folder.path());
+        site->setDownload(QStringLiteral("vendaro.zip"), "PK in memory");
+        const Answer a = send(QUrl(site->baseUrl() + path, QUrl::StrictMode));
+        QCOMPARE(a.status, status);
+        if (status == 200 || !body.isEmpty()) QCOMPARE(a.body, body);
+        QVERIFY(!a.body.contains("outside"));
+        // A file taken back is gone from memory; the folder's shows again.
+        site->removeDownload(QStringLiteral("vendaro.zip"));
+        QCOMPARE(send(at(QStringLiteral("/downloads/vendaro.zip"))).body, QByteArray("PK on disk"));
     }
 
     void homePageLinksToTheLoginForm()

@@ -28,11 +28,11 @@ namespace {
 // outcome once the reply has finished, reports and deletes itself.
 class Transfer : public QObject {
 public:
-    Transfer(const QUrl& url, int timeoutMs, qint64 maxBytes, QObject* context, Downloader::Callback done)
+    Transfer(const QUrl& url, int timeoutMs, int stallTimeoutMs, qint64 maxBytes, QObject* context, Downloader::Callback done)
         : m_maxBytes(maxBytes), m_hasContext(context != nullptr), m_context(context), m_done(std::move(done))
     {
         QNetworkRequest request(url);
-        request.setTransferTimeout(timeoutMs);
+        request.setTransferTimeout(stallTimeoutMs > 0 ? std::min(stallTimeoutMs, timeoutMs) : timeoutMs);
         m_reply = Downloader::manager()->get(request);
         // The network thread reads no further ahead of us than this.
         m_reply->setReadBufferSize(qBound<qint64>(qint64(1), maxBytes + 1, qint64(1024 * 1024)));
@@ -133,9 +133,9 @@ private:
 
 }  // namespace
 
-void Downloader::Start(const QUrl& url, int timeoutMs, qint64 maxBytes, QObject* context, Callback done)
+void Downloader::Start(const QUrl& url, int timeoutMs, qint64 maxBytes, QObject* context, Callback done, int stallTimeoutMs)
 {
-    new Transfer(url, timeoutMs, maxBytes, context, std::move(done));
+    new Transfer(url, timeoutMs, stallTimeoutMs, maxBytes, context, std::move(done));
 }
 
 Downloader::Result Downloader::Get(const QUrl& url, int timeoutMs, qint64 maxBytes)

@@ -31,8 +31,9 @@ public:
     // from the event loop, with the outcome; when context is destroyed first
     // the transfer is stopped and done never runs. The whole transfer ends
     // within timeoutMs; a body (or a Content-Length) over maxBytes stops it at
-    // once, so no more than maxBytes is ever held.
-    static void Start(const QUrl& url, int timeoutMs, qint64 maxBytes, QObject* context, Callback done);
+    // once, so no more than maxBytes is ever held. stallTimeoutMs (when above 0)
+    // ends it sooner when nothing arrives for that long.
+    static void Start(const QUrl& url, int timeoutMs, qint64 maxBytes, QObject* context, Callback done, int stallTimeoutMs = 0);
     // The same transfer, waited for.
     static Result Get(const QUrl& url, int timeoutMs = 60000, qint64 maxBytes = DefaultMaxBytes);
     // Saves a download to a file; false (and the reason) on failure, leaving no partial file.
