@@ -133,6 +133,11 @@ void frmFeedbackSingle::Form_Activate()
     txtBuyerId->setText(rs.text(QStringLiteral("CustomerId")));
     txtDescription->setText(rs.text(QStringLiteral("Description")));
     rs.Close();
+    if (!mRemoteFeedbackMultiple && txtBuyerId->text().isEmpty()) {
+        // No member to search for: the site steps could only fail.
+        MsgBox(QStringLiteral("Cannot leave feedback - there are no buyer details"), vbmsg::Information, ctx().gAppTitle);
+        return leave();
+    }
 
     if (mRemoteFeedbackMultiple) {
         optFeedback[1]->setChecked(true);

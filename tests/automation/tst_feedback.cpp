@@ -391,6 +391,7 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::newRow("no comments") << " \r\n" << "2150001" << "Please set the feedback comments under tools/options on the main menu first.";
         QTest::newRow("no such sale") << "Thanks" << "999" << "Cannot find auction 999.";
+        QTest::newRow("no buyer") << "Thanks" << "2150002" << "Cannot leave feedback - there are no buyer details";
     }
     void singleCannotOpen()
     {
@@ -399,9 +400,11 @@ private slots:
         QFETCH(QString, said);
         ctx().gConfiguration.Feedback = comments;
         sale("2150001", 13, "kiri");
+        sale("2150002", 13, "");
         messages().answer(vbmsg::OK, said);
         auto d = single(id);
         QVERIFY(closes(*d));
+        QCOMPARE(logins, 0);
     }
 
     // Change-comment mode: opens on an empty custom comment, hands the
