@@ -5,6 +5,7 @@
 #include "core/clsDatabase.h"
 #include "core/modWebProcessing.h"
 #include "platform/MessageService.h"
+#include "platform/Vb.h"
 #include "platform/browser/WebBrowser.h"
 #include "platform/db/Recordset.h"
 
@@ -86,6 +87,7 @@ frmFeedbackSingle::frmFeedbackSingle(QWidget* parent) : QDialog(parent)
     outer->addWidget(details);
     outer->addWidget(yours, 1);
     outer->addLayout(buttons);
+    resize(vb::twipsToPixels(6000), vb::twipsToPixels(4800));  // room for a custom comment of a few lines
 
 }
 

@@ -24,6 +24,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -309,6 +311,7 @@ private slots:
         ctx().gConfiguration.Feedback = "Great\r\n\r\nThanks";
         sale("2150001", 13, "kiri");
         auto d = single("2150001");
+        d->grab().save(QDir(TestEnvironment::screenshotFolder()).filePath("feedback-single.png"));
         QCOMPARE(d->standardComments()->count(), 3);
         d->option(1)->click();
         QVERIFY(d->customComment()->isEnabled() && !d->standardComments()->isEnabled());
@@ -569,6 +572,9 @@ private slots:
         QVERIFY(closes(*w));
         QVERIFY(messages().verifyDone());
         QCOMPARE((QList<int>{stepOf("101"), stepOf("102")}), steps);
+        // Going on after all: the wait panel no longer speaks of stopping.
+        const QString label = w->findChild<QLabel*>("lblWaitMessage")->text();
+        QCOMPARE(label.endsWith("Cancel again to stop now."), answer == int(vbmsg::Yes));
     }
 
     void bulkStuckRow_data()
@@ -589,6 +595,9 @@ private slots:
         QTest::qWait(50);
         QVERIFY(w->isVisible());
         QCOMPARE(w->step(), 1);
+        auto* waitLabel = w->findChild<QLabel*>("lblWaitMessage");
+        QVERIFY(waitLabel);
+        QCOMPARE(waitLabel->text(), QStringLiteral("Submit feedback to Trademe"));
         if (closeFirst) {
             w->close();
             QVERIFY(w->isVisible());  // refused once: taken as a cancel
@@ -596,6 +605,9 @@ private slots:
             w->cancelButton()->click();
             QVERIFY(w->isVisible());
         }
+        // The seller learns how to stop a row that waits for ever.
+        QVERIFY2(waitLabel->text().endsWith("Cancel again to stop now."), qPrintable(waitLabel->text()));
+        if (!closeFirst) w->grab().save(QDir(TestEnvironment::screenshotFolder()).filePath("feedback-cancelling.png"));
         w->cancelButton()->click();
         QVERIFY(!w->isVisible());
         QCOMPARE(w->result(), int(QDialog::Rejected));
