@@ -516,6 +516,25 @@ private slots:
         QCOMPARE(w->progress()->maximum(), 4);
     }
 
+    // A login that is not confirmed starts nothing; the window stays as it was.
+    void bulkLoginRefused()
+    {
+        loginOK = false;
+        sale("101", 13, "kiri");
+        auto w = bulk();
+        messages().answer(vbmsg::Yes, Confirm);
+        w->startButton()->click();
+        QVERIFY(messages().verifyDone());
+        QVERIFY(w->isVisible());
+        QVERIFY(w->startButton()->isEnabled() && w->list()->isEnabled());
+        QVERIFY(!w->running());
+        QCOMPARE(logins, 1);
+        QVERIFY(site.searches.isEmpty());
+        w->cancelButton()->click();
+        QVERIFY(!w->isVisible());
+        QCOMPARE(stepOf("101"), 13);
+    }
+
     // A refused row: the site's message, then the continue question; the
     // summary counts only what the site confirmed; the refused task stays.
     void bulkRefusedRow_data()
