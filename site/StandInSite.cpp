@@ -146,6 +146,7 @@ struct StandInSite::Impl {
     QList<Listing> listings;
     ExportFault exportFault = ExportFault::None;
     QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
+    QMap<QString, StandInSite::FeedbackScenario> feedbackScenarios;  // by auction number
     QString requiredVersion = QStringLiteral("2.1004");
     QMap<QString, QByteArray> downloads;  // file name -> bytes
     QString downloadsFolder;
@@ -251,6 +252,13 @@ void StandInSite::addBuyer(const QString& userId, const QString& member)
 {
     QMutexLocker lock(&d->mutex);
     d->buyers.insert(userId.toLower(), member);
+}
+
+void StandInSite::setFeedbackScenario(const QString& auctionId, FeedbackScenario scenario)
+{
+    QMutexLocker lock(&d->mutex);
+    if (scenario == FeedbackScenario::Normal) d->feedbackScenarios.remove(auctionId);
+    else d->feedbackScenarios.insert(auctionId, scenario);
 }
 
 void StandInSite::addListing(const Listing& listing)
@@ -361,6 +369,12 @@ bool StandInSite::loadFixture(const QString& path, QString* error)
     now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
     for (const QJsonValue v : doc.object().value(QStringLiteral("listings")).toArray())
         addListing(fixtureListing(v.toObject(), now));
+    for (const QJsonValue v : doc.object().value(QStringLiteral("feedback")).toArray()) {
+        const QJsonObject f = v.toObject();
+        const QString scenario = f.value("scenario").toString();
+        if (scenario == QLatin1String("alreadyPlaced")) setFeedbackScenario(f.value("auction").toString(), FeedbackScenario::AlreadyPlaced);
+        else if (scenario == QLatin1String("unknownMember")) setFeedbackScenario(f.value("auction").toString(), FeedbackScenario::UnknownMember);
+    }
     return true;
 }
 
@@ -629,9 +643,12 @@ void StandInSite::Impl::routes()
         const auto field = [&](const char* name) { return form.value(QLatin1String(name)); };
         const QString key = a->userId + u'/' + field("auctionid");
         QString text;
+        const StandInSite::FeedbackScenario scenario = feedbackScenarios.value(field("auctionid"), StandInSite::FeedbackScenario::Normal);
         if (field("auctionid").isEmpty() || field("memberid").isEmpty()) {
             text = QStringLiteral("Sorry, that feedback could not be placed.");
-        } else if (feedback.contains(key)) {
+        } else if (scenario == StandInSite::FeedbackScenario::UnknownMember) {
+            text = QStringLiteral("Sorry, member %1 is not known for auction %2.").arg(field("memberid"), field("auctionid"));
+        } else if (scenario == StandInSite::FeedbackScenario::AlreadyPlaced || feedback.contains(key)) {
             text = QStringLiteral("You may only place feedback once on an auction.");
         } else {
             feedback.insert(key);

@@ -104,6 +104,13 @@ public:
     void clearListings();
     QList<Listing> listings(const QString& seller) const;
     void setExportFault(ExportFault fault);
+    // How the feedback page answers for one auction number (README.md, "Feedback").
+    enum class FeedbackScenario {
+        Normal,         // placed the first time, refused as placed every later time
+        AlreadyPlaced,  // feedback was left before: refused as placed from the first time
+        UnknownMember,  // the member given is not known for the auction: refused every time
+    };
+    void setFeedbackScenario(const QString& auctionId, FeedbackScenario scenario);
     // The unsold pages: listings per page (10 unless set), and what a page
     // past the last one answers: a redirect to the last page (as the real site
     // does), or the last page's listings under the number asked for (a test mode).

@@ -26,6 +26,7 @@
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
 constexpr int TagRole = Qt::UserRole + 1;
+const QString CancelPending = QStringLiteral("Stopping after this one - Cancel again to stop now.");
 ProgramContext& ctx() { return ProgramContext::current(); }
 }  // namespace
 
@@ -84,13 +85,14 @@ BatchQueueWindow::BatchQueueWindow(const Setup& setup, QWidget* parent) : QDialo
     lblWaitMessage = new QLabel(setup.waitText, picWait);
     lblWaitMessage->setObjectName(QStringLiteral("lblWaitMessage"));
     lblWaitMessage->setAlignment(Qt::AlignCenter);
+    lblWaitMessage->setWordWrap(true);
     pBar = new QProgressBar(picWait);
     pBar->setObjectName(QStringLiteral("pBar"));
     pBar->setRange(0, 0);
     pBar->setValue(0);
     wait->addWidget(lblWaitMessage);
     wait->addWidget(pBar);
-    picWait->setFixedSize(vb::twipsToPixels(4200), vb::twipsToPixels(1100));
+    picWait->setFixedSize(vb::twipsToPixels(4200), vb::twipsToPixels(1500));  // room for the wait text and a line on stopping
     picWait->hide();
 
     mnuPopup = new QMenu(QStringLiteral("Options"), this);
@@ -245,6 +247,9 @@ void BatchQueueWindow::done(int result)
         // the row in hand finishes; asked again, the window goes at once.
         if (!m_cancel) {
             m_cancel = true;
+            // A row waiting for a page that never comes ends only by a second
+            // request: the seller is told so.
+            lblWaitMessage->setText(m_setup.waitText + QStringLiteral("\n") + CancelPending);
             return;
         }
     }
@@ -330,7 +335,10 @@ void BatchQueueWindow::ProcessNext(bool askToContinue)
         if (row == 0) {
             m_cancel = true;
         } else if (m_cancel) {
-            if (MsgBox(m_setup.cancelQuestion, vbmsg::YesNo + vbmsg::DefaultButton1, ctx().gAppTitle) != vbmsg::Yes) m_cancel = false;
+            if (MsgBox(m_setup.cancelQuestion, vbmsg::YesNo + vbmsg::DefaultButton1, ctx().gAppTitle) != vbmsg::Yes) {
+                m_cancel = false;
+                lblWaitMessage->setText(m_setup.waitText);
+            }
         } else if (askToContinue && !m_setup.continueQuestion.isEmpty()) {
             if (MsgBox(m_setup.continueQuestion, vbmsg::YesNo + vbmsg::DefaultButton1, ctx().gAppTitle) != vbmsg::Yes) m_cancel = true;
         }

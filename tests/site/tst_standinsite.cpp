@@ -598,6 +598,53 @@ private slots:
         dropConnections();
     }
 
+    // The feedback page's answers, twice for one auction, by its scenario
+    // (set in-process or by the fixture).
+    void feedbackScenarios_data()
+    {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        const QString placed = QStringLiteral("Your feedback has been placed. Thank you.");
+        const QString once = QStringLiteral("You may only place feedback once on an auction.");
+        const QString unknown = QStringLiteral("Sorry, member 3000001 is not known for auction 2150001.");
+        QTest::newRow("normal") << "" << placed << once;
+        QTest::newRow("already placed") << "alreadyPlaced" << once << once;
+        QTest::newRow("unknown member") << "unknownMember" << unknown << unknown;
+    }
+    void feedbackScenarios()
+    {
+        QFETCH(QString, scenario);
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        const QString path = QDir(env->programFolder()).filePath(QStringLiteral("site.json"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral(R"({ "accounts": [ { "userId": "kiwi_seller", "email": "k@example.co.nz", "password": "p", "member": "1" } ],
+            "feedback": [ { "auction": "2150001", "scenario": "%1" } ] })").arg(scenario).toUtf8());
+        file.close();
+        StandInSite fromFixture;
+        QVERIFY(fromFixture.loadFixture(path));
+        QVERIFY(fromFixture.start());
+        QUrlQuery form;
+        for (const auto& [name, value] : {std::pair{"memberid", "3000001"}, {"auctionid", "2150001"}, {"rating", "positive"},
+                                          {"feedback", "Thanks :)"}, {"time", "1:00:00 PM"}, {"role", "successful_bidder"}})
+            form.addQueryItem(QLatin1String(name), QLatin1String(value));
+        const QByteArray posted = form.toString(QUrl::FullyEncoded).toLatin1();
+        const QByteArray session = sessionHeader(fromFixture.openSession(QStringLiteral("kiwi_seller")));
+        QVERIFY(send(at(QStringLiteral("/MyTradeMe/Feedback/Place.aspx"), fromFixture), session, posted).text().contains(first));
+        QVERIFY(send(at(QStringLiteral("/MyTradeMe/Feedback/Place.aspx"), fromFixture), session, posted).text().contains(second));
+        // Set in-process, back to normal: another auction number is not touched.
+        fromFixture.setFeedbackScenario(QStringLiteral("2150002"), StandInSite::FeedbackScenario::AlreadyPlaced);
+        fromFixture.setFeedbackScenario(QStringLiteral("2150002"), StandInSite::FeedbackScenario::Normal);
+        form.removeAllQueryItems(QStringLiteral("auctionid"));
+        form.addQueryItem(QStringLiteral("auctionid"), QStringLiteral("2150002"));
+        QVERIFY(send(at(QStringLiteral("/MyTradeMe/Feedback/Place.aspx"), fromFixture), session, form.toString(QUrl::FullyEncoded).toLatin1())
+                    .text()
+                    .contains(QStringLiteral("Your feedback has been placed.")));
+        dropConnections();
+    }
+
     void unreadableFixtureIsRefused_data()
     {
         QTest::addColumn<QByteArray>("content");  // empty: no file at all
