@@ -1,5 +1,6 @@
 // vendaro: the main program.
 
+#include "automation/AutomationForms.h"
 #include "core/CoreForms.h"
 #include "core/ProgramContext.h"
 #include "core/frmBrowser.h"
@@ -38,6 +39,7 @@ int main(int argc, char* argv[])
     CoreForms::Register();
     clsEmails::Register();
     EmailForms::Register();
+    AutomationForms::Register();
     SettingsForms::Register();
     SyncForms::Register();
     RecordsForms::Register();

@@ -1,0 +1,16 @@
+#include "AutomationForms.h"
+
+#include "frmFixedPriceOffer.h"
+#include "frmFixedPriceOptions.h"
+#include "platform/FormsRegistry.h"
+
+namespace AutomationForms {
+
+void Register()
+{
+    FormsRegistry& forms = FormsRegistry::instance();
+    forms.registerForm(QStringLiteral("frmFixedPriceOffer"), [](QWidget* parent) { return new frmFixedPriceOffer(parent); });
+    forms.registerForm(QStringLiteral("frmFixedPriceOptions"), [](QWidget* parent) { return new frmFixedPriceOptions(parent); });
+}
+
+}  // namespace AutomationForms
