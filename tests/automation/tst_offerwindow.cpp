@@ -25,6 +25,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardItem>
@@ -419,6 +420,40 @@ private slots:
         w->cmdOK_Click();
         QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 10000);
         QCOMPARE(offered("2"), 1);
+    }
+
+    // Cancel while a page is awaited: the row finishes, then the cancel
+    // question; a second Cancel closes the window at once, its page abandoned.
+    void cancelWhileWaiting()
+    {
+        auction("1", 2);
+        auction("2", 3);
+        site->silentPages.insert("1");
+        auto w = open();
+        w->setPageTimeout(300);
+        check(*w, {0, 1});
+        messages().answer(vbmsg::Yes, "You are about to make 2");
+        messages().answer(vbmsg::OK, "Could not make fixed price offer");
+        messages().answer(vbmsg::Yes, "Cancel processing fixed price offers?");
+        messages().answer(vbmsg::OK, "Complete - 0 Fixed Price Offers made.");
+        w->cmdOK_Click();
+        QCOMPARE(w->step(), 1);
+        w->cancelButton()->click();
+        QVERIFY(w->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 10000);
+        QCOMPARE(offered("2"), 0);
+
+        site->silentPages.insert("2");
+        auto again = open();
+        check(*again, {0, 1});
+        messages().answer(vbmsg::Yes, "You are about to make 2");
+        again->cmdOK_Click();
+        again->cancelButton()->click();
+        again->cancelButton()->click();
+        QVERIFY(!again->isVisible());
+        QCOMPARE(again->step(), 0);
+        QCOMPARE(browsers.last()->navigations().last(), QStringLiteral("<stop>"));
+        QTest::qWait(500);  // no time-out message follows
     }
 
     // The options dialog itself.
