@@ -133,6 +133,38 @@ std::string mailPage(const QString& text)
                  .arg(esc(text)));
 }
 
+// Why no fixed price offer can be made for a listing ("" when one can): the
+// site's own wording, which the program reads.
+QString offerRefusal(const StandInSite::Listing* l)
+{
+    if (!l || l->kind == QLatin1String("current") || l->offerClosed)
+        return QStringLiteral("You can no longer place a fixed price offer for this listing.");
+    if (!l->relistedAs.isEmpty()) return QStringLiteral("Sorry, the auction has been relisted as #%1.").arg(l->relistedAs);
+    if (l->offerPrice > 0) return QStringLiteral("You have already made an offer on this listing.");
+    if (l->biddersWatchers <= 0) return QStringLiteral("All bidders and watchers have removed themselves from this listing.");
+    return {};
+}
+
+// The offer form: a box for each bidder and watcher (ticked), then the
+// "hasbidders" marker, the price, the days and the listing number.
+QString offerForm(const StandInSite::Listing& l)
+{
+    QString boxes;
+    for (int n = 1; n <= l.biddersWatchers; ++n)
+        boxes += QStringLiteral("<input name=\"bidder_id_%1\" type=\"checkbox\" value=\"%2\" checked> Member %2<br>\n")
+                     .arg(n)
+                     .arg(StandInSite::bidderMember(n));
+    return QStringLiteral("<form method=\"post\" action=\"/MyTradeMe/MakeAnOffer.aspx\" id=\"offerform\">\n"
+                          "<p>Send the offer to:</p>\n%1"
+                          "<input name=\"hasbidders\" type=\"hidden\" value=\"1\">\n"
+                          "<p>Price $<input name=\"offer_price\" type=\"text\" value=\"\"></p>\n"
+                          "<p>Valid for <select name=\"duration\"><option value=\"1\">1 day</option>"
+                          "<option value=\"3\" selected>3 days</option><option value=\"7\">7 days</option></select></p>\n"
+                          "<input name=\"auction_id\" type=\"hidden\" value=\"%2\">\n"
+                          "<input type=\"submit\" value=\"Make offer\">\n</form>")
+        .arg(boxes, esc(l.id));
+}
+
 }  // namespace
 
 struct StandInSite::Impl {
@@ -177,6 +209,18 @@ struct StandInSite::Impl {
         return nullptr;
     }
 
+    // The session seller's sold or unsold listing of a number; a further
+    // sale's letter ("123A") names the listing itself.
+    Listing* offerListing(const Account& a, const QString& id)
+    {
+        for (const QString& wanted : {id, id.size() > 1 && id.back().isLetter() ? id.chopped(1) : QString()}) {
+            if (wanted.isEmpty()) continue;
+            for (Listing& l : listings)
+                if (l.id == wanted && l.kind != QLatin1String("current") && l.seller.compare(a.userId, Qt::CaseInsensitive) == 0) return &l;
+        }
+        return nullptr;
+    }
+
     void record(const httplib::Request& req)
     {
         Request r;
@@ -204,6 +248,8 @@ struct StandInSite::Impl {
 };
 
 QString StandInSite::sessionCookieName() { return QStringLiteral("vsession"); }
+
+QString StandInSite::bidderMember(int n) { return QString::number(7000000 + n); }
 
 StandInSite::StandInSite() : d(std::make_unique<Impl>())
 {
@@ -337,6 +383,7 @@ StandInSite::Listing fixtureListing(const QJsonObject& o, const QDateTime& now)
     l.offerPrice = number("offerPrice");
     l.offerExpired = flag("offerExpired");
     l.relistedAs = text("relistedAs");
+    l.offerClosed = flag("offerClosed");
     return l;
 }
 
@@ -730,12 +777,59 @@ void StandInSite::Impl::routes()
                         "text/html; charset=utf-8");
     });
 
+    // The fixed price offer page of a listing: the offer form, or why none can be made.
+    server.Get("/MyTradeMe/FixedPriceOffer.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) return refuse(res);
+        const QString id = q(req.get_param_value("id"));
+        const Listing* l = offerListing(*a, id);
+        const QString refusal = offerRefusal(l);
+        res.set_content(page(QStringLiteral("Fixed price offer - TradeMe"),
+                             QStringLiteral("<form method=\"get\" action=\"/Browse/SearchResults.aspx\"><input name=\"searchstring\" "
+                                            "type=\"text\"></form>\n<h1>Fixed price offer</h1>\n<p>Member %1</p>\n<p>Auction %2</p>\n%3")
+                                 .arg(esc(a->userId), esc(id),
+                                      refusal.isEmpty() ? QStringLiteral("<h2>%1</h2>\n").arg(esc(l->title)) + offerForm(*l)
+                                                        : QStringLiteral("<p class=\"error\">%1</p>").arg(esc(refusal)))),
+                        "text/html; charset=utf-8");
+    });
+    // The offer posted: sent to the ticked bidders and watchers at the price and days given.
+    server.Post("/MyTradeMe/MakeAnOffer.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) return refuse(res);
+        const QMap<QString, QString> form = formFields(req);
+        Listing* l = offerListing(*a, form.value(QStringLiteral("auction_id")));
+        QString text = offerRefusal(l);
+        if (text.isEmpty()) {
+            bool priced = false;
+            const double price = form.value(QStringLiteral("offer_price")).toDouble(&priced);
+            const QString days = form.value(QStringLiteral("duration"));
+            int recipients = 0;
+            bool strangers = false;
+            for (auto it = form.cbegin(); it != form.cend(); ++it) {
+                if (!it.key().startsWith(QLatin1String("bidder_id_"))) continue;
+                bool known = false;
+                for (int n = 1; n <= l->biddersWatchers; ++n) known = known || it.value() == bidderMember(n);
+                if (known) ++recipients;
+                else strangers = true;
+            }
+            if (!priced || !(price > 0) || !QStringList{"1", "3", "7"}.contains(days) || recipients == 0 || strangers) {
+                text = QStringLiteral("Sorry, that offer could not be made.");
+            } else {
+                l->offerPrice = price;
+                text = QStringLiteral("Your offer has been sent to %1 bidders and watchers.").arg(recipients);
+            }
+        }
+        res.set_content(page(QStringLiteral("Fixed price offer - TradeMe"), QStringLiteral("<p>%1</p>").arg(esc(text))),
+                        "text/html; charset=utf-8");
+    });
+
     // Member pages: refused without a session.
     const std::pair<const char*, const char*> memberPages[] = {
         {"/MyTradeMe/Selling.aspx", "Items I'm selling"},
         {"/MyTradeMe/Sold.aspx", "Sold items"},
         {"/MyTradeMe/Refund.aspx", "Request a refund"},
-        {"/MyTradeMe/FixedPriceOffer.aspx", "Fixed price offer"},
     };
     for (const auto& [path, title] : memberPages) {
         const QString caption = QString::fromLatin1(title);

@@ -49,6 +49,7 @@ public:
         double offerPrice = 0;   // a fixed price offer made to the bidders; 0 none
         bool offerExpired = false;
         QString relistedAs;      // the listing it was relisted as; "" not relisted
+        bool offerClosed = false;  // the site no longer takes a fixed price offer for it
     };
     struct Request {
         QString method;
@@ -127,6 +128,10 @@ public:
     void stop();
     quint16 port() const;
     QString baseUrl() const;  // "http://127.0.0.1:<port>"
+
+    // The member number of a listing's bidder or watcher n (1-based), as the
+    // offer page names them.
+    static QString bidderMember(int n);
 
     // Requests served so far, oldest first.
     QList<Request> requests() const;

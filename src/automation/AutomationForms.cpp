@@ -2,6 +2,8 @@
 
 #include "frmFeedback.h"
 #include "frmFeedbackSingle.h"
+#include "frmFixedPriceOffer.h"
+#include "frmFixedPriceOptions.h"
 #include "platform/FormsRegistry.h"
 
 namespace AutomationForms {
@@ -11,6 +13,8 @@ void Register()
     FormsRegistry& forms = FormsRegistry::instance();
     forms.registerForm(QStringLiteral("frmFeedbackSingle"), [](QWidget* parent) { return new frmFeedbackSingle(parent); });
     forms.registerForm(QStringLiteral("frmFeedback"), [](QWidget* parent) { return new frmFeedback(parent); });
+    forms.registerForm(QStringLiteral("frmFixedPriceOffer"), [](QWidget* parent) { return new frmFixedPriceOffer(parent); });
+    forms.registerForm(QStringLiteral("frmFixedPriceOptions"), [](QWidget* parent) { return new frmFixedPriceOptions(parent); });
 }
 
 }  // namespace AutomationForms

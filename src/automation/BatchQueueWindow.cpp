@@ -352,6 +352,7 @@ void BatchQueueWindow::ProcessNext(bool askToContinue)
             ++m_done;
             askToContinue = false;
             break;
+        case RowOutcome::Passed: askToContinue = false; break;
         case RowOutcome::Failed:
             if (m_setup.continueQuestion.isEmpty()) return finishBatch(true);
             askToContinue = true;
@@ -367,6 +368,7 @@ void BatchQueueWindow::rowFinished(RowOutcome outcome)
     switch (outcome) {
     case RowOutcome::Pending: return;
     case RowOutcome::Succeeded: ++m_done; return ProcessNext(false);
+    case RowOutcome::Passed: return ProcessNext(false);
     case RowOutcome::Failed:
         if (m_setup.continueQuestion.isEmpty()) return finishBatch(true);
         return ProcessNext(true);
@@ -379,10 +381,12 @@ void BatchQueueWindow::finishBatch(bool showSummary)
     picWait->hide();
     QCoreApplication::processEvents();
     if (m_closing) return;
-    if (showSummary) MsgBox(m_setup.summaryText.arg(m_done), vbmsg::Information, ctx().gAppTitle);
+    if (showSummary) MsgBox(summaryMessage(), vbmsg::Information, ctx().gAppTitle);
     m_running = false;
     done(QDialog::Accepted);
 }
+
+QString BatchQueueWindow::summaryMessage() const { return m_setup.summaryText.arg(m_done); }
 
 // ---- popup ----
 

@@ -52,8 +52,9 @@ public:
         bool buyerItem = true;     // "View buyer details" among the common items
     };
 
-    // What a row's step came to.
-    enum class RowOutcome { Pending, Succeeded, Failed, EndBatch };
+    // What a row's step came to. Passed: the row is over without counting as
+    // done, and the batch goes on without the continue question.
+    enum class RowOutcome { Pending, Succeeded, Failed, EndBatch, Passed };
 
     // The window's parts the windows fill and tests look at.
     QTreeView* list() const { return m_list; }
@@ -63,6 +64,7 @@ public:
     QPushButton* cancelButton() const { return cmdCancel; }
     QProgressBar* progress() const { return pBar; }
     QMenu* popup() const { return mnuPopup; }
+    QWidget* waitPanel() const { return picWait; }
     bool running() const { return m_running; }
     int doneCount() const { return m_done; }
 
@@ -79,7 +81,8 @@ public:
 
     void Form_Activate();
     void chkSelect_Click();
-    void cmdOK_Click();
+    // A window may check its rows before the batch starts, then call this one.
+    virtual void cmdOK_Click();
     void cmdCancel_Click();
 
     // The cursor: from the progress value, the next checked row (1-based) and
@@ -100,6 +103,8 @@ protected:
     virtual RowOutcome startRow(int row) = 0;
     // A row's step that was Pending came to an end.
     void rowFinished(RowOutcome outcome);
+    // The message that ends a batch: the summary text with the rows done.
+    virtual QString summaryMessage() const;
     // The common popup items act on these of the selected row.
     virtual QString auctionOf(int row) const;
     virtual QString buyerOf(int row) const = 0;

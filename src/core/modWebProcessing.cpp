@@ -57,7 +57,7 @@ QString SubmitPagePath(const QString& Name)
     return QDir(ProgramContext::current().gAppFolder).filePath(Name + QStringLiteral(".sub"));
 }
 
-bool FillTemplate(const QString& Name, const QList<QPair<QString, QString>>& codes, bool ownerOnly)
+bool FillTemplate(const QString& Name, const QList<QPair<QString, QString>>& codes, bool ownerOnly, const QStringList& markupCodes)
 {
     const ProgramContext& ctx = ProgramContext::current();
     QFile in(QDir(ctx.gAppFolder).filePath(Name + QStringLiteral(".frm")));
@@ -74,7 +74,7 @@ bool FillTemplate(const QString& Name, const QList<QPair<QString, QString>>& cod
     // go in, and they go in once: a value is text in the page, whatever it holds
     // (a site address, a template code, markup).
     QList<QPair<QString, QString>> escaped;
-    for (const auto& [code, value] : codes) escaped.append({code, value.toHtmlEscaped()});
+    for (const auto& [code, value] : codes) escaped.append({code, markupCodes.contains(code) ? value : value.toHtmlEscaped()});
     return writePage(SubmitPagePath(Name), modCommon::ReplaceCodes(SiteConfig::rebaseText(page), escaped), ownerOnly);
 }
 

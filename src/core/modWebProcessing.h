@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 class WebBrowser;
@@ -21,8 +22,10 @@ bool ShowBrowser(QWidget* CallerForm, bool ExitAfterLogin, bool Modal, bool GetT
 // order, by its value made safe for HTML; built-in site addresses moved onto
 // the configured site. ownerOnly writes a page only the seller may read.
 // False, with a critical message, when the template is missing or the page
-// cannot be written.
-bool FillTemplate(const QString& Name, const QList<QPair<QString, QString>>& codes, bool ownerOnly = false);
+// cannot be written. The values of markupCodes go in as given: markup the
+// caller built from escaped parts (the offer's recipient inputs).
+bool FillTemplate(const QString& Name, const QList<QPair<QString, QString>>& codes, bool ownerOnly = false,
+                  const QStringList& markupCodes = {});
 QString SubmitPagePath(const QString& Name);
 
 // The form of a page whose opening tag holds FormKey, cut down to its

@@ -866,6 +866,65 @@ private slots:
         SiteCookieJar::instance()->clear();
         QCOMPARE(Downloader::Get(sold, 5000).status, 403);
     }
+    // The offer page of each kind of listing, and the offer posted to it.
+    void fixedPriceOffers_data()
+    {
+        QTest::addColumn<QString>("change");  // what the listing has
+        QTest::addColumn<QString>("id");      // the number asked for
+        QTest::addColumn<QString>("refusal"); // "" = the offer form
+        QTest::newRow("offer form") << "" << "6001" << "";
+        QTest::newRow("further sale") << "" << "6001A" << "";
+        QTest::newRow("unknown") << "" << "6999" << "You can no longer place a fixed price offer for this listing.";
+        QTest::newRow("closed") << "closed" << "6001" << "You can no longer place a fixed price offer for this listing.";
+        QTest::newRow("relisted") << "relisted" << "6001" << "Sorry, the auction has been relisted as #6100.";
+        QTest::newRow("offer made") << "offered" << "6001" << "You have already made an offer on this listing.";
+        QTest::newRow("no bidders") << "nobody" << "6001" << "All bidders and watchers have removed themselves from this listing.";
+    }
+    void fixedPriceOffers()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, id);
+        QFETCH(QString, refusal);
+        StandInSite::Listing l;
+        l.seller = kiwi.userId;
+        l.id = "6001";
+        l.kind = "unsold";
+        l.title = "Kauri <bowl>";
+        l.biddersWatchers = change == "nobody" ? 0 : 2;
+        l.offerClosed = change == "closed";
+        l.relistedAs = change == "relisted" ? "6100" : "";
+        l.offerPrice = change == "offered" ? 30 : 0;
+        site->addListing(l);
+        const QByteArray session = sessionHeader(site->openSession(kiwi.userId));
+        QCOMPARE(send(at("/MyTradeMe/FixedPriceOffer.aspx?id=" + id)).status, 403);
+        const Answer page = send(at("/MyTradeMe/FixedPriceOffer.aspx?id=" + id), session);
+        QCOMPARE(page.status, 200);
+        QVERIFY(page.text().contains("Auction " + id));
+        auto post = [&](const QString& fields) {
+            return send(at("/MyTradeMe/MakeAnOffer.aspx"), session, fields.toLatin1()).text();
+        };
+        const QString offer = "auction_id=" + id + "&bidder_id_1=7000001&bidder_id_2=7000002&hasbidders=1&offer_price=12.5&duration=3";
+        if (!refusal.isEmpty()) {
+            QVERIFY(page.text().contains(refusal));
+            QVERIFY(!page.text().contains("MakeAnOffer.aspx"));
+            QVERIFY(post(offer).contains(refusal));
+            return;
+        }
+        QVERIFY(page.text().contains("<h2>Kauri &lt;bowl&gt;</h2>"));
+        const QString form = page.text().mid(page.text().indexOf("<form method=\"post\" action=\"/MyTradeMe/MakeAnOffer.aspx\""));
+        QVERIFY(form.indexOf("<input name=\"bidder_id_1\" type=\"checkbox\" value=\"7000001\" checked>") > 0);
+        QVERIFY(form.indexOf("<input name=\"bidder_id_2\"") < form.indexOf("<input name=\"hasbidders\""));
+        QVERIFY(page.text().indexOf("SearchResults.aspx") < page.text().indexOf("MakeAnOffer.aspx"));
+        // Refused posts leave the listing as it was.
+        QVERIFY(post("auction_id=" + id + "&hasbidders=1&offer_price=12.5&duration=3").contains("Sorry, that offer could not be made."));
+        QVERIFY(post(QString(offer).replace("offer_price=12.5", "offer_price=0")).contains("Sorry, that offer could not be made."));
+        QVERIFY(post(QString(offer).replace("duration=3", "duration=5")).contains("Sorry, that offer could not be made."));
+        QVERIFY(post(offer + "&bidder_id_3=7000003").contains("Sorry, that offer could not be made."));
+        QVERIFY(post(offer).contains("Your offer has been sent to 2 bidders and watchers."));
+        QCOMPARE(site->listings(kiwi.userId).first().offerPrice, 12.5);
+        QVERIFY(post(offer).contains("You have already made an offer on this listing."));
+        QVERIFY(send(at("/MyTradeMe/FixedPriceOffer.aspx?id=" + id), session).text().contains("You have already made an offer"));
+    }
 };
 
 VENDARO_TEST_MAIN(tst_standinsite)
