@@ -8,9 +8,11 @@
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 
+#include <QBrush>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFont>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -144,6 +146,16 @@ QList<QStandardItem*> BatchQueueWindow::addRow(const QStringList& texts, bool ch
     m_model->appendRow(cells);
     m_filling = false;
     return cells;
+}
+
+void BatchQueueWindow::highlight(const QList<QStandardItem*>& cells)
+{
+    for (QStandardItem* c : cells) {
+        QFont bold = c->font();
+        bold.setBold(true);
+        c->setFont(bold);
+        c->setForeground(QBrush(Qt::red));
+    }
 }
 
 void BatchQueueWindow::setTag(QStandardItem* cell, const QVariant& tag) { cell->setData(tag, TagRole); }

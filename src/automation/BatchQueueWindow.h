@@ -72,6 +72,8 @@ public:
     // tag (a value kept beside it).
     QList<QStandardItem*> addRow(const QStringList& texts, bool checked);
     static void setTag(QStandardItem* cell, const QVariant& tag);
+    // A row the seller marked (the sale's Highlight): bold and red in every column.
+    static void highlight(const QList<QStandardItem*>& cells);
     static QVariant tag(const QStandardItem* cell);
     // The cell of a row and column (column 0 holds the check box and the row text).
     QStandardItem* cell(int row, int column) const;

@@ -60,14 +60,7 @@ bool frmFeedback::fillList()
                                                        true);
             setTag(cells[0], rs.text(QStringLiteral("AuctionType")));
             setTag(cells[1], rs.text(QStringLiteral("ItemId")));
-            if (rs.value(QStringLiteral("Highlight")).toBool()) {
-                for (QStandardItem* c : cells) {
-                    QFont bold = c->font();
-                    bold.setBold(true);
-                    c->setFont(bold);
-                    c->setForeground(QBrush(Qt::red));
-                }
-            }
+            if (rs.value(QStringLiteral("Highlight")).toBool()) highlight(cells);
         }
     }
     if (rowCount() > 0) return true;

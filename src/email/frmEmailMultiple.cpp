@@ -60,14 +60,7 @@ bool frmEmailMultiple::fillList()
             setTag(cells[1], rs.text(QStringLiteral("ItemId")));
             setTag(cells[2], rs.text(QStringLiteral("EmailCC")));
             setTag(cells[4], rs.value(QStringLiteral("ActionId")).toInt());
-            if (rs.value(QStringLiteral("Highlight")).toBool()) {
-                for (QStandardItem* c : cells) {
-                    QFont bold = c->font();
-                    bold.setBold(true);
-                    c->setFont(bold);
-                    c->setForeground(QBrush(Qt::red));
-                }
-            }
+            if (rs.value(QStringLiteral("Highlight")).toBool()) highlight(cells);
         }
     }
     if (rowCount() > 0) return true;

@@ -5,6 +5,7 @@
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "ModalDriver.h"
 #include "TestEnvironment.h"
 #include "automation/AutomationForms.h"
 #include "automation/FeedbackRules.h"
@@ -169,31 +170,6 @@ class tst_feedback : public QObject {
         auto w = std::make_unique<frmFeedback>();
         w->show();
         return w;
-    }
-    // Runs start; when a window of type W is the modal one, acts on it once.
-    // A window that never comes is closed after a while, failing the test.
-    template <typename W>
-    bool onModal(const std::function<void()>& start, const std::function<void(W*)>& act)
-    {
-        bool seen = false;
-        QTimer poll;
-        poll.setInterval(10);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-            if (!w || !w->isVisible() || seen) return;
-            seen = true;
-            poll.stop();
-            act(w);
-        });
-        QTimer guard;
-        guard.setSingleShot(true);
-        connect(&guard, &QTimer::timeout, this, [] {
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-        });
-        guard.start(10000);
-        poll.start();
-        start();
-        return seen;
     }
     // Runs until the window has closed.
     static bool closes(QWidget& w) { return QTest::qWaitFor([&] { return !w.isVisible(); }, 5000); }
@@ -647,7 +623,7 @@ private slots:
         sale("103", 13, "tama");
         auto w = bulk();
         w->list()->setCurrentIndex(w->model()->index(1, 0));
-        QVERIFY(onModal<frmFeedbackSingle>([&] { emit w->list()->doubleClicked(w->model()->index(1, 0)); },
+        QVERIFY(ModalDriver::OnModal<frmFeedbackSingle>([&] { emit w->list()->doubleClicked(w->model()->index(1, 0)); },
                                            [&](frmFeedbackSingle* d) {
                                                QCOMPARE(d->auction()->text(), QStringLiteral("102"));
                                                QVERIFY(d->option(1)->isChecked());
@@ -656,7 +632,7 @@ private slots:
                                            }));
         QCOMPARE(listed(*w), (QStringList{"101|Sale 101|kiri|Great buyer", "102|Sale 102|mere|Superb & speedy", "103|Sale 103|tama|Thanks"}));
         // Cancelled there: the row keeps its comment.
-        QVERIFY(onModal<frmFeedbackSingle>([&] { w->popup()->actions().first()->trigger(); },
+        QVERIFY(ModalDriver::OnModal<frmFeedbackSingle>([&] { w->popup()->actions().first()->trigger(); },
                                            [&](frmFeedbackSingle* d) {
                                                d->customComment()->setPlainText("Not this");
                                                d->cancelButton()->click();
@@ -688,7 +664,7 @@ private slots:
         // dispatch recorded.
         MainWindowDriver::clickRow(*main, "103");
         messages().answer(vbmsg::OK, "Finished leaving feedback for tama");
-        QVERIFY(onModal<frmFeedbackSingle>([&] { main->TradeMe_Link("[FEEDBACK]"); },
+        QVERIFY(ModalDriver::OnModal<frmFeedbackSingle>([&] { main->TradeMe_Link("[FEEDBACK]"); },
                                            [&](frmFeedbackSingle* d) { d->okButton()->click(); }));
         QCOMPARE(stepOf("103"), 11);
         QCOMPARE(conn().Scalar("SELECT COUNT(*) FROM History WHERE AuctionId='103'").toInt(), 0);
@@ -697,7 +673,7 @@ private slots:
         MainWindowDriver::clickRow(*main, "101");
         QString shown;
         messages().answer(vbmsg::OK, "Finished leaving feedback for kiri");
-        QVERIFY(onModal<frmFeedbackSingle>([&] { main->action("mnuTaskDo")->trigger(); },
+        QVERIFY(ModalDriver::OnModal<frmFeedbackSingle>([&] { main->action("mnuTaskDo")->trigger(); },
                                            [&](frmFeedbackSingle* d) {
                                                shown = d->objectName() + ":" + d->mRemoteId;
                                                d->okButton()->click();
@@ -708,7 +684,7 @@ private slots:
         messages().answer(vbmsg::Yes, "You are about to leave 1 " + Confirm);
         messages().answer(vbmsg::OK, "Feedback complete - Left feedback for 1 auctions.");
         int rows = -1;
-        QVERIFY(onModal<frmFeedback>([&] { main->action("mnuTaskFeedback")->trigger(); },
+        QVERIFY(ModalDriver::OnModal<frmFeedback>([&] { main->action("mnuTaskFeedback")->trigger(); },
                                      [&](frmFeedback* w) {
                                          rows = w->rowCount();
                                          w->startButton()->click();

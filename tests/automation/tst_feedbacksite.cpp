@@ -5,6 +5,8 @@
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "ModalDriver.h"
+#include "SiteSeller.h"
 #include "StandInSite.h"
 #include "TestEnvironment.h"
 #include "automation/AutomationForms.h"
@@ -62,30 +64,6 @@ class tst_feedbacksite : public QObject {
             if (r.method == "POST" && r.path == "/MyTradeMe/Feedback/Place.aspx") out << r;
         return out;
     }
-    // Runs start; when a window of type W is the modal one, act on it (once).
-    template <typename W>
-    bool onModal(const std::function<void()>& start, const std::function<void(W*)>& act)
-    {
-        bool seen = false;
-        QTimer poll;
-        poll.setInterval(20);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-            if (!w || !w->isVisible() || seen) return;
-            seen = true;
-            poll.stop();
-            act(w);
-        });
-        QTimer guard;
-        guard.setSingleShot(true);
-        connect(&guard, &QTimer::timeout, this, [] {
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-        });
-        guard.start(Patience * 2);
-        poll.start();
-        start();
-        return seen;
-    }
     // Opens the bulk window, starts the batch and waits until it has closed.
     void runBulk()
     {
@@ -100,7 +78,7 @@ private slots:
     {
         FormsRegistry::instance().registerForm("frmBrowser", [](QWidget* parent) { return new frmBrowser(parent); });
         AutomationForms::Register();
-        site.addAccount({"kiwi_seller", "seller@example.co.nz", "demo-pass", "1234567"});
+        site.addAccount(SiteSeller::Kiwi());
         site.addBuyer("kiri", "3000001");
         site.addBuyer("mere", "3000002");
         QVERIFY(site.start());
@@ -112,14 +90,9 @@ private slots:
     {
         env.emplace();
         QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        SiteSeller::UseAccount(SiteSeller::Kiwi());
         Configuration& c = ctx().gConfiguration;
-        c.TradeMeUserId = "kiwi_seller";
-        c.TradeMeEmail = "seller@example.co.nz";
-        c.TradeMePassword = "demo-pass";
-        c.TradeMeMemberId = "1234567";
         c.Feedback = "Great \"kiwi\" buyer & quick payer\r\nThanks\r\n";
-        WebEngineBrowser::profile()->cookieStore()->deleteAllCookies();
-        SiteCookieJar::instance()->clear();
         site.clearRequests();
     }
     void cleanup() { env.reset(); }
@@ -174,11 +147,12 @@ private slots:
         MainWindowDriver::clickRow(*main, "8200001");
         messages().answer(vbmsg::OK, "Finished leaving feedback for kiri");
         QString opened;
-        QVERIFY(onModal<frmFeedbackSingle>([&] { main->action("mnuTaskDo")->trigger(); },
+        QVERIFY(ModalDriver::OnModal<frmFeedbackSingle>([&] { main->action("mnuTaskDo")->trigger(); },
                                            [&](frmFeedbackSingle* d) {
                                                opened = d->mRemoteId;
                                                d->okButton()->click();
-                                           }));
+                                           },
+                                           Patience * 2));
         QCOMPARE(opened, QStringLiteral("8200001"));
         QCOMPARE(stepOf("8200001"), 14);
 
@@ -186,11 +160,12 @@ private slots:
         messages().answer(vbmsg::OK, "Could not leave feedback for member: mere\r\n\r\nPossible cause:");
         messages().answer(vbmsg::OK, "Feedback complete - Left feedback for 0 auctions.");
         int rows = -1;
-        QVERIFY(onModal<frmFeedback>([&] { main->action("mnuTaskFeedback")->trigger(); },
+        QVERIFY(ModalDriver::OnModal<frmFeedback>([&] { main->action("mnuTaskFeedback")->trigger(); },
                                      [&](frmFeedback* w) {
                                          rows = w->rowCount();
                                          w->startButton()->click();
-                                     }));
+                                     },
+                                     Patience * 2));
         QCOMPARE(rows, 1);
         QVERIFY(messages().verifyDone());
         QCOMPARE(stepOf("8200002"), 13);

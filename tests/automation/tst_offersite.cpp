@@ -4,6 +4,7 @@
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "SiteSeller.h"
 #include "StandInSite.h"
 #include "TestEnvironment.h"
 #include "automation/AutomationForms.h"
@@ -58,7 +59,7 @@ private slots:
         // The real login window; the main window's start hint stays a plain message.
         FormsRegistry::instance().registerForm("frmBrowser", [](QWidget* parent) { return new frmBrowser(parent); });
         AutomationForms::Register();
-        site.addAccount({"kiwi_seller", "seller@example.co.nz", "demo-pass", "1234567"});
+        site.addAccount(SiteSeller::Kiwi());
         site.addListing(unsold("5001", 2));
         site.addListing(unsold("5002", 3));
         site.addListing(unsold("5003", 0));
@@ -71,16 +72,11 @@ private slots:
     {
         env.emplace();
         QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        SiteSeller::UseAccount(SiteSeller::Kiwi());
         Configuration& c = ctx().gConfiguration;
-        c.TradeMeUserId = "kiwi_seller";
-        c.TradeMeEmail = "seller@example.co.nz";
-        c.TradeMePassword = "demo-pass";
-        c.TradeMeMemberId = "1234567";
         c.FPOunsold = true;
         c.FPOsold = false;
         c.DefaultFPOdays = 3;
-        WebEngineBrowser::profile()->cookieStore()->deleteAllCookies();
-        SiteCookieJar::instance()->clear();
         site.clearRequests();
     }
     void cleanup() { env.reset(); }

@@ -1,6 +1,7 @@
 // Site work against the stand-in site in the real browser (WebEngine, offscreen).
 
 #include "DatabaseFixture.h"
+#include "SiteSeller.h"
 #include "StandInSite.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
@@ -66,13 +67,7 @@ private slots:
     {
         env.emplace();
         QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
-        Configuration& c = ctx().gConfiguration;
-        c.TradeMeUserId = "kiwi_seller";
-        c.TradeMeEmail = "seller@example.co.nz";
-        c.TradeMePassword = "pa\"ss<word";
-        c.TradeMeMemberId = "1234567";
-        WebEngineBrowser::profile()->cookieStore()->deleteAllCookies();
-        SiteCookieJar::instance()->clear();
+        SiteSeller::UseAccount({"kiwi_seller", "seller@example.co.nz", "pa\"ss<word", "1234567"});
         site.clearRequests();
     }
     void cleanup()

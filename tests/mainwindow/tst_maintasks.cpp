@@ -1,5 +1,6 @@
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "ModalDriver.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
@@ -168,24 +169,6 @@ class tst_maintasks : public QObject {
     // Lets browser windows opened without waiting report what they were asked.
     void settle() { QTest::qWait(20); }
 
-    // Runs act on the next modal window once it shows; false when none showed.
-    bool onModal(const std::function<void()>& start, const std::function<void(QWidget*)>& act)
-    {
-        bool seen = false;
-        auto* poll = new QTimer(this);
-        poll->setInterval(5);
-        connect(poll, &QTimer::timeout, this, [poll, &seen, act] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal) return;
-            poll->stop();
-            seen = true;
-            act(modal);
-        });
-        poll->start();
-        start();
-        delete poll;
-        return seen;
-    }
 
 private slots:
     void initTestCase() { clsEmails::Register(); }
@@ -1057,7 +1040,7 @@ private slots:
         lookUp("100");
         for (int i = steps.size() - 1; i > 0; --i) {
             QCOMPARE(selectedId(), QStringLiteral("100"));
-            const bool shown = onModal([&] { w.action("mnuTaskUndo")->trigger(); },
+            const bool shown = ModalDriver::OnModal([&] { w.action("mnuTaskUndo")->trigger(); },
                                        [](QWidget* modal) {
                                            auto* undo = modal->findChild<QPushButton*>("cmdUndoSelected");
                                            QVERIFY(undo && undo->isEnabled());

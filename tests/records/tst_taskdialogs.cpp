@@ -4,6 +4,7 @@
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "ModalDriver.h"
 #include "ReadLock.h"
 #include "RecordingMainWindow.h"
 #include "TestEnvironment.h"
@@ -88,29 +89,6 @@ class tst_taskdialogs : public QObject {
         QVERIFY(conn().Execute("INSERT INTO Item (ItemId, Description, UseStock, Stock) VALUES ('TEAPOT', 'Blue teapot', 1, ?)", {stock}));
     }
 
-    // Runs start; the first modal window that shows is handed to act.
-    bool onModal(const std::function<void()>& start, const std::function<void(QWidget*)>& act)
-    {
-        bool seen = false;
-        QTimer poll;
-        poll.setInterval(10);
-        connect(&poll, &QTimer::timeout, this, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || !modal->isVisible()) return;
-            poll.stop();
-            seen = true;
-            act(modal);
-        });
-        QTimer guard;
-        guard.setSingleShot(true);
-        connect(&guard, &QTimer::timeout, this, [] {
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-        });
-        guard.start(20000);
-        poll.start();
-        start();
-        return seen;
-    }
 
 private slots:
     void init()
@@ -660,7 +638,7 @@ private slots:
             QTRY_VERIFY(ctx().gDatabase->PendingLog().isEmpty());
             MainWindowDriver::clickRow(*main, c.id);
             QString shown;
-            const bool opened = onModal([&] { main->action("mnuTaskDo")->trigger(); },
+            const bool opened = ModalDriver::OnModal([&] { main->action("mnuTaskDo")->trigger(); },
                                         [&](QWidget* modal) {
                                             shown = modal->objectName();
                                             if (auto* ended = qobject_cast<frmAuctionEnded*>(modal)) {
@@ -682,7 +660,7 @@ private slots:
             QTRY_VERIFY(MainWindowDriver::listedIds(*main).contains(c.id));
             MainWindowDriver::clickRow(*main, c.id);
             QCOMPARE(MainWindowDriver::selectedId(*main), c.id);
-            const bool shown = onModal([&] { main->action("mnuTaskUndo")->trigger(); },
+            const bool shown = ModalDriver::OnModal([&] { main->action("mnuTaskUndo")->trigger(); },
                                        [](QWidget* modal) {
                                            auto* undo = modal->findChild<QPushButton*>("cmdUndoSelected");
                                            QVERIFY(undo && undo->isEnabled());

@@ -5,6 +5,7 @@
 #include "DatabaseFixture.h"
 #include "RecordingUpdateView.h"
 #include "ScriptedMessages.h"
+#include "SiteSeller.h"
 #include "StandInSite.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
@@ -112,15 +113,10 @@ private slots:
     {
         env.emplace();
         QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        SiteSeller::UseAccount(SiteSeller::Kiwi());
         Configuration& c = ctx().gConfiguration;
-        c.TradeMeUserId = "kiwi_seller";
-        c.TradeMeEmail = "seller@example.co.nz";
-        c.TradeMePassword = "demo-pass";
-        c.TradeMeMemberId = "1234567";
         c.DateSystemStart = vb::today() - 30;
         c.RelistUnsold = true;
-        WebEngineBrowser::profile()->cookieStore()->deleteAllCookies();
-        SiteCookieJar::instance()->clear();
     }
     void cleanup() { env.reset(); }
 
