@@ -429,6 +429,10 @@ private slots:
             r = ItemWriter::Delete(code);
         }
         QCOMPARE(int(r.outcome), outcome);
+        if (code.compare("MISC", Qt::CaseInsensitive) == 0)
+            QCOMPARE(r.message, QString("This is the default item and cannot be modified or deleted."));
+        else if (outcome == ItemDeleteResult::Refused)
+            QCOMPARE(r.message, QString("Record not found."));
         QVERIFY(messages().verifyDone());
         QVERIFY(!ReadLock::inTransaction(conn()));
         QCOMPARE(everything(), before);
