@@ -180,16 +180,7 @@ void frmEmail::FillTemplateCombos(bool KeepItem)
 {
     const QSignalBlocker blockItem(cboItem);
     const QSignalBlocker blockAction(cboAction);
-    const QString item = cboItem->currentText();
-    cboItem->clear();
-    Recordset rs;
-    if (ctx().gDatabase && ctx().gDatabase->OpenDB(QStringLiteral("SELECT ItemId FROM Item ORDER BY ItemId"), true, true, true, &rs)) {
-        QStringList ids;
-        ids.reserve(rs.RecordCount());
-        for (const QVariantList& row : rs.rows()) ids << row.value(0).toString();
-        cboItem->addItems(ids);
-    }
-    cboItem->setCurrentIndex(KeepItem ? cboItem->findText(item) : -1);
+    FieldRows::FillCombo(cboItem, QStringLiteral("SELECT ItemId FROM Item ORDER BY ItemId"), KeepItem);
     if (KeepItem) return;
     cboAction->clear();
     for (int kind : EmailTemplateRules::Kinds())

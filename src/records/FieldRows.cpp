@@ -1,8 +1,15 @@
 #include "FieldRows.h"
 
+#include "core/ProgramContext.h"
+#include "core/clsDatabase.h"
+#include "platform/db/Recordset.h"
+
 #include "core/MailAddress.h"
 
+#include <QComboBox>
 #include <QGridLayout>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,4 +40,22 @@ void FieldRows::keepAddressOnly(QLineEdit* box)
         const QString address = MailAddress::bare(box->text());
         if (address != box->text()) box->setText(address);
     });
+}
+
+void FieldRows::FillCombo(QComboBox* box, const QString& sql, bool keepText)
+{
+    const QString text = box->currentText();
+    const QSignalBlocker block(box);
+    box->clear();
+    Recordset rs;
+    ProgramContext& ctx = ProgramContext::current();
+    if (ctx.gDatabase && ctx.gDatabase->OpenDB(sql, true, true, true, &rs)) {
+        QStringList codes;
+        codes.reserve(rs.RecordCount());
+        for (const QVariantList& row : rs.rows()) codes << row.value(0).toString();
+        box->addItems(codes);
+    }
+    if (!keepText) box->setCurrentIndex(-1);
+    else if (box->isEditable()) box->setEditText(text);
+    else box->setCurrentIndex(text.isEmpty() ? -1 : box->findText(text));
 }

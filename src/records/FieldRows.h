@@ -3,6 +3,7 @@
 
 #include <Qt>
 
+class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -19,4 +20,9 @@ public:
     // An e-mail field that keeps only the address of what is typed or pasted
     // into it ("mailto:" and "Name <address>" are reduced).
     static void keepAddressOnly(QLineEdit* box);
+
+    // Refills a list with the first column of sql, in order, its signals
+    // blocked. keepText: an editable box keeps its text, a pick-only one the
+    // entry it showed (none when that is gone); otherwise nothing is chosen.
+    static void FillCombo(QComboBox* box, const QString& sql, bool keepText);
 };

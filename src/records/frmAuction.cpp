@@ -200,24 +200,9 @@ QString frmAuction::addressText() const { return txtAddress->toPlainText().repla
 
 void frmAuction::RefreshCombos(bool keepText)
 {
-    auto refill = [](QComboBox* box, const QString& sql, bool keep) {
-        const QString text = box->currentText();
-        const QSignalBlocker block(box);
-        box->clear();
-        Recordset rs;
-        if (ctx().gDatabase->OpenDB(sql, true, true, true, &rs)) {
-            QStringList codes;
-            codes.reserve(rs.RecordCount());
-            for (const QVariantList& row : rs.rows()) codes << row.value(0).toString();
-            box->addItems(codes);
-        }
-        if (!keep) box->setCurrentIndex(-1);
-        else if (box->isEditable()) box->setEditText(text);
-        else choose(box, text);
-    };
-    refill(cboItemId, QStringLiteral("SELECT ItemId FROM Item ORDER BY ItemId"), keepText);
-    refill(cboCustomerId, QStringLiteral("SELECT CustomerId FROM Customer ORDER BY CustomerId"), keepText);
-    refill(cboPayId, QStringLiteral("SELECT PayId FROM PayMethod ORDER BY PayId"), keepText);
+    FieldRows::FillCombo(cboItemId, QStringLiteral("SELECT ItemId FROM Item ORDER BY ItemId"), keepText);
+    FieldRows::FillCombo(cboCustomerId, QStringLiteral("SELECT CustomerId FROM Customer ORDER BY CustomerId"), keepText);
+    FieldRows::FillCombo(cboPayId, QStringLiteral("SELECT PayId FROM PayMethod ORDER BY PayId"), keepText);
     if (keepText) return;
     // Steps 3 and 7 are the program's own: shown for a sale that stands at one, never chosen here.
     const QSignalBlocker block(cboActionId);

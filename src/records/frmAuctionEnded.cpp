@@ -56,17 +56,7 @@ frmAuctionEnded::frmAuctionEnded(QWidget* parent) : TaskDialog("frmAuctionEnded"
 
 void frmAuctionEnded::FillCustomerCombo()
 {
-    const QString text = cboCustomerId->currentText();
-    const QSignalBlocker block(cboCustomerId);
-    cboCustomerId->clear();
-    Recordset rs;
-    if (ctx().gDatabase->OpenDB(QStringLiteral("SELECT CustomerId FROM Customer ORDER BY CustomerId"), true, true, true, &rs)) {
-        QStringList ids;
-        ids.reserve(rs.RecordCount());
-        for (const QVariantList& row : rs.rows()) ids << row.value(0).toString();
-        cboCustomerId->addItems(ids);
-    }
-    cboCustomerId->setEditText(text);
+    FieldRows::FillCombo(cboCustomerId, QStringLiteral("SELECT CustomerId FROM Customer ORDER BY CustomerId"), true);
 }
 
 void frmAuctionEnded::Form_Load()

@@ -49,15 +49,7 @@ frmPaid::frmPaid(QWidget* parent) : TaskDialog("frmPaid", QStringLiteral("Paid")
 
 void frmPaid::FillPayIdCombo(bool keepText)
 {
-    const QString text = cboPayId->currentText();
-    cboPayId->clear();
-    Recordset rs;
-    if (ctx().gDatabase->OpenDB(QStringLiteral("SELECT PayId FROM PayMethod ORDER BY PayId"), true, true, true, &rs)) {
-        QStringList codes;
-        for (const QVariantList& row : rs.rows()) codes << row.value(0).toString();
-        cboPayId->addItems(codes);
-    }
-    cboPayId->setCurrentIndex(keepText ? cboPayId->findText(text) : -1);
+    FieldRows::FillCombo(cboPayId, QStringLiteral("SELECT PayId FROM PayMethod ORDER BY PayId"), keepText);
 }
 
 void frmPaid::Form_Load() { LoadAuctionToPay(false); }
