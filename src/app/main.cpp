@@ -1,6 +1,7 @@
 // vendaro: the main program.
 
 #include "automation/AutomationForms.h"
+#include "catalogue/CatalogueForms.h"
 #include "core/CoreForms.h"
 #include "core/ProgramContext.h"
 #include "core/frmBrowser.h"
@@ -45,6 +46,7 @@ int main(int argc, char* argv[])
     SyncForms::Register();
     RecordsForms::Register();
     PrintingForms::Register();
+    CatalogueForms::Register();
     FormsRegistry::instance().registerForm(QStringLiteral("frmMain"), [](QWidget* parent) { return new frmMain(parent); });
     // A filled login page left by an earlier run holds the password.
     frmBrowser::DeleteLoginPage();

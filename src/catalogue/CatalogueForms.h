@@ -1,0 +1,6 @@
+#pragma once
+// Registers the stock catalogue windows with the forms registry.
+
+namespace CatalogueForms {
+void Register();
+}
