@@ -48,34 +48,64 @@ bool ListingLimits::EndsOnAllowedDay(const QString& EndDay, int DurationDays, do
     return EndDay.contains(QLatin1String(names[end.dayOfWeek() - 1]), Qt::CaseSensitive);
 }
 
+namespace {
+// The five counts over the sales of one code and title: running listings (step
+// 1) with their newest start, those started today and those without bids, and
+// the sales waiting to be shipped. Bound: today.
+const QString CountColumns = QStringLiteral(
+    "SUM(ActionId=1) AS Listings, MAX(CASE WHEN ActionId=1 THEN CAST(dateStart AS INTEGER) END) AS Newest, "
+    "SUM(ActionId=1 AND CAST(dateStart AS INTEGER)=?) AS Today, SUM(ActionId=1 AND COALESCE(HasBids,0)=0) AS NoBids, "
+    "SUM(ActionId=10 OR ActionId=11 OR (ActionId>1 AND ActionId<8)) AS SoldNotShipped ");
+
+ListingLimits::Counts countsOf(const Recordset& rs, qint64 today)
+{
+    ListingLimits::Counts c;
+    c.Listings = counter(rs.value(QStringLiteral("Listings")));
+    c.ListedToday = counter(rs.value(QStringLiteral("Today")));
+    c.NoBids = counter(rs.value(QStringLiteral("NoBids")));
+    c.SoldNotShipped = counter(rs.value(QStringLiteral("SoldNotShipped")));
+    const QVariant newest = rs.value(QStringLiteral("Newest"));
+    // A listing without a start date counts as running but not in the days.
+    if (!newest.isNull()) c.FewestDaysSinceStart = qint16(std::clamp<qint64>(today - newest.toLongLong(), -32768, 99));
+    return c;
+}
+}  // namespace
+
+bool ListingLimits::LoadCounts(QHash<QString, Counts>* counts)
+{
+    counts->clear();
+    const qint64 today = qint64(vb::today());
+    Recordset rs;
+    if (!ProgramContext::current().gDatabase->OpenDB(
+            QStringLiteral("SELECT Auction.ItemId AS ItemId, ") + CountColumns +
+                QStringLiteral("FROM Item INNER JOIN Auction ON Item.ItemId = Auction.ItemId AND Auction.Description = Item.Description "
+                               "WHERE Item.Stocked<>0 GROUP BY Auction.ItemId"),
+            {today}, false, true, true, &rs))
+        return false;
+    for (; !rs.isEOF(); rs.MoveNext()) counts->insert(rs.text(QStringLiteral("ItemId")), countsOf(rs, today));
+    return true;
+}
+
 bool ListingLimits::CountCurrentListings(const StockedItem& item, int DurationDays)
 {
-    mCurrentListings = 0;
-    mListedToday = 0;
-    mListingsNoBids = 0;
-    mFewestDaysSinceStart = 99;
-    mSoldNotShipped = 0;
-
-    // All five counts in one statement: the queue runs this once per stocked item.
-    const double today = vb::today();
+    const qint64 today = qint64(vb::today());
+    Counts counts;
     Recordset rs;
     if (ProgramContext::current().gDatabase->OpenDB(
-            QStringLiteral("SELECT COUNT(*) AS Listings, MAX(CAST(dateStart AS INTEGER)) AS Newest, "
-                           "SUM(CAST(dateStart AS INTEGER)=?) AS Today, SUM(COALESCE(HasBids,0)=0) AS NoBids, "
-                           "(SELECT COUNT(*) FROM Auction WHERE (ActionId=10 OR ActionId=11 OR (ActionId>1 AND ActionId<8)) "
-                           "AND ItemId=? AND Description=?) AS SoldNotShipped "
-                           "FROM Auction WHERE ActionId=1 AND ItemId=? AND Description=?"),
-            {qint64(today), item.ItemId, item.Description, item.ItemId, item.Description}, false, true, true, &rs) &&
-        !rs.isEOF()) {
-        mCurrentListings = counter(rs.value(QStringLiteral("Listings")));
-        mListedToday = counter(rs.value(QStringLiteral("Today")));
-        mListingsNoBids = counter(rs.value(QStringLiteral("NoBids")));
-        mSoldNotShipped = counter(rs.value(QStringLiteral("SoldNotShipped")));
-        const QVariant newest = rs.value(QStringLiteral("Newest"));
-        // A listing without a start date counts as running but not in the days.
-        if (!newest.isNull())
-            mFewestDaysSinceStart = qint16(std::clamp<qint64>(qint64(today) - newest.toLongLong(), -32768, 99));
-    }
+            QStringLiteral("SELECT ") + CountColumns + QStringLiteral("FROM Auction WHERE ItemId=? AND Description=?"),
+            {today, item.ItemId, item.Description}, false, true, true, &rs) &&
+        !rs.isEOF())
+        counts = countsOf(rs, today);
+    return CountCurrentListings(item, DurationDays, counts);
+}
+
+bool ListingLimits::CountCurrentListings(const StockedItem& item, int DurationDays, const Counts& counts)
+{
+    mCurrentListings = counts.Listings;
+    mFewestDaysSinceStart = counts.FewestDaysSinceStart;
+    mListedToday = counts.ListedToday;
+    mListingsNoBids = counts.NoBids;
+    mSoldNotShipped = counts.SoldNotShipped;
 
     if (!EndsOnAllowedDay(item.EndDay, DurationDays, vb::now()) && !IsForced(item.ItemId)) {
         if (AddExclusion)

@@ -10,6 +10,7 @@
 // The counters stay after an item is done: the queue shows the running
 // listings of the last item counted.
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -28,6 +29,15 @@ public:
         // "," for EndDay).
         static StockedItem FromRecord(const Recordset& rs);
     };
+    // How an item stands on the site now (the counters below).
+    struct Counts {
+        qint16 Listings = 0, FewestDaysSinceStart = 99, ListedToday = 0, NoBids = 0, SoldNotShipped = 0;
+    };
+    // The counts of every stocked item in one statement, keyed by ItemId; an
+    // item without any sale of its code and title is absent (all counts 0).
+    // False when the statement failed (reported).
+    static bool LoadCounts(QHash<QString, Counts>* counts);
+
     using ExclusionSink = std::function<void(const QString& ItemId, const QString& Description, const QString& Reason)>;
 
     // The seller's forced items, "[ItemId]" each; matched case-sensitively.
@@ -40,6 +50,8 @@ public:
     // DurationDays: the length of the item's template auction. False when the
     // listing would end on a weekday the item does not allow.
     bool CountCurrentListings(const StockedItem& item, int DurationDays);
+    // The same with the counts already read (LoadCounts).
+    bool CountCurrentListings(const StockedItem& item, int DurationDays, const Counts& counts);
     // Listings to create now; 0 when the item is excluded. Run after
     // CountCurrentListings returned True for the same item.
     qint16 CheckListingLimits(const StockedItem& item);

@@ -102,6 +102,14 @@ private slots:
         QCOMPARE(limits.mListingsNoBids, qint16(3));
         QCOMPARE(limits.mSoldNotShipped, qint16(4));
 
+        // The bulk read of every stocked item counts the same.
+        QHash<QString, ListingLimits::Counts> all;
+        QVERIFY(ListingLimits::LoadCounts(&all));
+        QCOMPARE(all.keys(), QStringList{"A"});
+        const ListingLimits::Counts a = all.value("A");
+        QCOMPARE(QList<int>({a.Listings, a.FewestDaysSinceStart, a.ListedToday, a.NoBids, a.SoldNotShipped}),
+                 QList<int>({5, 0, 2, 3, 4}));
+
         // The next item, without listings, starts from fresh counters.
         exec("DELETE FROM Auction");
         ListingLimits::StockedItem other;
