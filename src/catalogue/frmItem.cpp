@@ -184,7 +184,8 @@ frmItem::frmItem(QWidget* parent) : RecordEditor(itemSetup(), parent)
     connect(chkUseStock, &QCheckBox::toggled, this, &frmItem::chkUseStock_Click);
     for (QCheckBox* box : {chkLimit, chkEndDay[0], chkStockWarning}) connect(box, &QCheckBox::toggled, this, &frmItem::applyRules);
 
-    setMinimumSize(vb::twipsToPixels(6600), vb::twipsToPixels(6400));
+    // Wide enough for the lookup list (5900 twips from the code box).
+    setMinimumSize(vb::twipsToPixels(7800), vb::twipsToPixels(6400));
     SSTab->setCurrentIndex(0);
     SetEditMode();
 }

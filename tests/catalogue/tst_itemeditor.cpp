@@ -624,6 +624,21 @@ private slots:
         QCOMPARE(w->currentListings()->text(), answer == vbmsg::Yes ? QString("2") : QString("0"));
     }
 
+    // The item's own code retyped in another case is no other item's code: it is stored so.
+    void retypeOwnCode()
+    {
+        shop();
+        auto w = open("TEA");
+        type(*w, "Tea");
+        w->cboId_LostFocus();
+        QCOMPARE(w->codeBox()->text(), QString("Tea"));
+        w->cmdUpdate_Click();
+        QVERIFY(messages().prompts().isEmpty());
+        QCOMPARE(table("SELECT ItemId FROM Item WHERE ItemId='TEA'"), QStringList{"Tea"});
+        QCOMPARE(w->codeBox()->text(), QString("Tea"));
+        QCOMPARE(w->currentListings()->text(), QString("2"));  // its sales are still its own
+    }
+
     // Another item's code typed while editing and saved without leaving the
     // box: refused, nothing merged, still editing.
     void renameToExistingCode()
