@@ -1,12 +1,14 @@
 #include "CatalogueForms.h"
 
+#include "frmItem.h"
 #include "platform/FormsRegistry.h"
 
 namespace CatalogueForms {
 
 void Register()
 {
-    [[maybe_unused]] FormsRegistry& forms = FormsRegistry::instance();
+    FormsRegistry& forms = FormsRegistry::instance();
+    forms.registerForm(QStringLiteral("frmItem"), [](QWidget* parent) { return new frmItem(parent); });
 }
 
 }  // namespace CatalogueForms

@@ -3,7 +3,7 @@
 #include "AddressLabels.h"
 #include "LabelLayout.h"
 #include "LabelRows.h"
-#include "SpinButtons.h"
+#include "platform/SpinButtons.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
 #include "core/clsLinks.h"

@@ -1,7 +1,7 @@
 #include "frmLabelsSetup.h"
 
 #include "LabelSetupRules.h"
-#include "SpinButtons.h"
+#include "platform/SpinButtons.h"
 #include "core/ProgramContext.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"

@@ -58,7 +58,7 @@ public:
 
     // ---- the pattern's operations ----
     void SetEditMode();
-    bool Validate();
+    virtual bool Validate();
     void FillLookup();
     virtual bool LoadRecord();
     // Writes the record; false when it stayed in its mode (refused, or the write failed).
@@ -66,7 +66,7 @@ public:
     virtual void DeleteRecord();
 
     virtual void cmdAdd_Click();
-    void cmdEdit_Click();
+    virtual void cmdEdit_Click();
     void cmdDelete_Click();
     void cmdUpdate_Click();
     void cmdCancel_Click();

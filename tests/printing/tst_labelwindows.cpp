@@ -17,7 +17,7 @@
 #include "platform/db/Connection.h"
 #include "printing/LabelSetupRules.h"
 #include "printing/PrintingForms.h"
-#include "printing/SpinButtons.h"
+#include "platform/SpinButtons.h"
 #include "printing/frmLabels.h"
 #include "printing/frmLabelsSetup.h"
 #include "printing/reportLabels.h"
