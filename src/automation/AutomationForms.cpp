@@ -4,6 +4,8 @@
 #include "frmFeedbackSingle.h"
 #include "frmFixedPriceOffer.h"
 #include "frmFixedPriceOptions.h"
+#include "frmRelistDetail.h"
+#include "frmRelistExcluded.h"
 #include "platform/FormsRegistry.h"
 
 namespace AutomationForms {
@@ -15,6 +17,9 @@ void Register()
     forms.registerForm(QStringLiteral("frmFeedback"), [](QWidget* parent) { return new frmFeedback(parent); });
     forms.registerForm(QStringLiteral("frmFixedPriceOffer"), [](QWidget* parent) { return new frmFixedPriceOffer(parent); });
     forms.registerForm(QStringLiteral("frmFixedPriceOptions"), [](QWidget* parent) { return new frmFixedPriceOptions(parent); });
+    // The options list is no Qt value: the relist window hands it to the dialog in C++.
+    forms.registerForm(QStringLiteral("frmRelistDetail"), [](QWidget* parent) { return new frmRelistDetail(parent); });
+    forms.registerForm(QStringLiteral("frmRelistExcluded"), [](QWidget* parent) { return new frmRelistExcluded(parent); });
 }
 
 }  // namespace AutomationForms

@@ -1,5 +1,6 @@
 #include "RelistOptionRules.h"
 
+#include "platform/AmountText.h"
 #include "platform/Vb.h"
 
 #include <cmath>
@@ -57,6 +58,13 @@ QList<double> RelistOptionRules::EndTimes(double storedTime, int* selected)
 QString RelistOptionRules::EndTimeText(double time)
 {
     return vb::formatDate(double(minuteOfDay(time)) / MinutesPerDay, QStringLiteral("h:mm ampm"));
+}
+
+double RelistOptionRules::ReadAmount(const QString& text)
+{
+    bool ok = false;
+    const double amount = AmountText::parse(text, &ok);
+    return ok ? amount : vb::Val(text);
 }
 
 QString RelistOptionRules::CheckMessage(double start, double reserve, bool buyNowEmpty, double buyNow, bool fixed, int days,

@@ -35,6 +35,12 @@ public:
     // An end time's text in the list ("8:30 pm").
     static QString EndTimeText(double time);
 
+    // The value of a typed amount: the amount when the text is one as the
+    // windows write them ("1,250.00", "$15"), else its leading number
+    // ("15 dollars" = 15); 0 for neither. Reading "1,250" by its leading
+    // number alone would give 1.
+    static double ReadAmount(const QString& text);
+
     // The options dialog's checks, in order; the last failing rule's message,
     // "" when all pass. buyNowEmpty: the buy-now box is empty (a 0 was cleared).
     static QString CheckMessage(double start, double reserve, bool buyNowEmpty, double buyNow, bool fixed, int days,
