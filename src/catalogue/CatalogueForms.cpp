@@ -1,12 +1,16 @@
 #include "CatalogueForms.h"
 
+#include "frmItemDetails.h"
+#include "frmItemGroup.h"
 #include "platform/FormsRegistry.h"
 
 namespace CatalogueForms {
 
 void Register()
 {
-    [[maybe_unused]] FormsRegistry& forms = FormsRegistry::instance();
+    FormsRegistry& forms = FormsRegistry::instance();
+    forms.registerForm(QStringLiteral("frmItemGroup"), [](QWidget* parent) { return new frmItemGroup(parent); });
+    forms.registerForm(QStringLiteral("frmItemDetails"), [](QWidget* parent) { return new frmItemDetails(parent); });
 }
 
 }  // namespace CatalogueForms

@@ -28,6 +28,8 @@ public:
     virtual void CloseSearchAndRefreshList() {}
     // Rebuild the list in its present mode (sales were added or deleted).
     virtual void Refreshlist() {}
+    // Refill the item codes offered by the search (items were added, renamed or deleted).
+    virtual void UpdateComboItems() {}
     // List the custom e-mail templates anew in the e-mail button's menu.
     virtual void UpdateEmailToolBar() {}
 };

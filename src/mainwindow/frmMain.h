@@ -45,7 +45,7 @@ public:
 
     // The list: rebuilt from the database in the current mode.
     void Refreshlist() override;
-    void UpdateComboItems();
+    void UpdateComboItems() override;
     void RefreshNotes();
     bool CheckItemSelected();
     void UpdateModeLabel();

@@ -66,10 +66,10 @@ public:
     virtual void DeleteRecord();
 
     virtual void cmdAdd_Click();
-    void cmdEdit_Click();
+    virtual void cmdEdit_Click();
     void cmdDelete_Click();
     void cmdUpdate_Click();
-    void cmdCancel_Click();
+    virtual void cmdCancel_Click();
 
     // ---- what tests drive and look at ----
     CodeBox* codeBox() const { return cboId; }

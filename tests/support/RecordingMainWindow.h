@@ -14,9 +14,11 @@ public:
     QString SelectedItemId() const override { return selectedItemId; }
     void CloseSearchAndRefreshList() override { ++listRefreshes; }
     void Refreshlist() override { ++listRebuilds; }
+    void UpdateComboItems() override { ++itemComboRefills; }
 
     QStringList refreshed, displayed, opened;
     int listRefreshes = 0;  // CloseSearchAndRefreshList calls
     int listRebuilds = 0;   // Refreshlist calls
+    int itemComboRefills = 0;  // UpdateComboItems calls
     QString selectedAuctionId, selectedItemId;
 };
