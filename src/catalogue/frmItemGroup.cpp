@@ -96,7 +96,7 @@ frmItemGroup::frmItemGroup(QWidget* parent) : RecordEditor(groupSetup(), parent)
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setColumnWidth(0, vb::twipsToPixels(4200));
+    list->setColumnWidth(0, vb::twipsToPixels(3600));
     list->setColumnWidth(1, vb::twipsToPixels(900));
     panel->addWidget(list, 1);
     auto* detailButtons = new QVBoxLayout;

@@ -323,6 +323,34 @@ private slots:
         QVERIFY(listed(*w).isEmpty());
     }
 
+    // An item that sales carry asks Yes/No/Cancel; Yes gives them "MISC" and
+    // the item goes with its details.
+    void deleteItemWithSales_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("cancel") << int(vbmsg::Cancel);
+        QTest::newRow("no") << int(vbmsg::No);
+        QTest::newRow("yes") << int(vbmsg::Yes);
+    }
+    void deleteItemWithSales()
+    {
+        QFETCH(int, answer);
+        shop();
+        exec("INSERT INTO Auction (AuctionId, ItemId, Description) VALUES ('s3', 'TEA', 'Teapot, blue')");
+        const QStringList before = items() + details();
+        auto w = open();
+        load(*w, "TEA");
+        messages().answer(answer, "All auctions assigned to this item code will be changed to the default item code 'MISC'");
+        w->cmdDelete_Click();
+        QCOMPARE(messages().prompts().last().style, int(vbmsg::YesNoCancel | vbmsg::Exclamation));
+        const bool yes = answer == vbmsg::Yes;
+        QCOMPARE(table("SELECT ItemId FROM Auction WHERE AuctionId='s3'"), QStringList{yes ? "MISC" : "TEA"});
+        if (yes) QCOMPARE(items() + details(), QStringList{"CUP|Cup|0"});
+        else QCOMPARE(items() + details(), before);
+        QCOMPARE(w->details().rowCount(), yes ? 0 : 2);
+        QCOMPARE(w->codeBox()->text(), QString(yes ? "" : "TEA"));
+    }
+
     void defaultItem()
     {
         shop();
