@@ -1,8 +1,9 @@
 #pragma once
 // The flags an editor keeps in a control's "Tag": the first three characters
 // are flag positions ("M" mandatory, "D" enabled only while adding or
-// editing, "V" shown only while adding or editing, "L" locked while browsing), the rest is the field's caption for
-// messages. "MD Email address" is a mandatory field named "Email address".
+// editing, "V" shown only while adding or editing, "L" locked while
+// browsing), the rest is the field's caption for messages. "MD Email
+// address" is a mandatory field named "Email address".
 
 #include <QString>
 
