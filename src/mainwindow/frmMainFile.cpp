@@ -58,7 +58,7 @@ void frmMain::buildFileAndMenus()
     // Windows of the other parts of the program, with what they are told.
     const std::pair<const char*, const char*> windows[] = {
         {"mnuDataAuction", "frmAuction"},   {"mnuDataCustomer", "frmCustomer"}, {"mnuDataPayMethods", "frmPayMethod"},
-        {"mnuDataItem", "frmItem"},         {"mnuReportsPickingList", "reportPickingList"},
+        {"mnuDataItem", "frmItem"},         {"mnuDataItemGroup", "frmItemGroup"}, {"mnuReportsPickingList", "reportPickingList"},
         {"mnuToolsEmail", "frmEmail"},      {"mnuToolsOptions", "frmConfig"},   {"mnuHelpAbout", "frmAbout"}};
     for (const auto& [entry, form] : windows) rewire(QLatin1String(entry), [this, form = form] { OpenModal(QLatin1String(form)); });
     rewire(QStringLiteral("mnuDataAuctionAddNon"), [this] { OpenModal(QStringLiteral("frmAuction"), {{QStringLiteral("mRemotePrivate"), true}}); });

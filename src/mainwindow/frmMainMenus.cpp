@@ -80,6 +80,7 @@ const Entry dataMenu[] = {
     {"mnuDataAuctionAddNon", "Add non-auction (&direct sale)", "Ctrl+D", nullptr},
     {"mnuDataCustomer", "&Buyers", "", nullptr},
     {"mnuDataItem", "&Items", "", nullptr},
+    {"mnuDataItemGroup", "Item &groups...", "", nullptr},
     {"mnuDataPayMethods", "&Payment Methods", "", nullptr},
 };
 const Entry reportsMenu[] = {

@@ -10,6 +10,7 @@ FieldTag FieldTag::parse(const QString& tag)
     t.mandatory = flags.contains(u'M');
     t.editOnly = flags.contains(u'D');
     t.locked = flags.contains(u'L');
+    t.visibleEditOnly = flags.contains(u'V');
     t.caption = tag.mid(3);
     return t;
 }

@@ -201,6 +201,7 @@ void RecordEditor::SetEditMode()
         if (w == cboId) continue;
         const FieldTag tag = FieldTag::of(w);
         if (tag.editOnly) w->setEnabled(m_mode >= Adding);
+        if (tag.visibleEditOnly) w->setVisible(m_mode >= Adding);
         if (tag.locked) setLocked(w, m_mode == Browse);
     }
     cmdUpdate->setVisible(m_mode >= Adding);

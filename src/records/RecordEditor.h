@@ -69,7 +69,7 @@ public:
     virtual void cmdEdit_Click();
     void cmdDelete_Click();
     void cmdUpdate_Click();
-    void cmdCancel_Click();
+    virtual void cmdCancel_Click();
 
     // ---- what tests drive and look at ----
     CodeBox* codeBox() const { return cboId; }

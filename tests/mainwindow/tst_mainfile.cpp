@@ -748,6 +748,7 @@ private slots:
         QTest::newRow("buyers") << "mnuDataCustomer" << "frmCustomer" << QVariantMap{};
         QTest::newRow("payment methods") << "mnuDataPayMethods" << "frmPayMethod" << QVariantMap{};
         QTest::newRow("items") << "mnuDataItem" << "frmItem" << QVariantMap{};
+        QTest::newRow("item groups") << "mnuDataItemGroup" << "frmItemGroup" << QVariantMap{};
         QTest::newRow("e-mail templates") << "mnuToolsEmail" << "frmEmail" << QVariantMap{};
         QTest::newRow("options") << "mnuToolsOptions" << "frmConfig" << QVariantMap{};
         QTest::newRow("about") << "mnuHelpAbout" << "frmAbout" << QVariantMap{};

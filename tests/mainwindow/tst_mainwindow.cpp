@@ -1135,7 +1135,7 @@ private slots:
               "mnuTaskEmailPayment", "mnuTaskEmailShipped", "mnuTaskEmailFollowup", "mnuTaskSend=Ctrl+S", "mnuTaskFeedback=Ctrl+F",
               "mnuTaskFixedPriceOffer=Ctrl+X", "mnuTaskUpdate=Ctrl+U", "mnuTaskRelist", "mnuTaskRelistAll=Ctrl+R",
               "mnuTaskRelistSelected"}},
-            {"mnuData", {"mnuDataAuction", "mnuDataAuctionAddNon=Ctrl+D", "mnuDataCustomer", "mnuDataItem", "mnuDataPayMethods"}},
+            {"mnuData", {"mnuDataAuction", "mnuDataAuctionAddNon=Ctrl+D", "mnuDataCustomer", "mnuDataItem", "mnuDataItemGroup", "mnuDataPayMethods"}},
             {"mnuReports",
              {"mnuReportsLabels=Ctrl+L", "mnuReportsSingleLabel=Ctrl+I", "mnuReportsPickingList", "mnuReportsStock", "mnuReportStockOnHand",
               "mnuReportLowStock"}},

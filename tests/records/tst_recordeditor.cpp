@@ -103,6 +103,7 @@ private slots:
         QTest::newRow("order free") << "DM Next action" << "MD" << "Next action";
         QTest::newRow("flag only") << "D" << "D" << "";
         QTest::newRow("locked") << "L" << "L" << "";
+        QTest::newRow("shown while editing") << "DV" << "DV" << "";
         QTest::newRow("none") << "abc" << "" << "";
         QTest::newRow("flag after the third place") << "   M" << "" << "M";
         QTest::newRow("empty") << "" << "" << "";
@@ -117,6 +118,7 @@ private slots:
         if (t.mandatory) got += 'M';
         if (t.editOnly) got += 'D';
         if (t.locked) got += 'L';
+        if (t.visibleEditOnly) got += 'V';
         QCOMPARE(got, flags);
         QCOMPARE(t.caption, caption);
     }
