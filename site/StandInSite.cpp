@@ -1,6 +1,7 @@
 #include "StandInSite.h"
 
 #include "ListingExport.h"
+#include "SellPages.h"
 
 #include <httplib.h>
 
@@ -46,14 +47,28 @@ void refuse(httplib::Response& res)
                     "text/html; charset=utf-8");
 }
 
-// The fields of a posted form.
+// The fields of a posted form: form-urlencoded, or multipart (a file field
+// gives its content, empty when no file was chosen).
 QMap<QString, QString> formFields(const httplib::Request& req)
 {
+    QMap<QString, QString> fields;
+    if (req.is_multipart_form_data()) {
+        for (const auto& [k, part] : req.files) fields.insert(q(k), q(part.content));
+        return fields;
+    }
     httplib::Params form;
     httplib::detail::parse_query_text(req.body, form);
-    QMap<QString, QString> fields;
     for (const auto& [k, v] : form) fields.insert(q(k), q(v));
     return fields;
+}
+
+// The pages of the listing flow start with the site's search box, as every
+// page of the real site does: the program must pick its own form out of them.
+std::string sellPage(const QString& title, const QString& body)
+{
+    return page(title, QStringLiteral("<form method=\"get\" action=\"/Browse/SearchResults.aspx\"><input name=\"searchstring\" "
+                                      "type=\"text\"></form>\n") +
+                           body);
 }
 
 
@@ -188,6 +203,69 @@ struct StandInSite::Impl {
     std::atomic<bool> stopping{false};  // held answers let go (the server waits for them before it stops)
     int unsoldPerPage = 10;
     StandInSite::PastEnd unsoldPastEnd = StandInSite::PastEnd::LowerPage;
+    // A listing on its way through the sell pages.
+    struct Draft {
+        QString seller, templateId, action;
+        QMap<QString, QString> details;  // the listing form as posted (the title under "title")
+        QStringList features;
+        int stage = 1;  // 1: details taken, 2: photos passed, 3: extras taken
+    };
+    QMap<QString, Draft> drafts;
+    int draftsMade = 0;
+    QMap<QString, QPair<RelistFault, SellPage>> relistFaults;  // by listing number
+    QList<CreatedListing> created;
+
+    // The fault in force for a page of a listing's flow.
+    RelistFault relistFault(const QString& id, SellPage page) const
+    {
+        const auto it = relistFaults.constFind(id);
+        if (it == relistFaults.cend()) return RelistFault::None;
+        const auto [fault, at] = *it;
+        switch (fault) {
+        case RelistFault::UnderOffer: return page == SellPage::Listing ? fault : RelistFault::None;
+        case RelistFault::NoCredit: return page == SellPage::Confirm ? fault : RelistFault::None;
+        case RelistFault::RenamedFields: return page == SellPage::Listing || page == SellPage::Extras ? fault : RelistFault::None;
+        default: return at == page ? fault : RelistFault::None;
+        }
+    }
+    // A page held unanswered: waits (without the lock) while the fault lasts.
+    void holdWhileSilent(const QString& id, SellPage page)
+    {
+        for (;;) {
+            {
+                QMutexLocker lock(&mutex);
+                if (stopping || relistFault(id, page) != RelistFault::NoAnswer) return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    // The seller's listing of a number, any kind.
+    Listing* sellerListing(const Account& a, const QString& id)
+    {
+        for (Listing& l : listings)
+            if (l.id == id && l.seller.compare(a.userId, Qt::CaseInsensitive) == 0) return &l;
+        return nullptr;
+    }
+    // Why the listing form of a listing cannot be had ("" when it can).
+    QString listingRefusal(const Account& a, const QString& id, const QString& action)
+    {
+        const Listing* l = sellerListing(a, id);
+        if (!l || (action != QLatin1String("relist") && action != QLatin1String("sell_similar")))
+            return QStringLiteral("Sorry, we could not find that listing.");
+        if (relistFault(id, SellPage::Listing) == RelistFault::UnderOffer) return QStringLiteral("You cannot relist an auction that is under offer.");
+        if (action == QLatin1String("relist") && l->kind == QLatin1String("current"))
+            return QStringLiteral("You cannot relist an auction that is still running.");
+        if (action == QLatin1String("relist") && !l->relistedAs.isEmpty())
+            return QStringLiteral("This auction has already been relisted as #%1.").arg(l->relistedAs);
+        return {};
+    }
+    QString nextListingId() const
+    {
+        qint64 highest = 2000000;
+        for (const Listing& l : listings) highest = std::max(highest, l.id.toLongLong());
+        return QString::number(highest + 1);
+    }
+    void sellRoutes();
 
     const Account* accountByUser(const QString& userId) const
     {
@@ -230,7 +308,8 @@ struct StandInSite::Impl {
             if (req.method == "POST") r.form.insert(q(k), q(v));
             else r.query.insert(q(k), q(v));
         }
-        if (req.method == "POST" && req.get_header_value("Content-Type").find("application/x-www-form-urlencoded") != std::string::npos) {
+        if (req.method == "POST" && (req.is_multipart_form_data() ||
+                                     req.get_header_value("Content-Type").find("application/x-www-form-urlencoded") != std::string::npos)) {
             r.form.insert(formFields(req));
         }
         if (const Account* a = sessionAccount(req)) r.account = a->userId;
@@ -384,6 +463,7 @@ StandInSite::Listing fixtureListing(const QJsonObject& o, const QDateTime& now)
     l.offerExpired = flag("offerExpired");
     l.relistedAs = text("relistedAs");
     l.offerClosed = flag("offerClosed");
+    l.body = text("body");
     return l;
 }
 
@@ -422,6 +502,20 @@ bool StandInSite::loadFixture(const QString& path, QString* error)
         if (scenario == QLatin1String("alreadyPlaced")) setFeedbackScenario(f.value("auction").toString(), FeedbackScenario::AlreadyPlaced);
         else if (scenario == QLatin1String("unknownMember")) setFeedbackScenario(f.value("auction").toString(), FeedbackScenario::UnknownMember);
     }
+    static const QMap<QString, RelistFault> faultNames = {{"underOffer", RelistFault::UnderOffer},
+                                                         {"noCredit", RelistFault::NoCredit},
+                                                         {"changed", RelistFault::Changed},
+                                                         {"renamedFields", RelistFault::RenamedFields},
+                                                         {"noAnswer", RelistFault::NoAnswer}};
+    static const QMap<QString, SellPage> pageNames = {{"listing", SellPage::Listing}, {"photos", SellPage::Photos},
+                                                      {"extras", SellPage::Extras},   {"confirm", SellPage::Confirm},
+                                                      {"result", SellPage::Result}};
+    for (const QJsonValue v : doc.object().value(QStringLiteral("relistFaults")).toArray()) {
+        const QJsonObject f = v.toObject();
+        const QString fault = f.value("fault").toString();
+        if (faultNames.contains(fault))
+            setRelistFault(f.value("listing").toString(), faultNames.value(fault), pageNames.value(f.value("page").toString(), SellPage::Listing));
+    }
     return true;
 }
 
@@ -447,6 +541,19 @@ void StandInSite::stop()
 quint16 StandInSite::port() const { return quint16(d->port); }
 
 QString StandInSite::baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(d->port); }
+
+void StandInSite::setRelistFault(const QString& listingId, RelistFault fault, SellPage page)
+{
+    QMutexLocker lock(&d->mutex);
+    if (fault == RelistFault::None) d->relistFaults.remove(listingId);
+    else d->relistFaults.insert(listingId, {fault, page});
+}
+
+QList<StandInSite::CreatedListing> StandInSite::createdListings() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->created;
+}
 
 void StandInSite::setMailFault(MailFault fault)
 {
@@ -613,6 +720,8 @@ void StandInSite::Impl::routes()
         const QByteArray json = QJsonDocument(list).toJson(QJsonDocument::Compact);
         res.set_content(json.constData(), size_t(json.size()), "application/json");
     });
+
+    sellRoutes();
 
     server.Get("/_test/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
     server.Get("/_test/slow", [](const httplib::Request& req, httplib::Response& res) {
@@ -845,4 +954,149 @@ void StandInSite::Impl::routes()
                             "text/html; charset=utf-8");
         });
     }
+}
+
+// The listing flow of a relist or "sell similar": the listing form, the photo
+// page, the extras, the confirmation and the result. Addresses answer in any
+// case, as the real site's do.
+void StandInSite::Impl::sellRoutes()
+{
+    const char* const html = "text/html; charset=utf-8";
+    const auto error = [](const QString& text) { return QStringLiteral("<p class=\"error\">%1</p>").arg(esc(text)); };
+    const char* const detailsPath = R"(/[Ss]ell/[Dd]etails2\.aspx)";
+
+    // The listing form of a listing, filled from it.
+    server.Get(detailsPath, [this, html, error](const httplib::Request& req, httplib::Response& res) {
+        const QString id = q(req.get_param_value("listingid"));
+        holdWhileSilent(id, SellPage::Listing);
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) return refuse(res);
+        const QString action = q(req.get_param_value("action")).toLower();
+        const QString refusal = listingRefusal(*a, id, action);
+        QString body;
+        if (!refusal.isEmpty()) {
+            body = error(refusal);
+        } else {
+            body = SellPages::ListingForm(*sellerListing(*a, id), action == QLatin1String("relist"),
+                                          relistFault(id, SellPage::Listing) == RelistFault::RenamedFields, QDate::currentDate());
+            if (relistFault(id, SellPage::Listing) == RelistFault::Changed)
+                body.replace(QStringLiteral("Required fields are shown with a"), QStringLiteral("Please fill in the fields marked"));
+        }
+        res.set_content(sellPage(QStringLiteral("Sell - TradeMe"), body), html);
+    });
+
+    // The listing form posted: checked, then the photo page.
+    server.Post(detailsPath, [this, html, error](const httplib::Request& req, httplib::Response& res) {
+        QMap<QString, QString> form = formFields(req);
+        const QString id = form.value(QStringLiteral("listingid"));
+        holdWhileSilent(id, SellPage::Photos);
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) return refuse(res);
+        const QString action = form.value(QStringLiteral("action")).toLower();
+        QString refusal = listingRefusal(*a, id, action);
+        if (refusal.isEmpty()) {
+            if (relistFault(id, SellPage::Listing) == RelistFault::RenamedFields)
+                form.insert(QStringLiteral("title"), form.value(QStringLiteral("listing_title")));
+            refusal = SellPages::DetailsRefusal(form, QDate::currentDate());
+            if (!refusal.isEmpty()) {
+                const QString again = SellPages::ListingForm(*sellerListing(*a, id), action == QLatin1String("relist"), false, QDate::currentDate());
+                return res.set_content(sellPage(QStringLiteral("Sell - TradeMe"), error(refusal) + u'\n' + again), html);
+            }
+        }
+        if (!refusal.isEmpty()) return res.set_content(sellPage(QStringLiteral("Sell - TradeMe"), error(refusal)), html);
+        const QString draft = QStringLiteral("D%1").arg(++draftsMade);
+        drafts.insert(draft, Draft{a->userId, id, action, form, {}, 1});
+        const QString words = relistFault(id, SellPage::Photos) == RelistFault::Changed
+                                  ? QStringLiteral("<p>Add up to 20 photos to your listing.</p>")
+                                  : QStringLiteral("<p>Your first photo free! Each further photo costs $0.10.</p>");
+        res.set_content(sellPage(QStringLiteral("Photos - TradeMe"), QStringLiteral("<h1>Photos</h1>\n") + words + u'\n' + SellPages::PhotoForm(draft)),
+                        html);
+    });
+
+    // The photo page posted (the extras follow), and the extras posted (the confirmation follows).
+    server.Post(R"(/[Ss]ell/[Ee]xtras2\.aspx)", [this, html, error](const httplib::Request& req, httplib::Response& res) {
+        const QMap<QString, QString> form = formFields(req);
+        const QString draftId = form.value(QStringLiteral("draft"));
+        const bool photos = form.value(QStringLiteral("step")) == QLatin1String("photos");
+        QString templateId;
+        {
+            QMutexLocker lock(&mutex);
+            templateId = drafts.value(draftId).templateId;
+        }
+        holdWhileSilent(templateId, photos ? SellPage::Extras : SellPage::Confirm);
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) return refuse(res);
+        const auto found = drafts.find(draftId);
+        const Listing* from = found == drafts.end() ? nullptr : sellerListing(*a, found->templateId);
+        if (!from || found->seller != a->userId || found->stage != (photos ? 1 : 2))
+            return res.set_content(sellPage(QStringLiteral("Sell - TradeMe"), error(QStringLiteral("Sorry, your listing could not be found. Please start again."))), html);
+        if (photos) {
+            found->stage = 2;
+            QString extras = SellPages::ExtrasForm(draftId, *from, relistFault(templateId, SellPage::Extras) == RelistFault::RenamedFields);
+            if (relistFault(templateId, SellPage::Extras) == RelistFault::Changed)
+                extras.replace(QStringLiteral("shows a photo in search results"), QStringLiteral("your photo in the list view"));
+            return res.set_content(sellPage(QStringLiteral("Extras - TradeMe"), QStringLiteral("<h1>Extras</h1>\n<p>Make your listing stand out.</p>\n") + extras),
+                                   html);
+        }
+        const QStringList posted = SellPages::FeatureBoxes(relistFault(templateId, SellPage::Extras) == RelistFault::RenamedFields);
+        found->features.clear();
+        for (int i = 0; i < posted.size(); ++i)
+            if (form.contains(posted[i])) found->features << SellPages::FeatureBoxes()[i];
+        found->stage = 3;
+        const RelistFault fault = relistFault(templateId, SellPage::Confirm);
+        if (fault == RelistFault::NoCredit) {
+            drafts.erase(found);  // nothing to confirm
+            return res.set_content(sellPage(QStringLiteral("Sell - TradeMe"),
+                                            error(QStringLiteral("Sorry, you don't have enough credit to pay for this listing.")) +
+                                                QStringLiteral("\n<p><a href=\"/MyTradeMe/Default.aspx\">Add credit to your account</a></p>")),
+                                   html);
+        }
+        const QString words = fault == RelistFault::Changed ? QStringLiteral("<p>Review your listing below.</p>")
+                                                            : QStringLiteral("<p>Please check that your listing details are correct.</p>");
+        res.set_content(sellPage(QStringLiteral("Confirm - TradeMe"), QStringLiteral("<h1>Confirm your listing</h1>\n") + words + u'\n' +
+                                                                          SellPages::ConfirmForm(draftId, found->details, found->features)),
+                        html);
+    });
+
+    // The confirmation posted: the listing is made, and the result page names it.
+    server.Post(R"(/[Ss]ell/[Cc]onfirm2\.aspx)", [this, html, error](const httplib::Request& req, httplib::Response& res) {
+        const QString draftId = formFields(req).value(QStringLiteral("draft"));
+        QString templateId;
+        {
+            QMutexLocker lock(&mutex);
+            templateId = drafts.value(draftId).templateId;
+        }
+        holdWhileSilent(templateId, SellPage::Result);
+        QMutexLocker lock(&mutex);
+        const Account* a = sessionAccount(req);
+        if (!a) return refuse(res);
+        const auto found = drafts.find(draftId);
+        if (found == drafts.end() || found->seller != a->userId || found->stage != 3 || !sellerListing(*a, found->templateId))
+            return res.set_content(sellPage(QStringLiteral("Sell - TradeMe"), error(QStringLiteral("Sorry, your listing could not be found. Please start again."))), html);
+        const Draft draft = *found;
+        drafts.erase(found);
+        QDateTime now = QDateTime::currentDateTime();
+        now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+        Listing made = SellPages::NewListing(draft.details, draft.features, now);
+        made.seller = a->userId;
+        made.id = nextListingId();
+        if (draft.action == QLatin1String("relist"))
+            for (Listing& l : listings)
+                if (l.id == draft.templateId && l.seller == a->userId) l.relistedAs = made.id;
+        listings.append(made);
+        const auto field = [&](const char* name) { return draft.details.value(QLatin1String(name)); };
+        created.append({draft.templateId, draft.action, made.id, field("title"), field("body"), field("startprice"), field("start_eq_reserve"),
+                        field("reserveprice"), field("buynowprice"), field("duration_type"), field("auction_length"), field("set_end_days"),
+                        field("set_end_hour"), draft.features});
+        const QString words = relistFault(templateId, SellPage::Result) == RelistFault::Changed
+                                  ? QStringLiteral("Congratulations! Your listing is live.")
+                                  : QStringLiteral("Congratulations! Your auction has been listed.");
+        res.set_content(sellPage(QStringLiteral("Listing confirmed - TradeMe"),
+                                 QStringLiteral("<h1>Listing confirmed</h1>\n<p>%1</p>\n<p>Auction number: <a href=\"/Browse/Listing.aspx?id=%2\">%2</a></p>")
+                                     .arg(words, made.id)),
+                        html);
+    });
 }

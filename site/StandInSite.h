@@ -50,6 +50,7 @@ public:
         bool offerExpired = false;
         QString relistedAs;      // the listing it was relisted as; "" not relisted
         bool offerClosed = false;  // the site no longer takes a fixed price offer for it
+        QString body;            // the description its listing form shows
     };
     struct Request {
         QString method;
@@ -117,6 +118,29 @@ public:
     // does), or the last page's listings under the number asked for (a test mode).
     enum class PastEnd { LowerPage, SameNumber };
     void setUnsoldPaging(int perPage, PastEnd pastEnd = PastEnd::LowerPage);
+
+    // Relisting (README.md, "Relisting"): how the pages of a relist or "sell
+    // similar" of one listing answer, and what the site created.
+    enum class SellPage { Listing, Photos, Extras, Confirm, Result };
+    enum class RelistFault {
+        None,
+        UnderOffer,     // the listing page: "You cannot relist an auction that is under offer." and no form
+        NoCredit,       // the confirmation page: not enough credit, no form
+        Changed,        // the page named lacks the words the program looks for (a result page still creates the listing)
+        RenamedFields,  // the listing form's title and the extras form's boxes carry other names
+        NoAnswer,       // the page named is held unanswered while the fault lasts (stop() ends the wait)
+    };
+    void setRelistFault(const QString& listingId, RelistFault fault, SellPage page = SellPage::Listing);
+    // A listing the relist pages created, the fields as they were posted.
+    struct CreatedListing {
+        QString templateId;  // the listing relisted, or copied by "sell similar"
+        QString action;      // "relist" or "sell_similar"
+        QString id;          // the new listing's number
+        QString title, body, startPrice, startEqReserve, reservePrice, buyNowPrice;
+        QString durationType, auctionLength, endDate, endHour;  // duration_type, auction_length, set_end_days, set_end_hour
+        QStringList features;  // the feature boxes posted ticked, in page order
+    };
+    QList<CreatedListing> createdListings() const;
 
     void setMailFault(MailFault fault);
     // The e-mails accepted so far, oldest first.

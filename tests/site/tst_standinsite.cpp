@@ -97,6 +97,47 @@ QByteArray mailForm(const QString& from, const QString& to, const QString& cc, c
     return encoded;
 }
 
+// A form posted by a browser, every reserved character encoded.
+QByteArray encodedForm(const QMap<QString, QString>& fields)
+{
+    QByteArray encoded;
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+        if (!encoded.isEmpty()) encoded += '&';
+        encoded += QUrl::toPercentEncoding(it.key()) + '=' + QUrl::toPercentEncoding(it.value());
+    }
+    return encoded;
+}
+
+QString draftIn(const QString& page)
+{
+    static const QRegularExpression draft(QStringLiteral("name=\"draft\" value=\"([^\"]+)\""));
+    return draft.match(page).captured(1);
+}
+
+// A listing form as the site takes it: relist, reserve same as start, 7 days.
+QMap<QString, QString> listingDetails(const QString& id)
+{
+    return {{"listingid", id},        {"action", "relist"},          {"title", "Kauri <bowl> & \"co\""}, {"body", "Nice\r\n\r\n:)"},
+            {"startprice", "12.5"},   {"start_eq_reserve", "1"},     {"reserveprice", ""},             {"buynowprice", ""},
+            {"duration_type", "easy"}, {"auction_length", "10080"}, {"set_end_days", ""},              {"set_end_hour", ""}};
+}
+
+StandInSite::Listing endedListing(const QString& seller, const QString& id)
+{
+    StandInSite::Listing l;
+    l.seller = seller;
+    l.id = id;
+    l.kind = QStringLiteral("unsold");
+    l.title = QStringLiteral("Rimu bowl");
+    l.start = QDateTime::currentDateTime().addDays(-9);
+    l.end = QDateTime::currentDateTime().addDays(-2);
+    l.startPrice = 20;
+    l.reservePrice = 30;
+    l.length = QStringLiteral("7 days");
+    l.gallery = true;
+    return l;
+}
+
 }  // namespace
 
 class tst_standinsite : public QObject {
@@ -866,6 +907,262 @@ private slots:
         SiteCookieJar::instance()->clear();
         QCOMPARE(Downloader::Get(sold, 5000).status, 403);
     }
+    // The listing page of each kind of listing: the form, or why there is none.
+    void relistListingPages_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("fault");     // StandInSite::RelistFault on the listing page
+        QTest::addColumn<QString>("words"); // what the page says; the form only with "Required fields"
+        const QString relist = "/Sell/Details2.aspx?action=relist&listingid=";
+        const QString similar = "/Sell/Details2.aspx?action=sell_similar&inlog=true&listingid=";
+        const int none = int(StandInSite::RelistFault::None);
+        QTest::newRow("relist") << relist << "6101" << none << "Required fields are shown with a";
+        QTest::newRow("relist, lower-case address") << "/sell/details2.aspx?action=relist&listingid=" << "6101" << none << "Required fields are shown with a";
+        QTest::newRow("sell similar of a running one") << "/Sell/Details2.aspx?action=sell_similar&listingid=" << "6102" << none
+                                                       << "Required fields are shown with a";
+        QTest::newRow("sell similar of an ended one") << similar << "6101" << none << "Required fields are shown with a";
+        QTest::newRow("relist of a running one") << relist << "6102" << none << "You cannot relist an auction that is still running.";
+        QTest::newRow("relisted before") << relist << "6103" << none << "This auction has already been relisted as #6200.";
+        QTest::newRow("another seller's") << relist << "6104" << none << "Sorry, we could not find that listing.";
+        QTest::newRow("unknown") << similar << "6999" << none << "Sorry, we could not find that listing.";
+        QTest::newRow("other action") << "/Sell/Details2.aspx?action=copy&listingid=" << "6101" << none << "Sorry, we could not find that listing.";
+        QTest::newRow("under offer") << relist << "6101" << int(StandInSite::RelistFault::UnderOffer)
+                                     << "You cannot relist an auction that is under offer.";
+        QTest::newRow("page changed") << relist << "6101" << int(StandInSite::RelistFault::Changed) << "Please fill in the fields marked";
+        QTest::newRow("fields renamed") << similar << "6101" << int(StandInSite::RelistFault::RenamedFields) << "name=\"listing_title\"";
+    }
+    void relistListingPages()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, id);
+        QFETCH(int, fault);
+        QFETCH(QString, words);
+        StandInSite::Listing running = endedListing(kiwi.userId, "6102");
+        running.kind = "current";
+        StandInSite::Listing relisted = endedListing(kiwi.userId, "6103");
+        relisted.relistedAs = "6200";
+        site->addListing(endedListing(kiwi.userId, "6101"));
+        site->addListing(running);
+        site->addListing(relisted);
+        site->addListing(endedListing(other.userId, "6104"));
+        site->setRelistFault("6101", StandInSite::RelistFault(fault));
+        QCOMPARE(send(at(path + id)).status, 403);
+        const Answer page = send(at(path + id), sessionHeader(site->openSession(kiwi.userId)));
+        QCOMPARE(page.status, 200);
+        QVERIFY2(page.text().contains(words), qPrintable(page.text()));
+        const bool form = words.startsWith("Required") || words.contains("listing_title") || words.startsWith("Please fill");
+        QCOMPARE(page.text().contains("<form method=\"post\" action=\"/sell/details2.aspx\" name=\"newlisting_form\""), form);
+        QCOMPARE(page.text().contains("Required fields are shown with a"), words.startsWith("Required") || words.contains("listing_title"));
+        if (!form) return;
+        // The form holds the listing's values and every field the program rewrites, names in double quotes.
+        for (const QString field : {"name=\"startprice\" type=\"text\" value=\"20\"", "name=\"reserveprice\" type=\"text\" value=\"30\"",
+                                    "name=\"buynowprice\"", "name=\"start_eq_reserve\"", "id=\"listingDurationFixedRadio\"",
+                                    "<select name=\"auction_length\">", "<option value=\"10080\" selected>", "<select name=\"set_end_days\">",
+                                    "<select name=\"set_end_hour\">", "<textarea name=\"body\""})
+            QVERIFY2(page.text().contains(field), qPrintable(field));
+        QVERIFY(page.text().indexOf("SearchResults.aspx") < page.text().indexOf("newlisting_form"));
+    }
+
+    // A posted listing form is checked as the site checks it.
+    void relistListingFormChecks_data()
+    {
+        QTest::addColumn<QString>("changes");  // field=value;... ("-" removes the field)
+        QTest::addColumn<QString>("refusal");  // "" = taken (the photo page)
+        const QString soon = QDate::currentDate().addDays(10).toString("dd/MM/yyyy");
+        const QString tooLate = QDate::currentDate().addDays(11).toString("dd/MM/yyyy");
+        QTest::newRow("taken") << "" << "";
+        QTest::newRow("sell similar") << "action=sell_similar" << "";
+        QTest::newRow("reserve and buy now") << "start_eq_reserve=0;reserveprice=30;buynowprice=30" << "";
+        QTest::newRow("scheduled") << "duration_type=advanced;set_end_days=" + soon + ";set_end_hour=9:00 PM" << "";
+        QTest::newRow("10 days") << "auction_length=14400" << "";
+        QTest::newRow("no title") << "title= " << "Please enter a title.";
+        QTest::newRow("start below 50c") << "startprice=0.4" << "Please enter a start price of at least $0.50.";
+        QTest::newRow("comma decimal") << "startprice=12,5" << "Please enter a start price of at least $0.50.";
+        QTest::newRow("reserve below start") << "start_eq_reserve=0;reserveprice=5" << "The reserve price must be equal or greater than the start price.";
+        QTest::newRow("reserve missing") << "start_eq_reserve=-;reserveprice=" << "The reserve price must be equal or greater than the start price.";
+        QTest::newRow("buy now below reserve") << "start_eq_reserve=0;reserveprice=30;buynowprice=25"
+                                               << "The Buy Now price must be equal or greater than the reserve price.";
+        QTest::newRow("8 days fixed") << "auction_length=11520" << "Please choose the length of your auction.";
+        QTest::newRow("no duration type") << "duration_type=-" << "Please choose the length of your auction.";
+        QTest::newRow("scheduled too late") << "duration_type=advanced;set_end_days=" + tooLate + ";set_end_hour=9:00 pm"
+                                            << "Please choose when your auction ends.";
+        QTest::newRow("scheduled at 21:00") << "duration_type=advanced;set_end_days=" + soon + ";set_end_hour=21:00"
+                                            << "Please choose when your auction ends.";
+        QTest::newRow("relisted elsewhere") << "listingid=6999" << "Sorry, we could not find that listing.";
+    }
+    void relistListingFormChecks()
+    {
+        QFETCH(QString, changes);
+        QFETCH(QString, refusal);
+        site->addListing(endedListing(kiwi.userId, "6101"));
+        QMap<QString, QString> details = listingDetails("6101");
+        for (const QString& change : changes.split(u';', Qt::SkipEmptyParts)) {
+            const QString name = change.section(u'=', 0, 0), value = change.section(u'=', 1);
+            if (value == "-") details.remove(name);
+            else details.insert(name, value);
+        }
+        const QByteArray session = sessionHeader(site->openSession(kiwi.userId));
+        const Answer page = send(at("/sell/details2.aspx"), session, encodedForm(details));
+        QCOMPARE(page.status, 200);
+        if (refusal.isEmpty()) {
+            QVERIFY2(page.text().contains("Your first photo free!"), qPrintable(page.text()));
+            QVERIFY(page.text().contains("<form method=\"post\" action=\"/sell/extras2.aspx\" enctype=\"multipart/form-data\""));
+            QVERIFY(!draftIn(page.text()).isEmpty());
+            return;
+        }
+        QVERIFY2(page.text().contains(QString(refusal).toHtmlEscaped()), qPrintable(page.text()));
+        QVERIFY(!page.text().contains("first photo free"));
+        QVERIFY(draftIn(page.text()).isEmpty());
+    }
+
+    // The whole flow over plain HTTP: the listing is made once, runs on the
+    // site, is in the current listings export, and the old one says so.
+    void relistFlowMakesTheListing()
+    {
+        site->addListing(endedListing(kiwi.userId, "6101"));
+        const QByteArray session = sessionHeader(site->openSession(kiwi.userId));
+        const QByteArray otherSession = sessionHeader(site->openSession(other.userId));
+        QMap<QString, QString> details = listingDetails("6101");
+        details.insert("buynowprice", "99.5");
+        const Answer photos = send(at("/sell/details2.aspx"), session, encodedForm(details));
+        const QString draft = draftIn(photos.text());
+        QVERIFY(!draft.isEmpty());
+        const auto post = [&](const QString& path, const QMap<QString, QString>& fields, const QByteArray& who) {
+            return send(at(path), who, encodedForm(fields)).text();
+        };
+        const QString lost = "Sorry, your listing could not be found. Please start again.";
+        QVERIFY(post("/sell/confirm2.aspx", {{"draft", draft}}, session).contains(lost));  // not before its time
+        QVERIFY(post("/sell/extras2.aspx", {{"draft", draft}, {"step", "photos"}}, otherSession).contains(lost));
+        const QString extras = post("/sell/extras2.aspx", {{"draft", draft}, {"step", "photos"}}, session);
+        QVERIFY(extras.contains("Gallery: shows a photo in search results"));
+        QVERIFY(extras.contains("<form method=\"post\" action=\"/sell/extras2.aspx\" name=\"extras\" id=\"extras\">"));
+        QVERIFY(extras.contains("<input type=\"checkbox\" checked name=\"gallerycheckbox\" value=\"1\">"));
+        for (const QString box : {"boldtitlecheckbox", "featurecheckbox", "combocheckbox", "homepagecheckbox"})
+            QVERIFY(extras.contains("<input type=\"checkbox\" name=\"" + box + "\" value=\"1\">"));
+        const QString confirm = post("/sell/extras2.aspx", {{"draft", draft}, {"step", "extras"}, {"boldtitlecheckbox", "1"}, {"combocheckbox", "1"}}, session);
+        QVERIFY(confirm.contains("Please check that your listing details are correct."));
+        QVERIFY(confirm.contains("Kauri &lt;bowl&gt; &amp; &quot;co&quot;"));
+        QVERIFY(confirm.contains("<form method=\"post\" action=\"/sell/confirm2.aspx\" name=\"newlisting_finished_form\""));
+        QVERIFY(site->createdListings().isEmpty());
+        const QString result = post("/sell/confirm2.aspx", {{"draft", draft}}, session);
+        QVERIFY(result.contains("Your auction has been listed."));
+        QCOMPARE(site->createdListings().size(), 1);
+        const StandInSite::CreatedListing made = site->createdListings().first();
+        QVERIFY(result.contains("Auction number: <a href=\"/Browse/Listing.aspx?id=" + made.id + "\">" + made.id + "</a>"));
+        QCOMPARE(made.templateId, QStringLiteral("6101"));
+        QCOMPARE(made.title, details.value("title"));
+        QCOMPARE(made.body, details.value("body"));
+        QCOMPARE(made.startPrice, QStringLiteral("12.5"));
+        QCOMPARE(made.startEqReserve, QStringLiteral("1"));
+        QCOMPARE(made.buyNowPrice, QStringLiteral("99.5"));
+        QCOMPARE(made.auctionLength, QStringLiteral("10080"));
+        QCOMPARE(made.features, (QStringList{"boldtitlecheckbox", "combocheckbox"}));
+        QVERIFY(post("/sell/confirm2.aspx", {{"draft", draft}}, session).contains(lost));  // once only
+        QCOMPARE(site->createdListings().size(), 1);
+
+        const QString csv = send(at("/MyTradeMe/Export/MyListingsCSV.aspx?ListingType=Current&filter=last_7_days"), session).text();
+        QVERIFY2(csv.contains(made.id + ",\"Kauri <bowl> & \"\"\"\"co\"\"\"\"\","), qPrintable(csv));
+        QVERIFY(csv.contains(",7 days,12.50,0.00,99.50,0.00,0,yes,yes,yes,no,"));
+        QVERIFY(send(at("/MyTradeMe/Sell/Unsold.aspx"), session).text().contains("Relisted as #" + made.id));
+        QVERIFY(send(at("/Sell/Details2.aspx?action=relist&listingid=6101"), session).text().contains("already been relisted as #" + made.id));
+    }
+
+    // The site's refusals and changed pages along the way; a silent page answers once its fault ends.
+    void relistFaults_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("stopsAt");    // 0 listing, 1 photos, 2 extras, 3 confirmation, 4 result
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<bool>("made");  // the rest posted anyway: changed words do not stop the site
+        using F = StandInSite::RelistFault;
+        using P = StandInSite::SellPage;
+        QTest::newRow("no credit") << int(F::NoCredit) << int(P::Listing) << 3 << "check that your listing details are correct"
+                                   << "Sorry, you don't have enough credit to pay for this listing." << false;
+        QTest::newRow("photos changed") << int(F::Changed) << int(P::Photos) << 1 << "first photo free" << "Add up to 20 photos" << true;
+        QTest::newRow("extras changed") << int(F::Changed) << int(P::Extras) << 2 << "shows a photo in search results" << "your photo in the list view" << true;
+        QTest::newRow("confirmation changed") << int(F::Changed) << int(P::Confirm) << 3 << "check that your listing details are correct"
+                                              << "Review your listing below." << true;
+        QTest::newRow("result changed") << int(F::Changed) << int(P::Result) << 4 << "your auction has" << "Your listing is live." << true;
+    }
+    void relistFaults()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, page);
+        QFETCH(int, stopsAt);
+        QFETCH(QString, missing);
+        QFETCH(QString, words);
+        QFETCH(bool, made);
+        site->addListing(endedListing(kiwi.userId, "6101"));
+        site->setRelistFault("6101", StandInSite::RelistFault(fault), StandInSite::SellPage(page));
+        const QByteArray session = sessionHeader(site->openSession(kiwi.userId));
+        QStringList pages{send(at("/Sell/Details2.aspx?action=relist&listingid=6101"), session).text()};
+        pages << send(at("/sell/details2.aspx"), session, encodedForm(listingDetails("6101"))).text();
+        const QString draft = draftIn(pages.last());
+        pages << send(at("/sell/extras2.aspx"), session, encodedForm({{"draft", draft}, {"step", "photos"}})).text();
+        pages << send(at("/sell/extras2.aspx"), session, encodedForm({{"draft", draft}, {"step", "extras"}})).text();
+        pages << send(at("/sell/confirm2.aspx"), session, encodedForm({{"draft", draft}})).text();
+        QVERIFY2(!pages[stopsAt].toLower().contains(missing), qPrintable(pages[stopsAt]));
+        QVERIFY2(pages[stopsAt].contains(words), qPrintable(pages[stopsAt]));
+        if (fault == int(StandInSite::RelistFault::NoCredit)) QVERIFY(!pages[stopsAt].contains("confirm2.aspx"));
+        QCOMPARE(site->createdListings().size(), made ? 1 : 0);
+    }
+
+    void relistSilentPages_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::newRow("listing page") << int(StandInSite::SellPage::Listing);
+        QTest::newRow("photo page") << int(StandInSite::SellPage::Photos);
+    }
+    void relistSilentPages()
+    {
+        QFETCH(int, page);
+        site->addListing(endedListing(kiwi.userId, "6101"));
+        site->setRelistFault("6101", StandInSite::RelistFault::NoAnswer, StandInSite::SellPage(page));
+        const bool listing = page == int(StandInSite::SellPage::Listing);
+        QNetworkRequest request(at(listing ? "/Sell/Details2.aspx?action=relist&listingid=6101" : "/sell/details2.aspx"));
+        request.setRawHeader("Cookie", sessionHeader(site->openSession(kiwi.userId)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        std::unique_ptr<QNetworkReply> held(listing ? nam->get(request) : nam->post(request, encodedForm(listingDetails("6101"))));
+        QTest::qWait(500);
+        QVERIFY(!held->isFinished());
+        site->setRelistFault("6101", StandInSite::RelistFault::None);
+        QTRY_VERIFY(held->isFinished());
+        QVERIFY(held->readAll().contains(listing ? "Required fields are shown with a" : "Your first photo free!"));
+    }
+
+    // Relist faults and listing descriptions from a fixture.
+    void fixtureProvidesRelistFaults()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("relist.json");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(R"({"accounts": [{"userId": "kiwi_seller", "email": "k@example.com", "password": "p", "member": "1"}],
+                    "listings": [{"seller": "kiwi_seller", "id": "6101", "kind": "unsold", "title": "Bowl", "startPrice": 20,
+                                  "body": "Turned & oiled"},
+                                 {"seller": "kiwi_seller", "id": "6102", "kind": "unsold", "title": "Cup", "startPrice": 5}],
+                    "relistFaults": [{"listing": "6101", "fault": "underOffer"},
+                                     {"listing": "6102", "fault": "changed", "page": "extras"},
+                                     {"listing": "6103", "fault": "unknown"}]})");
+        f.close();
+        StandInSite s;
+        QString error;
+        QVERIFY2(s.loadFixture(path, &error), qPrintable(error));
+        QVERIFY(s.start());
+        const QByteArray session = sessionHeader(s.openSession("kiwi_seller"));
+        QVERIFY(send(at("/Sell/Details2.aspx?action=relist&listingid=6101", s), session).text().contains("under offer"));
+        const QString form = send(at("/Sell/Details2.aspx?action=sell_similar&listingid=6102", s), session).text();
+        QVERIFY(form.contains("Required fields are shown with a"));
+        QVERIFY(form.contains("<textarea name=\"body\" rows=\"10\" cols=\"60\"></textarea>"));
+        s.setRelistFault("6101", StandInSite::RelistFault::None);
+        QVERIFY(send(at("/Sell/Details2.aspx?action=relist&listingid=6101", s), session).text().contains(">Turned &amp; oiled</textarea>"));
+        dropConnections();
+        s.stop();
+    }
+
     // The offer page of each kind of listing, and the offer posted to it.
     void fixedPriceOffers_data()
     {
