@@ -4,6 +4,7 @@
 #include "frmFeedbackSingle.h"
 #include "frmFixedPriceOffer.h"
 #include "frmFixedPriceOptions.h"
+#include "frmRelist.h"
 #include "frmRelistDetail.h"
 #include "frmRelistExcluded.h"
 #include "platform/FormsRegistry.h"
@@ -20,6 +21,7 @@ void Register()
     // The options list is no Qt value: the relist window hands it to the dialog in C++.
     forms.registerForm(QStringLiteral("frmRelistDetail"), [](QWidget* parent) { return new frmRelistDetail(parent); });
     forms.registerForm(QStringLiteral("frmRelistExcluded"), [](QWidget* parent) { return new frmRelistExcluded(parent); });
+    forms.registerForm(QStringLiteral("frmRelist"), [](QWidget* parent) { return new frmRelist(parent); });
 }
 
 }  // namespace AutomationForms

@@ -7,6 +7,7 @@
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
+#include "platform/browser/WebBrowser.h"
 
 #include <QBrush>
 #include <QCheckBox>
@@ -307,15 +308,31 @@ void BatchQueueWindow::cmdOK_Click()
                vbmsg::YesNo + vbmsg::Question + vbmsg::DefaultButton2, ctx().gAppTitle) != vbmsg::Yes)
         return;
     if (!login()) return;
+    startBatch();
+}
+
+void BatchQueueWindow::startBatch()
+{
     pBar->setRange(0, m_model->rowCount());
     pBar->setValue(0);
     m_done = 0;
     m_cancel = false;
     m_running = true;
-    EnableControls(false);
-    picWait->raise();
-    picWait->show();
+    ShowWait(m_setup.waitText);
     ProcessNext(false);
+}
+
+void BatchQueueWindow::ShowWait(const QString& message)
+{
+    if (!message.isEmpty()) {
+        lblWaitMessage->setText(message);
+        picWait->raise();
+        picWait->show();
+    } else {
+        picWait->hide();
+    }
+    EnableControls(message.isEmpty());
+    QCoreApplication::processEvents();
 }
 
 void BatchQueueWindow::cmdCancel_Click()
@@ -395,6 +412,7 @@ void BatchQueueWindow::finishBatch(bool showSummary)
     if (m_closing) return;
     if (showSummary) MsgBox(summaryMessage(), vbmsg::Information, ctx().gAppTitle);
     m_running = false;
+    batchFinished();
     done(QDialog::Accepted);
 }
 
@@ -445,4 +463,23 @@ void BatchQueueWindow::openBrowser()
     // A further sale of a listing ("...A") shows the listing's own page.
     address.replace(QStringLiteral("[AUCTIONNUMBER]"), modWebProcessing::SiteAuctionNumber(auctionOf(selectedRow())));
     FormsRegistry::instance().showModal(QStringLiteral("frmBrowser"), {{QStringLiteral("StartingAddress"), address}}, this);
+}
+
+void BatchQueueWindow::ShowBrowserMessage(WebBrowser* browser, const QString& message, int style)
+{
+    picWait->hide();
+    const Qt::WindowStates state = windowState();
+    setWindowState(Qt::WindowMaximized);
+    QWidget* page = browser ? browser->widget() : nullptr;
+    if (page) {
+        page->setGeometry(m_list->geometry());
+        page->show();
+        page->raise();
+    }
+    MsgBox(message, style, ctx().gAppTitle);
+    picWait->show();
+    picWait->raise();
+    if (page) page->hide();
+    setWindowState(state);
+    QCoreApplication::processEvents();
 }

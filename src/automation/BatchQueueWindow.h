@@ -28,6 +28,7 @@ class QStandardItem;
 class QStandardItemModel;
 class QTreeView;
 class QWidget;
+class WebBrowser;
 
 class BatchQueueWindow : public QDialog {
     Q_OBJECT
@@ -82,9 +83,12 @@ public:
     int selectedRow() const;  // -1 for none
 
     void Form_Activate();
-    void chkSelect_Click();
+    virtual void chkSelect_Click();
     // A window may check its rows before the batch starts, then call this one.
     virtual void cmdOK_Click();
+    // A non-empty message shows the wait panel with it and disables the
+    // controls; "" hides the panel and enables them again.
+    void ShowWait(const QString& message);
     void cmdCancel_Click();
 
     // The cursor: from the progress value, the next checked row (1-based) and
@@ -105,6 +109,18 @@ protected:
     virtual RowOutcome startRow(int row) = 0;
     // A row's step that was Pending came to an end.
     void rowFinished(RowOutcome outcome);
+    // Starts the batch over the checked rows, once confirmed and logged in.
+    void startBatch();
+    // The batch has ended and its summary was shown; the window closes next.
+    virtual void batchFinished() {}
+    // The program is setting boxes (a fill, select all): no box click.
+    bool filling() const { return m_filling; }
+    void setFilling(bool filling) { m_filling = filling; }
+    // Asks for the batch to stop: the next row asks the cancel question.
+    void requestCancel() { m_cancel = true; }
+    // A message about the page the hidden browser holds: the window is
+    // maximised and the page shown over the list while the message is up.
+    void ShowBrowserMessage(WebBrowser* browser, const QString& message, int style);
     // The message that ends a batch: the summary text with the rows done.
     virtual QString summaryMessage() const;
     // The common popup items act on these of the selected row.
@@ -116,6 +132,7 @@ protected:
     QAction* addPopupItem(const QString& name, const QString& text, std::function<void()> run);
 
     void EnableControls(bool enabled);
+    virtual void openItem();
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void done(int result) override;
@@ -133,7 +150,6 @@ private:
     void list_MouseUp(const QPoint& pos);
     void openAuction();
     void openBuyer();
-    void openItem();
     void openBrowser();
 
     Setup m_setup;

@@ -242,31 +242,11 @@ void frmFixedPriceOffer::ReportOfferError(const QString& pageText)
     const OfferPage::Refusal refusal = OfferPage::Classify(pageText);
     if (refusal == OfferPage::Refusal::NoBidders) ++m_noBidders;
     else
-        ShowBrowserMessage(OfferPage::Message(refusal, m_title, m_auction),
+        ShowBrowserMessage(web, OfferPage::Message(refusal, m_title, m_auction),
                            refusal == OfferPage::Refusal::Unexplained ? vbmsg::Exclamation : vbmsg::Information);
     if (refusal == OfferPage::Refusal::Unexplained) return rowFinished(RowOutcome::Failed);
     OfferRecorder::RecordOfferMade(m_auction, false, m_price, m_days);
     rowFinished(RowOutcome::Passed);
-}
-
-void frmFixedPriceOffer::ShowBrowserMessage(const QString& message, int style)
-{
-    // The seller sees the site's page over the list while the message is up.
-    waitPanel()->hide();
-    const Qt::WindowStates state = windowState();
-    setWindowState(Qt::WindowMaximized);
-    QWidget* page = web->widget();
-    if (page) {
-        page->setGeometry(list()->geometry());
-        page->show();
-        page->raise();
-    }
-    MsgBox(message, style, ctx().gAppTitle);
-    waitPanel()->show();
-    waitPanel()->raise();
-    if (page) page->hide();
-    setWindowState(state);
-    QCoreApplication::processEvents();
 }
 
 QString frmFixedPriceOffer::summaryMessage() const

@@ -45,7 +45,6 @@ private:
     void pageTimedOut();
     void waitForPage();
     void ReportOfferError(const QString& pageText);
-    void ShowBrowserMessage(const QString& message, int style);
 
     WebBrowser* web;
     QTimer* m_pageTimer;
