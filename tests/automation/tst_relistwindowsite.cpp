@@ -1,0 +1,172 @@
+// Relisting end to end: the relist window opened from the main window's Task
+// menu, a row's options edited in the real dialog, the seller logged in and
+// each listing made by the real browser (WebEngine, offscreen) against the
+// in-process stand-in site, then recorded in the database.
+
+#include "DatabaseFixture.h"
+#include "MainWindowDriver.h"
+#include "SiteSeller.h"
+#include "StandInSite.h"
+#include "TestEnvironment.h"
+#include "automation/AutomationForms.h"
+#include "automation/frmRelist.h"
+#include "automation/frmRelistDetail.h"
+#include "core/ProgramContext.h"
+#include "core/frmBrowser.h"
+#include "core/modDatabase.h"
+#include "mainwindow/frmMain.h"
+#include "platform/FormsRegistry.h"
+#include "platform/MessageService.h"
+#include "platform/Vb.h"
+#include "platform/db/Connection.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QStandardItem>
+#include <QTimer>
+#include <QTreeView>
+
+#include <memory>
+#include <optional>
+
+class tst_relistwindowsite : public QObject {
+    Q_OBJECT
+    StandInSite site;
+    std::optional<TestEnvironment> env;
+
+    ProgramContext& ctx() { return ProgramContext::current(); }
+    Connection& conn() { return *ctx().gConnection; }
+    void exec(const QString& sql, const QVariantList& binds = {}) { QVERIFY2(conn().Execute(sql, binds), qPrintable(conn().lastError())); }
+    int step(const QString& id) { return conn().Scalar("SELECT ActionId FROM Auction WHERE AuctionId=?", {id}).toInt(); }
+
+    static StandInSite::Listing listing(const QString& id, const QString& kind, const QString& title)
+    {
+        StandInSite::Listing l;
+        l.seller = "kiwi_seller";
+        l.id = id;
+        l.kind = kind;
+        l.title = title;
+        l.start = QDateTime::currentDateTime().addDays(-9);
+        l.end = QDateTime::currentDateTime().addDays(-2);
+        l.startPrice = 20;
+        l.length = "7 days";
+        l.body = "A fine thing";
+        return l;
+    }
+    template <typename W>
+    static W* visible()
+    {
+        if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) return w;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* w = qobject_cast<W*>(top); w && w->isVisible()) return w;
+        return nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FormsRegistry::instance().registerForm("frmBrowser", [](QWidget* parent) { return new frmBrowser(parent); });
+        AutomationForms::Register();
+        site.addAccount(SiteSeller::Kiwi());
+        site.addListing(listing("6001", "unsold", "Kauri bowl"));
+        site.addListing(listing("6002", "sold", "Rimu spoon"));
+        QVERIFY(site.start());
+        qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
+    }
+    void cleanupTestCase() { site.stop(); }
+
+    void init()
+    {
+        env.emplace();
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        SiteSeller::UseAccount(SiteSeller::Kiwi());
+        ctx().gConfiguration.DateLastUpdate = vb::now();
+    }
+    void cleanup()
+    {
+        FormsRegistry::instance().clearOverrides();
+        env.reset();
+    }
+
+    // An unsold auction relisted with a new title and a stocked item listed
+    // again from its newest sale; both arrive at the site as queued, the
+    // relisted auction's task moves on and the synchronisation is offered
+    // the two new listings.
+    void relistFromTheMainWindow()
+    {
+        exec("INSERT INTO Item (ItemId, Description, Stocked) VALUES ('BOWL', 'Kauri bowl', 0), ('SPOON', 'Rimu spoon', 1)");
+        exec("INSERT INTO Auction (AuctionId, ItemId, Description, ActionId, dateStart, dateNextAction, StartPrice, ReservePrice, "
+             "BuyNowPrice, FixedPriceOffered, DurationFixed, DurationDays, ExtraFeatures) VALUES "
+             "('6001', 'BOWL', 'Kauri bowl', 16, ?, ?, 20, 30, 0, 1, 1, 7, ',Gallery,'), "
+             "('6002', 'SPOON', 'Rimu spoon', 9, ?, ?, 12.5, 15, 0, 1, 1, 5, ',')",
+             {vb::now() - 9, vb::today(), vb::now() - 9, vb::today()});
+        QList<int> updates;
+        FormsRegistry::instance().overrideForm("frmUpdate", [&](QWidget* parent) {
+            auto* d = new QDialog(parent);
+            QTimer::singleShot(0, d, [&, d] {
+                updates << d->property("pAutoUpdate").toInt();
+                d->accept();
+            });
+            return d;
+        });
+        std::unique_ptr<frmMain> main(MainWindowDriver::open(env->messages()));
+        QVERIFY(main);
+
+        ScriptedMessages& m = env->messages();
+        bool opened = false;
+        // The window fills its list behind a wait panel that lets events run:
+        // it is worked once the list is there.
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            frmRelist* w = visible<frmRelist>();
+            if (!w || w->rowCount() == 0 || w->waitPanel()->isVisible()) return;
+            poll.stop();
+            opened = true;
+            QCOMPARE(w->rowCount(), 2);
+            const int bowl = w->cell(0, 0)->text() == "6001" ? 0 : 1;
+            w->list()->setCurrentIndex(w->model()->index(bowl, 0));
+            // The bowl gets a new title and a bold title in the options dialog.
+            QTimer::singleShot(0, this, [&] {
+                auto* d = visible<frmRelistDetail>();
+                QVERIFY(d);
+                d->title()->setText("Kauri bowl, \"hand turned\" & oiled");
+                d->extraFeature(1)->setChecked(true);
+                d->cmdOK_Click();
+            });
+            w->mnuPopupEdit_Click();
+            QCOMPARE(w->cell(bowl, 2)->text(), "Kauri bowl, \"hand turned\" & oiled");
+            for (int r = 0; r < 2; ++r) w->cell(r, 0)->setCheckState(Qt::Checked);
+            m.answer(vbmsg::Yes, "You are about to relist 2 auctions on TradeMe.");
+            m.answer(vbmsg::OK, "Complete - Relisted 2 auctions.");
+            w->cmdOK_Click();
+        });
+        poll.start();
+        QAction* task = main->action("mnuTaskRelistAll");
+        QVERIFY(task);
+        task->trigger();  // returns when the window has closed
+        QVERIFY(opened);
+        QVERIFY(m.verifyDone());
+
+        const QList<StandInSite::CreatedListing> made = site.createdListings();
+        QCOMPARE(made.size(), 2);
+        QCOMPARE(made[0].templateId, "6001");
+        QCOMPARE(made[0].action, "relist");
+        QCOMPARE(made[0].title, "Kauri bowl, \"hand turned\" & oiled");
+        QCOMPARE(made[0].startPrice, "20");
+        QCOMPARE(made[0].reservePrice, "30");
+        QCOMPARE(made[0].features, QStringList({"gallerycheckbox", "boldtitlecheckbox"}));
+        QCOMPARE(made[1].templateId, "6002");
+        QCOMPARE(made[1].action, "sell_similar");
+        QCOMPARE(made[1].title, "Rimu spoon");
+        QCOMPARE(made[1].startPrice, "12.5");
+        QCOMPARE(step("6001"), 15);
+        QCOMPARE(updates, QList<int>{2});
+    }
+};
+
+QTEST_MAIN(tst_relistwindowsite)
+#include "tst_relistwindowsite.moc"
