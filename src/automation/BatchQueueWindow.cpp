@@ -422,9 +422,11 @@ QString BatchQueueWindow::summaryMessage() const { return m_setup.summaryText.ar
 
 QAction* BatchQueueWindow::addPopupItem(const QString& name, const QString& text, std::function<void()> run)
 {
-    QAction* a = new QAction(text, mnuPopup);
+    // A separator keeps no text: some styles draw a separator's text as a section title.
+    const bool separator = text == QLatin1String("-");
+    QAction* a = new QAction(separator ? QString() : text, mnuPopup);
     a->setObjectName(name);
-    if (text == QLatin1String("-")) a->setSeparator(true);
+    if (separator) a->setSeparator(true);
     else
         connect(a, &QAction::triggered, this, [this, run = std::move(run)] {
             if (selectedRow() >= 0) run();

@@ -77,12 +77,13 @@ bool ListingLimits::LoadCounts(QHash<QString, Counts>* counts)
     const qint64 today = qint64(vb::today());
     Recordset rs;
     if (!ProgramContext::current().gDatabase->OpenDB(
-            QStringLiteral("SELECT Auction.ItemId AS ItemId, ") + CountColumns +
+            // Keyed by the item's own code: its sales may spell the code in another case.
+            QStringLiteral("SELECT Item.ItemId AS ItemKey, ") + CountColumns +
                 QStringLiteral("FROM Item INNER JOIN Auction ON Item.ItemId = Auction.ItemId AND Auction.Description = Item.Description "
-                               "WHERE Item.Stocked<>0 GROUP BY Auction.ItemId"),
+                               "WHERE Item.Stocked<>0 GROUP BY Item.ItemId"),
             {today}, false, true, true, &rs))
         return false;
-    for (; !rs.isEOF(); rs.MoveNext()) counts->insert(rs.text(QStringLiteral("ItemId")), countsOf(rs, today));
+    for (; !rs.isEOF(); rs.MoveNext()) counts->insert(rs.text(QStringLiteral("ItemKey")), countsOf(rs, today));
     return true;
 }
 

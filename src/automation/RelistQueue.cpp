@@ -179,13 +179,14 @@ void RelistQueue::AddStockedItems()
     // all of them, each in one statement.
     QHash<QString, Template> templates;
     Recordset rs;
+    // Keyed by the item's own code: its sales may spell the code in another case.
     if (!db.OpenDB(QStringLiteral("SELECT * FROM (SELECT ") + CandidateColumns +
-                       QStringLiteral(",ROW_NUMBER() OVER (PARTITION BY Auction.ItemId ORDER BY ") + NewestFirst +
+                       QStringLiteral(",Item.ItemId AS ItemKey,ROW_NUMBER() OVER (PARTITION BY Item.ItemId ORDER BY ") + NewestFirst +
                        QStringLiteral(") AS Newest ") + CandidateFrom +
                        QStringLiteral("WHERE Item.Stocked<>0 AND Auction.Description = Item.Description) WHERE Newest=1"),
                    false, true, true, &rs))
         return;
-    for (; !rs.isEOF(); rs.MoveNext()) templates.insert(rs.text(QStringLiteral("ItemId")), TemplateFromRow(rs));
+    for (; !rs.isEOF(); rs.MoveNext()) templates.insert(rs.text(QStringLiteral("ItemKey")), TemplateFromRow(rs));
     rs.Close();
     QHash<QString, ListingLimits::Counts> counts;
     if (!ListingLimits::LoadCounts(&counts)) return;

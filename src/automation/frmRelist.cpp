@@ -14,6 +14,7 @@
 #include "platform/browser/WebBrowser.h"
 #include "platform/db/Recordset.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QCheckBox>
 #include <QMenu>
@@ -95,6 +96,7 @@ bool frmRelist::fillList()
 void frmRelist::LoadRelistList(bool ShowNone)
 {
     ShowWait(QStringLiteral("Loading auctions to relist"));
+    if (!isVisible()) return;  // closed while the wait panel let events run
     m_queue.mOptionsEdited = false;
     if (selectBox()->isChecked()) {
         selectBox()->setChecked(false);
@@ -102,6 +104,7 @@ void frmRelist::LoadRelistList(bool ShowNone)
     }
     m_queue.Build();
     FillRelistList();
+    if (!isVisible()) return;
     tellNotices();
 
     const bool rows = rowCount() > 0;
@@ -166,7 +169,9 @@ void frmRelist::FillRelistList()
     const double now = vb::now();
     for (int i = 1; i <= m_queue.count(); ++i) {
         const RelistQueue::Row row = m_queue.FillRow(i, now);
-        const QList<QStandardItem*> cells = addRow(row.texts, mCheckedAuctions.contains(RelistQueue::TickKey(m_queue.record(i))));
+        // With "Select all" ticked every row is ticked (a redraw after an edit).
+        const bool ticked = selectBox()->isChecked() || mCheckedAuctions.contains(RelistQueue::TickKey(m_queue.record(i)));
+        const QList<QStandardItem*> cells = addRow(row.texts, ticked);
         setTag(cells.first(), i);
         if (row.red) SetRowRed(cells);
     }
@@ -220,10 +225,13 @@ void frmRelist::mnuPopupEdit_Click()
     const RelistRecord& r = m_queue.record(index);
     m_queue.mRelistOptionList.Add(r.AuctionId, r.ItemId, r.Title, r.StartPrice, r.ReservePrice, r.BuyNowPrice, r.DurationFixed,
                                   r.DurationDays, r.DurationTime, r.ExtraFeatures, r.RelistIndex);
+    const QString key = RelistQueue::TickKey(r);
     {
         frmRelistDetail dialog(&m_queue.mRelistOptionList, this);
         dialog.exec();
     }
+    // The queue is the one the dialog was opened for.
+    if (index > m_queue.count() || RelistQueue::TickKey(m_queue.record(index)) != key) return;
     mSelectedRow = row + 1;
     m_queue.ApplyRelistOptions(index);
     FillRelistList();
@@ -233,7 +241,14 @@ void frmRelist::mnuPopupExcluded_Click() { Timer1->start(); }
 
 void frmRelist::Timer1_Timer()
 {
-    if (m_queue.rstExclusions.isEmpty()) return;
+    if (m_queue.rstExclusions.isEmpty()) {
+        Timer1->stop();
+        return;
+    }
+    // Not over another window (the options dialog), nor while a batch runs:
+    // the rebuild after it would change the queue under them.
+    QWidget* modal = QApplication::activeModalWidget();
+    if ((modal && modal != this) || running()) return;
     Timer1->stop();
     const QVariantMap out = FormsRegistry::instance().showModal(
         QStringLiteral("frmRelistExcluded"),
@@ -329,7 +344,6 @@ void frmRelist::web_DocumentComplete(const QString& address)
             if (mStep == 10) {
                 mStep = 0;
                 m_pageTimer->stop();
-                RecordRelist(m_queue.record(mCurrentRecord));
                 return rowFinished(RowOutcome::Succeeded);
             }
             ++mStep;
@@ -385,6 +399,9 @@ void frmRelist::web_DocumentComplete(const QString& address)
         return submit(8, QStringLiteral("VNTMR4"));
     case 9:
         if (!text.contains(QLatin1String("your auction has"))) return ReportRelistError(9, false, false);
+        // The listing exists on the site now: it is recorded at once, so a
+        // close before the blank page cannot lose it.
+        RecordRelist(record);
         return submit(10, QStringLiteral("VNTM"));
     default: return;
     }
@@ -396,10 +413,18 @@ void frmRelist::pageTimedOut()
     if (step < 1) return;
     mStep = 0;
     web->Stop();
-    if (step == 10) {
-        // The listing was made; only the blank page that ends the row is late.
-        RecordRelist(m_queue.record(mCurrentRecord));
-        return rowFinished(RowOutcome::Succeeded);
+    // The listing was made and recorded; only the blank page that ends the row is late.
+    if (step == 10) return rowFinished(RowOutcome::Succeeded);
+    if (step >= 8) {
+        // The confirmation went to the site: the listing may well exist. It
+        // is not recorded, and the seller is told to look before relisting it.
+        const RelistRecord& r = m_queue.record(mCurrentRecord);
+        ShowBrowserMessage(web,
+                           r.Title + CrLf + CrLf + QStringLiteral("Relist result unknown - TradeMe did not answer after the listing of auction (ref# ") +
+                               r.AuctionId + QStringLiteral(") was confirmed.") + CrLf + CrLf +
+                               QStringLiteral("Check your current listings on TradeMe before you relist this auction again."),
+                           vbmsg::Exclamation);
+        return rowFinished(RowOutcome::Failed);
     }
     // A site page that never came lacks its text; a local page that never
     // loaded could not be posted.

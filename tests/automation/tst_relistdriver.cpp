@@ -273,8 +273,13 @@ private slots:
                                               << "[Error 7" + generic << int(vbmsg::Critical) << "Continue relisting?" << 7;
         QTest::newRow("listing page never comes") << ListingPage.arg("100") << ConfirmPage << "Details2.aspx"
                                                   << "[Error 1" + generic << int(vbmsg::Critical) << "Continue relisting?" << 1;
+        // The confirmation was posted: the listing may exist, so the seller is told to look.
         QTest::newRow("result never comes") << ListingPage.arg("100") << ConfirmPage << "/sell/confirm2.aspx"
-                                            << "[Error 9" + generic << int(vbmsg::Critical) << "Continue relisting?" << 9;
+                                            << "Misc thing" + CrLf + CrLf +
+                                                   "Relist result unknown - TradeMe did not answer after the listing of auction "
+                                                   "(ref# 100) was confirmed." +
+                                                   CrLf + CrLf + "Check your current listings on TradeMe before you relist this auction again."
+                                            << int(vbmsg::Exclamation) << "Continue relisting?" << 0;
     }
     void failures()
     {
@@ -305,6 +310,22 @@ private slots:
         QCOMPARE(step("100"), 16);
         QCOMPARE(step("101"), 16);
         QVERIFY(updates.isEmpty());
+    }
+
+    // The result seen, the blank page that ends the row never loads: the
+    // listing is recorded and counted all the same.
+    void blankPageLate()
+    {
+        sale("100", "M", "Misc thing", 16);
+        site->silent.insert("VNTM.sub");
+        auto w = open();
+        tick(*w, {"100"});
+        start(*w, 1);
+        messages().answer(vbmsg::OK, "Complete - Relisted 1 auctions.");
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 10000);
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(step("100"), 15);
+        QCOMPARE(updates, QList<int>{1});
     }
 
     // "Cancel relist?" answered No after a refusal: the next row is relisted.

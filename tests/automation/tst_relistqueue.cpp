@@ -223,6 +223,22 @@ private slots:
         QCOMPARE(q.record(1).CurrentListings, qint16(2));
     }
 
+    // Sales may spell their item's code in another case (a code retyped in
+    // the item editor): the bulk build finds the template and counts them.
+    void codeInAnotherCase()
+    {
+        item("W", Widget, true, {{"MaxListings", 3}});
+        sale({.id = "450", .item = "w", .step = 9, .startedDaysAgo = 20});
+        RelistQueue q;
+        q.Build();
+        QCOMPARE(queued(q), QStringList({"450 Sell similar 3", "450 Sell similar 2", "450 Sell similar 1"}));
+        for (int i = 0; i < 3; ++i) sale({.id = QString::number(460 + i), .item = "w", .step = 1, .startedDaysAgo = 3.0 + i});
+        q.Build();
+        QCOMPARE(q.count(), 0);
+        QCOMPARE(excluded(q), QStringList({"W|Blue widget|3|Maximum current listings reached"}));
+        QVERIFY(env->messages().prompts().isEmpty());
+    }
+
     // A relist row counts the running listings of its own title, not those
     // of the last stocked item judged.
     void relistCountsItsOwn()

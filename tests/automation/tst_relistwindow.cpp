@@ -155,6 +155,9 @@ private slots:
         }
         QVERIFY(!w->selectBox()->isChecked());
         QCOMPARE(w->selectBox()->text(), "Select all");
+        // A separator shows as a line, not as a "-" title.
+        QVERIFY(popupItem(*w, "mnuPopupLine1")->isSeparator());
+        QVERIFY(popupItem(*w, "mnuPopupLine1")->text().isEmpty());
         // Rebuilt, the notice is not told again.
         w->LoadRelistList(true);
         QCOMPARE(w->rowCount(), 3);
@@ -303,6 +306,59 @@ private slots:
         w->close();
         QVERIFY(!w->isVisible());
         QVERIFY(messages().verifyDone());
+    }
+
+    // With "Select all" ticked, a row's edit redraws the list all ticked.
+    void selectAllThenEdit()
+    {
+        stocked("W", "100");
+        stocked("X", "110");
+        auto w = open();
+        w->selectBox()->click();
+        QCOMPARE(w->checkedCount(), 2);
+        select(*w, 0);
+        QVERIFY(ModalDriver::OnModal<frmRelistDetail>([&] { popupItem(*w, "mnuPopupEdit")->trigger(); },
+                                                      [](frmRelistDetail* d) { d->cmdOK_Click(); }));
+        QCOMPARE(w->checkedCount(), 2);
+        QCOMPARE(w->selectBox()->text(), "Deselect all");
+    }
+
+    // The exclusions window waits while another window is up, and the
+    // timer stops when there is nothing to show.
+    void exclusionsWait()
+    {
+        stocked("W", "100");
+        stocked("S", "110", {{"UseStock", 1}, {"Stock", 0}});
+        messages().answer(vbmsg::OK, ExcludedNotice);
+        auto w = open();
+        int opened = 0;
+        FormsRegistry::instance().overrideForm("frmRelistExcluded", [&](QWidget* parent) {
+            ++opened;
+            auto* d = new QDialog(parent);
+            QTimer::singleShot(0, d, &QDialog::accept);
+            return d;
+        });
+        select(*w, 0);
+        bool openedWhileEditing = true;
+        QVERIFY(ModalDriver::OnModal<frmRelistDetail>(
+            [&] {
+                w->mnuPopupExcluded_Click();
+                popupItem(*w, "mnuPopupEdit")->trigger();
+            },
+            [&](frmRelistDetail* d) {
+                QTest::qWait(1200);  // two ticks
+                openedWhileEditing = opened > 0;
+                d->cmdCancel_Click();
+            }));
+        QVERIFY(!openedWhileEditing);
+        QTRY_COMPARE(opened, 1);
+        QCOMPARE(w->rowCount(), 1);
+
+        exec("DELETE FROM Item WHERE ItemId='S'");
+        w->LoadRelistList(false);
+        w->mnuPopupExcluded_Click();
+        QTRY_VERIFY(!w->timer()->isActive());
+        QCOMPARE(opened, 1);
     }
 
     // A first visit cancelled: the row keeps its values, nothing to lose.

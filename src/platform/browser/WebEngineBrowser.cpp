@@ -74,14 +74,24 @@ void WebEngineBrowser::gather()
     // Every finished load is reported, in order. A page that was left (a
     // local page that submits itself, say) before its text arrived is
     // reported with its address and title only.
+    //
+    // The report is posted, not made inside WebEngine's callback: a handler
+    // that opens a modal window (a message, a login) would otherwise hold the
+    // callback, and no other page's callbacks would come until it closed.
     auto deliver = [self, url, title](const QString& text, const QString& html) {
         if (!self) return;
-        self->m_url = url;
-        self->m_title = title;
-        self->m_text = normaliseText(text);
-        self->m_html = html;
-        self->m_busy = false;
-        emit self->DocumentComplete(url);
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, url, title, text, html] {
+                if (!self) return;
+                self->m_url = url;
+                self->m_title = title;
+                self->m_text = normaliseText(text);
+                self->m_html = html;
+                self->m_busy = false;
+                emit self->DocumentComplete(url);
+            },
+            Qt::QueuedConnection);
     };
     m_view->page()->runJavaScript(QStringLiteral("document.body ? document.body.innerText : ''"),
                                   [self, generation, deliver](const QVariant& text) {
