@@ -1,5 +1,6 @@
 #include "ItemWriter.h"
 
+#include "core/MainWindowApi.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
 #include "platform/MessageService.h"
@@ -273,4 +274,12 @@ int ItemWriter::RecodeSales(const QString& code, const QString& title)
         return -1;
     }
     return rows;
+}
+
+void ItemWriter::ItemsChanged()
+{
+    if (MainWindowApi* main = ProgramContext::current().gMainWindow) {
+        main->UpdateComboItems();
+        main->Refreshlist();
+    }
 }

@@ -73,6 +73,10 @@ public:
     static constexpr int ItemIdLength = 10;
     static inline const QString DefaultItem = QStringLiteral("MISC");
 
+    // Items were added, renamed or deleted: the main window reads its item
+    // codes and its list afresh.
+    static void ItemsChanged();
+
     // The ItemId a code box text is stored as: 10 characters, trailing blanks removed.
     static QString ItemKey(const QString& codeText);
     // The whole number a number box counts as: the number its text begins

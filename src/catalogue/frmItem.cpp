@@ -1,7 +1,6 @@
 #include "frmItem.h"
 
 #include "ItemWriter.h"
-#include "core/MainWindowApi.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
 #include "core/clsLinks.h"
@@ -438,7 +437,7 @@ void frmItem::SaveItem()
     }
     setHeldCode(saved.row.itemId);
     UpdateAuctionItemCodes(saved.row.itemId, saved.row.description);
-    refreshMainWindow();
+    ItemWriter::ItemsChanged();
     setEditModeValue(Browse);
     SetEditMode();
     cboId->setText(heldCode());
@@ -473,15 +472,7 @@ void frmItem::DeleteItem()
     } else if (deleted.outcome == ItemDeleteResult::Refused) {
         inform(deleted.message);
     }
-    refreshMainWindow();
-}
-
-void frmItem::refreshMainWindow()
-{
-    if (MainWindowApi* main = ctx().gMainWindow) {
-        main->UpdateComboItems();
-        main->Refreshlist();
-    }
+    ItemWriter::ItemsChanged();
 }
 
 // ---- buttons ----

@@ -81,7 +81,6 @@ private:
     // Enables the boxes as the ticks and the mode allow.
     void applyRules();
     void showView();
-    void refreshMainWindow();
 
     QLineEdit* txtDescription;
     QCheckBox* chkStocked;

@@ -4,7 +4,6 @@
 #include "ItemDetailWriter.h"
 #include "ItemGroupWriter.h"
 #include "ItemWriter.h"
-#include "core/MainWindowApi.h"
 #include "core/ProgramContext.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
@@ -307,10 +306,7 @@ bool frmItemGroup::SaveRecord()
     if (saved.outcome != ItemSaveResult::Saved) return false;  // reported; the mode and the fields stay
     setHeldCode(saved.row.itemId);
     UpdateAuctionItemCodes(saved.row.itemId, saved.row.description);
-    if (MainWindowApi* main = ctx().gMainWindow) {
-        main->UpdateComboItems();
-        main->Refreshlist();
-    }
+    ItemWriter::ItemsChanged();
     setEditModeValue(Browse);
     SetEditMode();
     cboId->setText(heldCode());
@@ -346,10 +342,7 @@ void frmItemGroup::DeleteRecord()
     setEditModeValue(Browse);
     SetEditMode();  // empties the fields and the detail list
     FillLookup();
-    if (MainWindowApi* main = ctx().gMainWindow) {
-        main->UpdateComboItems();
-        main->Refreshlist();
-    }
+    ItemWriter::ItemsChanged();
 }
 
 // ---- buttons ----
