@@ -16,6 +16,8 @@
 #include "core/modDatabase.h"
 #include "core/modWebProcessing.h"
 #include "mainwindow/frmMain.h"
+#include "sync/SyncForms.h"
+#include "sync/frmUpdate.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
@@ -26,6 +28,9 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QComboBox>
 #include <QStandardItem>
 #include <QTimer>
 #include <QTreeView>
@@ -71,9 +76,11 @@ private slots:
     {
         FormsRegistry::instance().registerForm("frmBrowser", [](QWidget* parent) { return new frmBrowser(parent); });
         AutomationForms::Register();
+        SyncForms::Register();
         site.addAccount(SiteSeller::Kiwi());
         site.addListing(listing("6001", "unsold", "Kauri bowl"));
-        site.addListing(listing("6002", "sold", "Rimu spoon"));
+        site.addListing(listing("6002", "unsold", "Rimu spoon"));
+        site.addListing(listing("6003", "unsold", "Totara box"));
         QVERIFY(site.start());
         qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
     }
@@ -141,6 +148,9 @@ private slots:
                 QVERIFY(d);
                 d->title()->setText("Kauri bowl, \"hand turned\" & oiled");
                 d->extraFeature(1)->setChecked(true);
+                // Three days, ending at the scheduled time the dialog offers (8:30 pm).
+                d->duration(1)->click();
+                d->days()->setCurrentIndex(2);
                 d->cmdOK_Click();
             });
             w->mnuPopupEdit_Click();
@@ -165,6 +175,9 @@ private slots:
         QCOMPARE(made[0].startPrice, "20");
         QCOMPARE(made[0].reservePrice, "30");
         QCOMPARE(made[0].features, QStringList({"gallerycheckbox", "boldtitlecheckbox"}));
+        QCOMPARE(made[0].durationType, "advanced");
+        QCOMPARE(made[0].endDate, QDate::currentDate().addDays(3).toString("dd/MM/yyyy"));
+        QCOMPARE(made[0].endHour, "8:30 pm");
         QCOMPARE(made[1].templateId, "6002");
         QCOMPARE(made[1].action, "sell_similar");
         QCOMPARE(made[1].title, "Rimu spoon");
@@ -172,6 +185,52 @@ private slots:
         QCOMPARE(step("6001"), 15);
         QCOMPARE(updates, QList<int>{2});
         QVERIFY(loggedIn);
+    }
+
+    // The synchronisation the batch ends with is the real one: it downloads
+    // the new listing, and its save puts it in the database as running.
+    void syncPicksUpTheNewListing()
+    {
+        exec("INSERT INTO Item (ItemId, Description, Stocked) VALUES ('BOX', 'Totara box', 0)");
+        exec("INSERT INTO Auction (AuctionId, ItemId, Description, ActionId, dateStart, dateNextAction, StartPrice, ReservePrice, "
+             "BuyNowPrice, FixedPriceOffered, DurationFixed, DurationDays, ExtraFeatures) VALUES "
+             "('6003', 'BOX', 'Totara box', 16, ?, ?, 20, 30, 0, 1, 1, 7, ',')",
+             {vb::now() - 9, vb::today()});
+        std::unique_ptr<frmMain> main(MainWindowDriver::open(env->messages()));
+        QVERIFY(main);
+        ScriptedMessages& m = env->messages();
+        bool relisted = false, saved = false;
+        QTimer poll;
+        poll.setInterval(50);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (!relisted) {
+                frmRelist* w = visible<frmRelist>();
+                if (!w || w->rowCount() == 0 || w->waitPanel()->isVisible()) return;
+                relisted = true;
+                w->cell(0, 0)->setCheckState(Qt::Checked);
+                m.answer(vbmsg::Yes, "You are about to relist 1 auctions on TradeMe.");
+                m.answer(vbmsg::OK, "Complete - Relisted 1 auctions.");
+                m.answer(vbmsg::OK, "Tip:");
+                m.answer(vbmsg::OK, "Listings that are displayed in BOLD are changes");
+                w->cmdOK_Click();
+                return;
+            }
+            frmUpdate* u = visible<frmUpdate>();
+            if (!u || !u->saveButton()->isEnabled() || saved) return;
+            saved = true;
+            poll.stop();
+            u->cmdSave_Click();
+        });
+        poll.start();
+        main->action("mnuTaskRelistAll")->trigger();
+        QVERIFY(relisted);
+        QVERIFY(saved);
+        const QList<StandInSite::CreatedListing> made = site.createdListings();
+        QVERIFY(!made.isEmpty());
+        QCOMPARE(made.last().templateId, "6003");
+        QCOMPARE(step(made.last().id), 1);
+        QCOMPARE(step("6003"), 15);
+        QVERIFY(m.verifyDone());
     }
 };
 
