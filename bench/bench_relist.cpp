@@ -7,6 +7,7 @@
 // Each measure is the median of several runs.
 // Usage: bench_relist [SALES] [ITEMS]   (default 50000 1000)
 
+#include "BenchSupport.h"
 #include "automation/RelistQueue.h"
 #include "core/ProgramContext.h"
 #include "core/modDatabase.h"
@@ -31,26 +32,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-class QuietMessages : public MessageService {
-public:
-    QStringList seen;
-    int MsgBox(const QString& prompt, int, const QString&) override
-    {
-        seen << prompt.left(200);
-        return vbmsg::No;
-    }
-    bool InputBox(const QString&, const QString&, const QString&, QString*) override { return false; }
-    QString GetOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString GetSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QColor ChooseColor(const QColor&, const QString&) override { return {}; }
-};
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Reads every column of the current row, as a record set fetching it would.
 void readRow(sqlite3_stmt* s)
@@ -144,28 +125,19 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
     const QString path = QDir(dir.path()).filePath("bench.mdb");
-    const QString templ = QDir(QCoreApplication::applicationDirPath()).filePath("../bin/data.mdb");
-    if (!QFile::copy(templ, path)) {
-        out << "cannot copy " << templ << "\n";
-        return 1;
-    }
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    DemoDataOptions options;
+    options.sales = sales;
+    options.items = itemCount;
+    if (!bench::CreateDemoDatabase(path, options, out)) return 1;
     {
         Connection c;
-        DemoDataOptions options;
-        options.sales = sales;
-        options.items = itemCount;
-        QString error;
-        if (!c.Open(path) || !DemoData::Fill(c, options, &error)) {
-            out << "cannot fill: " << error << "\n";
-            return 1;
-        }
+        c.Open(path);
         // Every stocked item has a current template, half allow any end day,
         // no stock warnings: the build runs through without a message.
         c.Execute(QStringLiteral("UPDATE Auction SET dateNextAction=? WHERE dateNextAction<?"), {vb::today() - 1, vb::today() - 1});
         c.Execute(QStringLiteral("UPDATE Item SET StockWarning=0, EndDay=CASE WHEN rowid%2=0 THEN ',' ELSE EndDay END"));
     }
-    QuietMessages messages;
+    bench::QuietMessages messages(vbmsg::No);
     MessageService::install(&messages);
     if (!modDatabase::OpenDatabase(path, QStringLiteral("bench.mdb"), false, false)) {
         out << "cannot open the database\n";
@@ -186,7 +158,7 @@ int main(int argc, char** argv)
         excluded = int(q.rstExclusions.size());
     }
     modDatabase::CloseDatabase();
-    const double o = median(ours), f = median(floors);
+    const double o = bench::median(ours), f = bench::median(floors);
     out << QStringLiteral("%1 sales, %2 items: %3 listings queued, %4 items excluded (floor: %5 templates, %6 due relists)\n")
                .arg(sales)
                .arg(itemCount)

@@ -6,6 +6,7 @@
 // fresh copy of the database.
 // Usage: bench_sync [SALES]   (default 50000)
 
+#include "BenchSupport.h"
 #include "core/ProgramContext.h"
 #include "core/modDatabase.h"
 #include "platform/MessageService.h"
@@ -36,26 +37,6 @@ namespace {
 QTextStream out(stdout);
 constexpr int CurrentRows = 3000;
 constexpr int SoldRows = 1000;
-
-class QuietMessages : public MessageService {
-public:
-    QStringList seen;
-    int MsgBox(const QString& prompt, int, const QString&) override
-    {
-        seen << prompt.left(200);
-        return vbmsg::Yes;
-    }
-    bool InputBox(const QString&, const QString&, const QString&, QString*) override { return false; }
-    QString GetOpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QString GetSaveFileName(const QString&, const QString&, const QString&) override { return {}; }
-    QColor ChooseColor(const QColor&, const QString&) override { return {}; }
-};
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Listing numbers: running sales of the database (compared and rewritten),
 // then new ones (inserted).
@@ -190,28 +171,15 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
     const QString master = QDir(dir.path()).filePath("master.mdb");
-    const QString templ = QDir(QCoreApplication::applicationDirPath()).filePath("../bin/data.mdb");
-    if (!QFile::copy(templ, master)) {
-        out << "cannot copy " << templ << "\n";
-        return 1;
-    }
-    QFile::setPermissions(master, QFile::ReadOwner | QFile::WriteOwner);
-    {
-        Connection c;
-        DemoDataOptions options;
-        options.sales = sales;
-        QString error;
-        if (!c.Open(master) || !DemoData::Fill(c, options, &error)) {
-            out << "cannot fill: " << error << "\n";
-            return 1;
-        }
-    }
+    DemoDataOptions options;
+    options.sales = sales;
+    if (!bench::CreateDemoDatabase(master, options, out)) return 1;
     const QStringList running = runningIds(master, CurrentRows / 2 + SoldRows / 2);
     if (running.size() < CurrentRows / 2 + SoldRows / 2) {
         out << "too few running sales in the demo data\n";
         return 1;
     }
-    QuietMessages messages;
+    bench::QuietMessages messages(vbmsg::Yes);
     MessageService::install(&messages);
     const QString path = QDir(dir.path()).filePath("bench.mdb");
     auto fresh = [&] {
@@ -250,7 +218,7 @@ int main(int argc, char** argv)
         }
         modDatabase::CloseDatabase();
     }
-    const double o = median(ours), f = median(floors);
+    const double o = bench::median(ours), f = bench::median(floors);
     out << QStringLiteral("%1 sales; %2 current and %3 sold listings\n").arg(sales).arg(CurrentRows).arg(SoldRows);
     out << QStringLiteral("compare + save: ours %1 ms, floor %2 ms, ratio %3 (target within 5x and under 2000 ms: %4)\n")
                .arg(o, 0, 'f', 1)

@@ -201,7 +201,7 @@ void frmRelist::list_ItemCheck(QStandardItem* item)
     if (filling() || item->column() != ColAuction || !item->isCheckable()) return;
     const int index = queueIndexOf(item->row());
     if (index == 0) return;
-    RelistRecord& r = const_cast<RelistRecord&>(m_queue.record(index));
+    RelistRecord& r = m_queue.record(index);
     r.Checked = item->checkState() == Qt::Checked;
     const QString key = RelistQueue::TickKey(r);
     mCheckedAuctions.remove(key);

@@ -5,6 +5,7 @@
 #include "core/clsDatabase.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
+#include "records/LookupModel.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 #include "platform/db/Transaction.h"
@@ -16,12 +17,6 @@ namespace {
 
 const QString DayNames[7] = {QStringLiteral("Mon"), QStringLiteral("Tue"), QStringLiteral("Wed"), QStringLiteral("Thu"),
                              QStringLiteral("Fri"), QStringLiteral("Sat"), QStringLiteral("Sun")};
-
-QString rightTrimmed(QString text)
-{
-    while (text.endsWith(u' ')) text.chop(1);
-    return text;
-}
 
 ItemRow rowFrom(const Recordset& rs)
 {
@@ -60,10 +55,6 @@ Result refused(const QString& message)
     return r;
 }
 
-bool isDefaultItem(const QString& code) { return code.compare(ItemWriter::DefaultItem, Qt::CaseInsensitive) == 0; }
-
-const QString DefaultItemRefusal = QStringLiteral("This is the default item and cannot be modified or deleted.");
-
 // The number a counting query gives, or -1 (reported).
 int count(const QString& sql, const QVariantList& binds)
 {
@@ -76,7 +67,9 @@ int count(const QString& sql, const QVariantList& binds)
 
 }  // namespace
 
-QString ItemWriter::ItemKey(const QString& codeText) { return rightTrimmed(codeText.left(ItemIdLength)); }
+bool ItemWriter::IsDefaultItem(const QString& code) { return LookupModel::sameCode(code, DefaultItem); }
+
+QString ItemWriter::ItemKey(const QString& codeText) { return vb::RTrim(codeText.left(ItemIdLength)); }
 
 int ItemWriter::BoxNumber(const QString& text)
 {
@@ -100,7 +93,7 @@ ItemRow ItemWriter::RowOf(const ItemForm& form)
 {
     ItemRow row;
     row.itemId = ItemKey(form.codeText);
-    row.description = rightTrimmed(form.description);
+    row.description = vb::RTrim(form.description);
     row.stocked = form.stocked;
     // An unstocked item has no limits, end days or stock, whatever the boxes hold.
     const bool limit = form.stocked && form.limit;
@@ -160,7 +153,7 @@ ItemSaveResult ItemWriter::Save(const ItemForm& form)
     const ItemRow row = RowOf(form);
     const QString held = form.adding ? row.itemId : form.heldCode;
     const QString select = QStringLiteral("SELECT * FROM Item WHERE ItemId=?");
-    if (!form.adding && isDefaultItem(held)) return refused<ItemSaveResult>(DefaultItemRefusal);
+    if (!form.adding && IsDefaultItem(held)) return refused<ItemSaveResult>(DefaultItemRefusal);
 
     Transaction tx(ctx.gConnection);
     if (!tx.isActive()) return failed<ItemSaveResult>(select, tx.lastError());
@@ -230,7 +223,7 @@ ItemQuestion ItemWriter::DeleteQuestion(const QString& code, const QString& titl
 ItemDeleteResult ItemWriter::Delete(const QString& code)
 {
     ProgramContext& ctx = ProgramContext::current();
-    if (isDefaultItem(code)) return refused<ItemDeleteResult>(DefaultItemRefusal);
+    if (IsDefaultItem(code)) return refused<ItemDeleteResult>(DefaultItemRefusal);
     const QString recode = QStringLiteral("UPDATE Auction SET ItemId=? WHERE ItemId=?");
     Transaction tx(ctx.gConnection);
     if (!tx.isActive()) return failed<ItemDeleteResult>(recode, tx.lastError());

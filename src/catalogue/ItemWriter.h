@@ -72,6 +72,10 @@ class ItemWriter {
 public:
     static constexpr int ItemIdLength = 10;
     static inline const QString DefaultItem = QStringLiteral("MISC");
+    static inline const QString DefaultItemRefusal = QStringLiteral("This is the default item and cannot be modified or deleted.");
+    // The default item, as the database compares codes: a typed "misc" is the
+    // same row, and is refused as the stored "MISC" is.
+    static bool IsDefaultItem(const QString& code);
 
     // Items were added, renamed or deleted: the main window reads its item
     // codes and its list afresh.

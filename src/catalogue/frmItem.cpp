@@ -34,13 +34,7 @@ namespace {
 ProgramContext& ctx() { return ProgramContext::current(); }
 void inform(const QString& text) { MsgBox(text, vbmsg::Information, ctx().gAppTitle); }
 
-const QString DefaultItemRefusal = QStringLiteral("This is the default item and cannot be modified or deleted.");
-
-// The default item, as the database compares codes: a typed "misc" is the
-// same row, and is refused as the stored "MISC" is.
-bool isDefaultItem(const QString& code) { return LookupModel::sameCode(code, ItemWriter::DefaultItem); }
-
-void refuseDefaultItem() { MsgBox(DefaultItemRefusal, vbmsg::Exclamation, ctx().gAppTitle); }
+void refuseDefaultItem() { MsgBox(ItemWriter::DefaultItemRefusal, vbmsg::Exclamation, ctx().gAppTitle); }
 
 // The groups a control's Tag names: its boxes, spinners and labels are enabled together.
 const QString LimitGroup = QStringLiteral("limit");
@@ -51,8 +45,16 @@ bool inGroup(const QWidget* w, const QString& group) { return w->property("Tag")
 
 RecordEditor::Setup itemSetup()
 {
+    RecordEditor::Setup s = frmItem::ItemCodeSetup(QStringLiteral("Item"), 5900);
+    s.fillEveryActivation = false;
+    return s;
+}
+}  // namespace
+
+RecordEditor::Setup frmItem::ItemCodeSetup(const QString& caption, int lookupWidth)
+{
     RecordEditor::Setup s;
-    s.caption = QStringLiteral("Item");
+    s.caption = caption;
     s.table = QStringLiteral("Item");
     s.key = QStringLiteral("ItemId");
     s.description = QStringLiteral("Description");
@@ -62,12 +64,10 @@ RecordEditor::Setup itemSetup()
     s.codeLabel = QStringLiteral("Item code");
     s.cutWhileTyping = true;
     s.stripTrailingBlanks = true;
-    s.fillEveryActivation = false;
-    s.lookupWidth = 5900;
+    s.lookupWidth = lookupWidth;
     s.lookupHeight = 2500;
     return s;
 }
-}  // namespace
 
 frmItem::frmItem(QWidget* parent) : RecordEditor(itemSetup(), parent)
 {
@@ -286,7 +286,7 @@ void frmItem::UpDown_Change(int index, int step)
 void frmItem::showView()
 {
     const QString code = cboId->text();
-    cmdView->setVisible(editMode() == Browse && !code.isEmpty() && !isDefaultItem(code));
+    cmdView->setVisible(editMode() == Browse && !code.isEmpty() && !ItemWriter::IsDefaultItem(code));
 }
 
 void frmItem::modeApplied()
@@ -354,7 +354,7 @@ void frmItem::OpenRequestedItem()
         txtDescription->setText(mRemoteDesc);
         return;
     }
-    if (mRemoteId.isEmpty() || isDefaultItem(mRemoteId)) return;
+    if (mRemoteId.isEmpty() || ItemWriter::IsDefaultItem(mRemoteId)) return;
     cboId->setText(mRemoteId);
     if (LoadItem()) cmdEdit_Click();
 }
@@ -401,9 +401,8 @@ bool frmItem::ValidateItem()
     for (QWidget* w : std::as_const(controls)) {
         const FieldTag tag = FieldTag::of(w);
         if (!tag.mandatory || (w != cboId && qobject_cast<const QComboBox*>(w->parentWidget()))) continue;
-        QString text = w == cboId ? cboId->text() : qobject_cast<QLineEdit*>(w) ? static_cast<QLineEdit*>(w)->text() : QStringLiteral("x");
-        while (text.endsWith(u' ')) text.chop(1);
-        if (!text.isEmpty()) continue;
+        const QString text = w == cboId ? cboId->text() : qobject_cast<QLineEdit*>(w) ? static_cast<QLineEdit*>(w)->text() : QStringLiteral("x");
+        if (!vb::RTrim(text).isEmpty()) continue;
         message = QStringLiteral("Please set the ") + tag.caption;
         w->setFocus();
         break;
@@ -427,7 +426,7 @@ void frmItem::SaveItem()
     const ItemSaveResult saved = ItemWriter::Save(form());
     if (saved.outcome == ItemSaveResult::Failed) return;  // reported; the boxes stay for another try
     if (saved.outcome == ItemSaveResult::Refused) {
-        if (saved.message == DefaultItemRefusal) {
+        if (saved.message == ItemWriter::DefaultItemRefusal) {
             refuseDefaultItem();
         } else {
             inform(saved.message);
@@ -456,7 +455,7 @@ void frmItem::UpdateAuctionItemCodes(const QString& code, const QString& title)
 void frmItem::DeleteItem()
 {
     const QString code = cboId->text();
-    if (isDefaultItem(code)) {
+    if (ItemWriter::IsDefaultItem(code)) {
         refuseDefaultItem();
         return;
     }
@@ -480,7 +479,7 @@ void frmItem::DeleteItem()
 void frmItem::cmdEdit_Click()
 {
     const QString code = cboId->text();
-    if (isDefaultItem(code)) {
+    if (ItemWriter::IsDefaultItem(code)) {
         refuseDefaultItem();
     } else if (code.isEmpty()) {
         inform(QStringLiteral("Select a record to edit."));

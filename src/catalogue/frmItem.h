@@ -26,6 +26,9 @@ class frmItem : public RecordEditor {
 public:
     explicit frmItem(QWidget* parent = nullptr);
 
+    // The code box of the windows that edit table Item by its code.
+    static RecordEditor::Setup ItemCodeSetup(const QString& caption, int lookupWidth);
+
     QString mRemoteDesc;
     bool mRemoteAddNew = false;
 

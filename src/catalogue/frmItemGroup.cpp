@@ -4,6 +4,7 @@
 #include "ItemDetailWriter.h"
 #include "ItemGroupWriter.h"
 #include "ItemWriter.h"
+#include "frmItem.h"
 #include "core/ProgramContext.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
@@ -30,41 +31,14 @@ const QString CrLf = QStringLiteral("\r\n");
 ProgramContext& ctx() { return ProgramContext::current(); }
 void inform(const QString& text) { MsgBox(text, vbmsg::Information, ctx().gAppTitle); }
 
-const QString DefaultItemRefusal = QStringLiteral("This is the default item and cannot be modified or deleted.");
-bool isDefaultItem(const QString& code) { return code.compare(ItemWriter::DefaultItem, Qt::CaseInsensitive) == 0; }
-
-QString rightTrimmed(QString text)
-{
-    while (text.endsWith(u' ')) text.chop(1);
-    return text;
-}
-
 // The window's height with and without the detail panel, in twips.
 constexpr int StockedHeight = 5460;
 constexpr int PlainHeight = 3000;
-
-RecordEditor::Setup groupSetup()
-{
-    RecordEditor::Setup s;
-    s.caption = QStringLiteral("Item Group");
-    s.table = QStringLiteral("Item");
-    s.key = QStringLiteral("ItemId");
-    s.description = QStringLiteral("Description");
-    s.descriptionHeader = QStringLiteral("Description");
-    s.keyMaximum = ItemWriter::ItemIdLength;
-    s.codeTag = QStringLiteral("M  Item Code");
-    s.codeLabel = QStringLiteral("Item code");
-    s.cutWhileTyping = true;
-    s.stripTrailingBlanks = true;
-    s.lookupWidth = 4080;
-    s.lookupHeight = 2500;
-    return s;
-}
 }  // namespace
 
 QString frmItemGroup::Section() { return QStringLiteral("Settings\\frmItemGroup"); }
 
-frmItemGroup::frmItemGroup(QWidget* parent) : RecordEditor(groupSetup(), parent), m_details(new ItemDetailListModel(this))
+frmItemGroup::frmItemGroup(QWidget* parent) : RecordEditor(frmItem::ItemCodeSetup(QStringLiteral("Item Group"), 4080), parent), m_details(new ItemDetailListModel(this))
 {
     setObjectName(QStringLiteral("frmItemGroup"));
     QGridLayout* grid = fieldsLayout();
@@ -176,7 +150,7 @@ void frmItemGroup::OpenRequestedItemGroup()
             } else {
                 txtDescription->setText(mRemoteDesc);
             }
-        } else if (!mRemoteId.isEmpty() && !isDefaultItem(mRemoteId)) {
+        } else if (!mRemoteId.isEmpty() && !ItemWriter::IsDefaultItem(mRemoteId)) {
             cboId->setText(mRemoteId);
             if (LoadRecord()) cmdEdit_Click();
         }
@@ -249,7 +223,7 @@ bool frmItemGroup::validateMore()
         inform(QStringLiteral("Please set the Item Code"));
         return false;
     }
-    if (rightTrimmed(txtDescription->text()).isEmpty()) {
+    if (vb::RTrim(txtDescription->text()).isEmpty()) {
         txtDescription->setFocus();
         inform(QStringLiteral("Please set the Description"));
         return false;
@@ -298,7 +272,7 @@ bool frmItemGroup::SaveRecord()
     const ItemSaveResult saved =
         ItemGroupWriter::Save({adding, heldCode(), cboId->text(), txtDescription->text(), chkStocked->isChecked()});
     if (saved.outcome == ItemSaveResult::Refused) {
-        MsgBox(saved.message, saved.message == DefaultItemRefusal ? vbmsg::Exclamation : vbmsg::Information, ctx().gAppTitle);
+        MsgBox(saved.message, saved.message == ItemWriter::DefaultItemRefusal ? vbmsg::Exclamation : vbmsg::Information, ctx().gAppTitle);
         // Another item's code typed without leaving the box: the code edited comes back.
         if (saved.message == QLatin1String("Code already exists.")) cboId->setText(heldCode());
         return false;
@@ -328,8 +302,8 @@ void frmItemGroup::UpdateAuctionItemCodes(const QString& code, const QString& ti
 void frmItemGroup::DeleteRecord()
 {
     const QString code = cboId->text();
-    if (isDefaultItem(code)) {
-        MsgBox(DefaultItemRefusal, vbmsg::Exclamation, ctx().gAppTitle);
+    if (ItemWriter::IsDefaultItem(code)) {
+        MsgBox(ItemWriter::DefaultItemRefusal, vbmsg::Exclamation, ctx().gAppTitle);
         return;
     }
     const int sales = ItemWriter::SalesOf(code);
@@ -355,8 +329,8 @@ void frmItemGroup::cmdAdd_Click()
 
 void frmItemGroup::cmdEdit_Click()
 {
-    if (isDefaultItem(cboId->text())) {
-        MsgBox(DefaultItemRefusal, vbmsg::Exclamation, ctx().gAppTitle);
+    if (ItemWriter::IsDefaultItem(cboId->text())) {
+        MsgBox(ItemWriter::DefaultItemRefusal, vbmsg::Exclamation, ctx().gAppTitle);
         cboId->setFocus();
         return;
     }

@@ -94,6 +94,14 @@ QString dayKey(double serial)
     return QStringLiteral("%1").arg(std::llabs(day), 10, 10, QLatin1Char('0')).right(10);
 }
 
+QString RTrim(QString text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == u' ') --n;
+    text.truncate(n);
+    return text;
+}
+
 double Val(const QString& text, bool* found)
 {
     if (found) *found = false;

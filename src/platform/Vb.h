@@ -50,6 +50,9 @@ QString dayKey(double serial);
 // hold is none).
 double Val(const QString& text, bool* found = nullptr);
 
+// RTrim: the text without its trailing blanks (spaces only).
+QString RTrim(QString text);
+
 // Format a number with a pattern such as "$0.00", "0.00 cm" or "#,##0".
 QString formatNumber(double value, const QString& pattern);
 // Format a date serial with a pattern such as "d/mm/yyyy", "h:mm ampm",

@@ -443,9 +443,7 @@ bool RecordEditor::SaveRecord()
 {
     ProgramContext& ctx = ProgramContext::current();
     QString key = cboId->text().left(m_setup.keyMaximum);
-    if (m_setup.stripTrailingBlanks) {
-        while (key.endsWith(u' ')) key.chop(1);
-    }
+    if (m_setup.stripTrailingBlanks) key = vb::RTrim(key);
     const bool adding = m_mode == Adding;
     const QString found = adding ? key : m_held;
     if (key.isEmpty()) {  // blanks alone are no code

@@ -54,9 +54,7 @@ SaleDeleteResult deleteFailed(const QString& sql, const QString& error)
 
 QString SaleWriter::SaleKey(const QString& codeText)
 {
-    QString key = codeText.left(AuctionIdLength);
-    while (key.endsWith(u' ')) key.chop(1);
-    return key;
+    return vb::RTrim(codeText.left(AuctionIdLength));
 }
 
 QString SaleWriter::TwinOf(const QString& code)
