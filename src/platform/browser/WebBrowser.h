@@ -6,7 +6,8 @@
 // body text and HTML first and only then raises DocumentComplete, so handlers
 // read them synchronously. Body text comes with CRLF line ends and plain
 // blanks. A local ".sub" page (a filled auto-submit page) is loaded from its
-// content, with the file's address as the page address.
+// content and reported at the file's address; the site sees its post as one
+// made from the site's own page.
 
 #include <QObject>
 #include <QString>

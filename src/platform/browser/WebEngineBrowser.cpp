@@ -3,13 +3,18 @@
 #include "platform/transfer/SiteCookieJar.h"
 
 #include <QFile>
-#include <QPointer>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+
+#include <utility>
 
 namespace {
 
@@ -24,14 +29,41 @@ protected:
     bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
 };
 
+// A page set from memory travels as a data: address, which the browser
+// refuses beyond 2 MB once percent-encoded.
+bool fitsInAddress(const QString& content)
+{
+    constexpr qsizetype Limit = 2 * 1024 * 1024 - 1024;  // room for the address's own head
+    return QUrl::toPercentEncoding(content.toUtf8()).size() <= Limit;
+}
+
+// The action of a page's first form, with the entities a browser writes
+// into attribute values read back.
+QString firstFormAction(const QString& content)
+{
+    static const QRegularExpression form(
+        QStringLiteral(R"re(<form\b(?:[^>"']|"[^"]*"|'[^']*')*?\saction\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))re"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = form.match(content);
+    if (!m.hasMatch()) return {};
+    QString action = m.captured(1) + m.captured(2) + m.captured(3);
+    action.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    action.replace(QLatin1String("&#39;"), QLatin1String("'"));
+    action.replace(QLatin1String("&lt;"), QLatin1String("<"));
+    action.replace(QLatin1String("&gt;"), QLatin1String(">"));
+    action.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return action.trimmed();
+}
+
 }  // namespace
 
 QWebEngineProfile* WebEngineBrowser::profile()
 {
     static QWebEngineProfile* shared = [] {
         auto* p = new QWebEngineProfile(QStringLiteral("Vendaro"));
-        // Local pages post to the site, but never read local files: the
-        // seller's database, with the site password, is one.
+        // A written page too big to be given the site's address posts from
+        // its file's, but it never reads local files: the seller's database,
+        // with the site password, is one.
         p->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
         p->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
         p->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
@@ -45,32 +77,61 @@ QWebEngineProfile* WebEngineBrowser::profile()
     return shared;
 }
 
-WebEngineBrowser::WebEngineBrowser(QObject* parent) : WebBrowser(parent), m_view(new QWebEngineView)
+WebEngineBrowser::WebEngineBrowser(QObject* parent) : WebBrowser(parent), m_view(new QWebEngineView), m_page(new SilentPage(profile(), this))
 {
-    m_view->setPage(new SilentPage(profile(), m_view));
-    connect(m_view, &QWebEngineView::loadStarted, this, [this] {
+    m_view->setPage(m_page);
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         m_busy = true;
         ++m_generation;
         emit DownloadBegin();
     });
-    connect(m_view, &QWebEngineView::loadProgress, this, &WebBrowser::ProgressChange);
-    connect(m_view, &QWebEngineView::loadFinished, this, [this](bool) { gather(); });
+    connect(m_page, &QWebEnginePage::loadProgress, this, &WebBrowser::ProgressChange);
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool) {
+        writeHeldContent();
+        gather();
+    });
 }
 
 WebEngineBrowser::~WebEngineBrowser()
 {
+    // WebEngine answers reads still pending while the page goes: with the page
+    // already let go they find nothing to call.
+    QWebEnginePage* page = std::exchange(m_page, nullptr);
     // The view belongs to the window it is placed in, or to us.
-    if (m_view && !m_view->parent()) delete m_view;
+    if (m_view && !m_view->parent()) delete m_view.data();
+    delete page;
 }
 
 QWidget* WebEngineBrowser::widget() { return m_view; }
 
+QUrl WebEngineBrowser::writtenPageOrigin(const QString& content, const QString& fileName)
+{
+    QUrl origin(firstFormAction(content));
+    const QString scheme = origin.scheme().toLower();
+    if (!origin.isValid() || origin.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) return {};
+    // The mark keeps the written page apart from the site page of the same
+    // address; a fragment is never sent, so the post and its origin are the site's.
+    origin.setFragment(QStringLiteral("written:") + fileName);
+    return origin;
+}
+
+void WebEngineBrowser::writeHeldContent()
+{
+    if (m_heldContent.isEmpty() || !m_page || m_page->url() != m_writtenOrigin) return;
+    // The written page goes into the placeholder loaded at its address, as
+    // the page itself: its own onload runs when the writing closes.
+    const QString literal = QString::fromUtf8(QJsonDocument(QJsonArray{std::exchange(m_heldContent, QString())}).toJson(QJsonDocument::Compact));
+    m_page->runJavaScript(QStringLiteral("document.open(); document.write(") + literal + QStringLiteral("[0]); document.close();"));
+}
+
 void WebEngineBrowser::gather()
 {
+    if (!m_page) return;
     const int generation = m_generation;
     QPointer<WebEngineBrowser> self(this);
-    const QString url = m_view->url().toString();
-    const QString title = m_view->title();
+    QString url = m_page->url().toString();
+    if (m_writtenOrigin.isValid() && m_page->url() == m_writtenOrigin) url = m_writtenAddress;
+    const QString title = m_page->title();
     // Every finished load is reported, in order. A page that was left (a
     // local page that submits itself, say) before its text arrived is
     // reported with its address and title only.
@@ -93,34 +154,55 @@ void WebEngineBrowser::gather()
             },
             Qt::QueuedConnection);
     };
-    m_view->page()->runJavaScript(QStringLiteral("document.body ? document.body.innerText : ''"),
-                                  [self, generation, deliver](const QVariant& text) {
-                                      if (!self) return;
-                                      if (generation != self->m_generation) return deliver(QString(), QString());
-                                      self->m_view->page()->toHtml([self, generation, deliver, text](const QString& html) {
-                                          if (!self) return;
-                                          if (generation != self->m_generation) return deliver(QString(), QString());
-                                          deliver(text.toString(), html);
-                                      });
-                                  });
+    // A read still pending when the page goes is answered during its
+    // destruction; the page must not be touched then.
+    m_page->runJavaScript(QStringLiteral("document.body ? document.body.innerText : ''"), [self, generation, deliver](const QVariant& text) {
+        if (!self || !self->m_page) return;
+        if (generation != self->m_generation) return deliver(QString(), QString());
+        self->m_page->toHtml([self, generation, deliver, text](const QString& html) {
+            if (!self || !self->m_page) return;
+            if (generation != self->m_generation) return deliver(QString(), QString());
+            deliver(text.toString(), html);
+        });
+    });
 }
 
 void WebEngineBrowser::Navigate(const QString& address)
 {
+    if (!m_page) return;
+    const QString path = localPath(address);
     if (isLocalSubmitPage(address)) {
-        // Not served as HTML from disk: load its content with its own address.
-        const QString path = localPath(address);
+        // Not served as HTML from disk (Linux does not take .sub as HTML):
+        // the content is loaded, and the file may go as soon as this returns.
         QFile f(path);
         if (f.open(QIODevice::ReadOnly)) {
-            m_view->setHtml(QString::fromUtf8(f.readAll()), QUrl::fromLocalFile(path));
+            const QString content = QString::fromUtf8(f.readAll());
+            m_heldContent.clear();
+            const QUrl origin = writtenPageOrigin(content, QFileInfo(path).fileName());
+            if (origin.isEmpty()) {
+                m_writtenOrigin.clear();
+                m_page->setHtml(content, QUrl::fromLocalFile(path));
+                return;
+            }
+            // Given the address of the site page its form posts to, the page's
+            // post is same-site and carries the seller's session however old the
+            // login; as a local file it would post cross-site, and the browser
+            // sends a Lax session with that only in a login's first minutes.
+            m_writtenOrigin = origin;
+            m_writtenAddress = QUrl::fromLocalFile(path).toString();
+            if (fitsInAddress(content)) {
+                m_page->setHtml(content, origin);
+            } else {
+                m_heldContent = content;
+                m_page->setHtml(QStringLiteral("<html><head></head><body></body></html>"), origin);
+            }
             return;
         }
     }
-    const QString path = localPath(address);
-    m_view->load(path.isEmpty() ? QUrl::fromUserInput(address) : QUrl::fromLocalFile(path));
+    m_page->load(path.isEmpty() ? QUrl::fromUserInput(address) : QUrl::fromLocalFile(path));
 }
 
-void WebEngineBrowser::GoBack() { m_view->back(); }
-void WebEngineBrowser::GoForward() { m_view->forward(); }
-void WebEngineBrowser::Refresh() { m_view->reload(); }
-void WebEngineBrowser::Stop() { m_view->stop(); }
+void WebEngineBrowser::GoBack() { if (m_page) m_page->triggerAction(QWebEnginePage::Back); }
+void WebEngineBrowser::GoForward() { if (m_page) m_page->triggerAction(QWebEnginePage::Forward); }
+void WebEngineBrowser::Refresh() { if (m_page) m_page->triggerAction(QWebEnginePage::Reload); }
+void WebEngineBrowser::Stop() { if (m_page) m_page->triggerAction(QWebEnginePage::Stop); }

@@ -4,7 +4,11 @@
 
 #include "WebBrowser.h"
 
+#include <QPointer>
+#include <QUrl>
+
 class QWebEngineView;
+class QWebEnginePage;
 class QWebEngineProfile;
 
 class WebEngineBrowser : public WebBrowser {
@@ -28,11 +32,25 @@ public:
     // The one profile of the program (cookies shared with the downloads).
     static QWebEngineProfile* profile();
 
+    // The address a written page is given as its own: the site page its
+    // first form posts to, marked so that its load is told from the site's
+    // page. Empty when the page holds no form posting to a web address, or
+    // is too big to be set from memory; it then loads as the local file.
+    static QUrl writtenPageOrigin(const QString& content, const QString& fileName);
+
 private:
     void gather();
+    void writeHeldContent();
 
-    QWebEngineView* m_view;
+    // The view may belong to the window it is placed in and go before us; the
+    // page is ours, so a read still pending when we go finds it gone.
+    QPointer<QWebEngineView> m_view;
+    QWebEnginePage* m_page = nullptr;
     QString m_url, m_title, m_text, m_html;
     bool m_busy = false;
     int m_generation = 0;  // loads started; stale answers of earlier loads are dropped
+    // The written page last loaded with a site origin: reported at its file's address.
+    QUrl m_writtenOrigin;
+    QString m_writtenAddress;
+    QString m_heldContent;  // a written page too big to be set from memory, waiting for its placeholder
 };
