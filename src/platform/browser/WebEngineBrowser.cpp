@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QUrl>
 #include <QWebEngineCookieStore>
@@ -60,6 +61,9 @@ QString firstFormAction(const QString& content)
 QWebEngineProfile* WebEngineBrowser::profile()
 {
     static QWebEngineProfile* shared = [] {
+        // WebEngine reports its set-up at every start; the seller's terminal
+        // shows the program's own messages.
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
         auto* p = new QWebEngineProfile(QStringLiteral("Vendaro"));
         // A written page too big to be given the site's address posts from
         // its file's, but it never reads local files: the seller's database,
