@@ -118,7 +118,8 @@ qint64 ReplaceKillRun::once(qint64 delayUs, bool* killed, QString* error)
     child.setProcessChannelMode(QProcess::SeparateChannels);
     child.start(QStringLiteral(VENDARO_REPLACE_CHILD), args);
     *killed = false;
-    if (!child.waitForStarted(10000) || !readLine(child, "ready", 20000)) {
+    // Generous: a loaded two-core machine starts a Qt program slowly.
+    if (!child.waitForStarted(60000) || !readLine(child, "ready", 120000)) {
         *error = QStringLiteral("the child never got ready (exit %1): ").arg(child.exitCode()) + QString::fromLocal8Bit(child.readAllStandardError());
         child.kill();
         child.waitForFinished(5000);
@@ -130,16 +131,16 @@ qint64 ReplaceKillRun::once(qint64 delayUs, bool* killed, QString* error)
     if (delayUs >= 0) {
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
         child.kill();
-        child.waitForFinished(10000);
+        child.waitForFinished(60000);
         *killed = !child.readAllStandardOutput().contains("done");
     } else {
-        if (!readLine(child, "done", 60000)) {
+        if (!readLine(child, "done", 240000)) {
             *error = QStringLiteral("the replacement failed: ") + QString::fromLocal8Bit(child.readAllStandardError());
             child.waitForFinished(5000);
             return -1;
         }
         took = clock.nsecsElapsed() / 1000;
-        child.waitForFinished(10000);
+        child.waitForFinished(60000);
     }
     return took;
 }
