@@ -15,6 +15,7 @@
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/NullableDateEdit.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -74,7 +75,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     };
 
     txtDescription = new QLineEdit(this);
-    txtDescription->setMaxLength(50);
+    TypingLimit::Apply(txtDescription, 50);
     tagField(txtDescription, "txtDescription", QStringLiteral("MD Description"));
     cboItemId = new QComboBox(this);
     tagField(cboItemId, "cboItemId", QStringLiteral("MD Item Code"));
@@ -159,7 +160,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     dateSent = new NullableDateEdit(shipping);
     tagField(dateSent, "dateSent", QStringLiteral("D"));
     txtTrackingNumber = new QLineEdit(shipping);
-    txtTrackingNumber->setMaxLength(50);
+    TypingLimit::Apply(txtTrackingNumber, 50);
     tagField(txtTrackingNumber, "txtTrackingNumber", QStringLiteral("D"));
     FieldRows::addRow(gs, 0, QStringLiteral("Date shipped"), dateSent, nullptr, Qt::AlignLeft);
     FieldRows::addRow(gs, 1, QStringLiteral("Courier tracking No."), txtTrackingNumber);
@@ -484,6 +485,7 @@ bool frmAuction::validateMore()
 
 bool frmAuction::SaveRecord()
 {
+    if (!ConfirmShortening()) return false;
     SaleForm f;
     f.heldCode = heldCode();
     f.codeText = cboId->text();
