@@ -267,6 +267,9 @@ void frmAuction::showRecord(const Recordset& rs)
     setSerial(dateNextAction, rs.value(QStringLiteral("dateNextAction")));
     setStep(rs.value(QStringLiteral("ActionId")).toInt());
     cboCustomerId->setEditText(rs.text(QStringLiteral("CustomerId")));
+    // The buyer's e-mail and name are the shown sale's buyer's (afterLoad): none of the sale before.
+    txtEmail->clear();
+    txtName->clear();
     txtAddress->setPlainText(rs.text(QStringLiteral("DeliveryAddress")).replace(CrLf, QStringLiteral("\n")));
     setSerial(datePaid, rs.value(QStringLiteral("datePaid")));
     // A sale without a method shows none, not the one of the sale before.
@@ -282,13 +285,17 @@ void frmAuction::showRecord(const Recordset& rs)
 
 void frmAuction::afterLoad()
 {
-    // The buyer's e-mail and name, in every mode; a buyer not on file shows none.
+    // The buyer's e-mail and name, in every mode, only when the buyer is on file: a new
+    // buyer's typed e-mail and name stay (leaving the code box runs this while adding).
     const QString buyer = cboCustomerId->currentText();
-    txtEmail->clear();
-    txtName->clear();
     if (buyer.isEmpty()) {
-        const QSignalBlocker block(txtAddress);
-        txtAddress->clear();
+        // A sale shown without a buyer shows none; while adding or editing, what was typed stays.
+        if (editMode() == Browse) {
+            const QSignalBlocker block(txtAddress);
+            txtEmail->clear();
+            txtName->clear();
+            txtAddress->clear();
+        }
     } else {
         Recordset rs;
         if (ctx().gDatabase->OpenDB(QStringLiteral("SELECT Email, Name FROM Customer WHERE CustomerId=?"), {buyer}, false, true, true, &rs) &&

@@ -427,6 +427,62 @@ private slots:
         QVERIFY(messages().verifyDone());
         QCOMPARE(scalar("SELECT Description FROM Auction").toString(), title.chopped(1));
     }
+
+    // A new buyer's e-mail and name typed while adding a sale stay when the
+    // code box is left again (its look-up fills them only for a buyer on
+    // file), and the buyer is saved with them.
+    void newBuyerTypedStays()
+    {
+        buyer("sean1");
+        auto w = open();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->cmdAdd_Click();
+        w->codeBox()->setFocus();
+        QTest::keyClicks(w->codeBox(), "5101");
+        w->title()->setFocus();
+        w->title()->setText("Flax kete");
+        w->items()->setCurrentText("MISC");
+        w->tabs()->setCurrentIndex(1);
+        w->email()->setFocus();
+        QTest::keyClicks(w->email(), "mere@example.co.nz");
+        w->name()->setFocus();
+        QTest::keyClicks(w->name(), "Mere Kingi");
+        w->codeBox()->setFocus();
+        w->title()->setFocus();  // the code box is left: its look-up runs
+        QCOMPARE(w->email()->text(), QStringLiteral("mere@example.co.nz"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Mere Kingi"));
+        w->buyer()->setFocus();
+        QTest::keyClicks(w->buyer()->lineEdit(), "mere_k");
+        w->email()->setFocus();  // not on file: the boxes stay as typed
+        w->codeBox()->setFocus();
+        w->title()->setFocus();
+        QCOMPARE(w->email()->text(), QStringLiteral("mere@example.co.nz"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Mere Kingi"));
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT CustomerId, Name, Email FROM Customer WHERE CustomerId='mere_k'"),
+                 QStringList{"mere_k|Mere Kingi|mere@example.co.nz"});
+        QCOMPARE(scalar("SELECT CustomerId FROM Auction WHERE AuctionId='5101'").toString(), QStringLiteral("mere_k"));
+
+        // A buyer on file fills them, and a sale shown without a buyer shows none.
+        w->cmdAdd_Click();
+        w->tabs()->setCurrentIndex(1);
+        w->buyer()->setFocus();
+        QTest::keyClicks(w->buyer()->lineEdit(), "sean1");
+        w->email()->setFocus();
+        QCOMPARE(w->email()->text(), QStringLiteral("sean1@example.co.nz"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Buyer sean1"));
+        w->cmdCancel_Click();
+        sale("5102", 2, "", "");
+        w->codeBox()->setText("5101");
+        w->codeKey(Qt::Key_Return);
+        QCOMPARE(w->name()->text(), QStringLiteral("Mere Kingi"));
+        w->codeBox()->setText("5102");
+        w->codeKey(Qt::Key_Return);
+        QCOMPARE(w->email()->text(), QString());
+        QCOMPARE(w->name()->text(), QString());
+    }
 };
 
 VENDARO_TEST_MAIN(tst_frmauction)
