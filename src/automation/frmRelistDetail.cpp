@@ -5,6 +5,7 @@
 #include "clsRelistOptions.h"
 #include "core/ProgramContext.h"
 #include "platform/MessageService.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 
 #include <QButtonGroup>
@@ -22,7 +23,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int TitleLength = 50;  // the site's longest title
+constexpr int TitleLength = 50;  // the longest title typed here; a longer one read from the site stays whole
 const double HalfPastEight = 20.5 / 24;  // the end time a scheduled end starts from
 
 QLineEdit* lineEdit(const char* name, QWidget* parent)
@@ -68,7 +69,7 @@ frmRelistDetail::frmRelistDetail(QWidget* parent) : QDialog(parent)
         e->setFocusPolicy(Qt::NoFocus);
     }
     txtTitle = lineEdit("txtTitle", frameAuction);
-    txtTitle->setMaxLength(TitleLength);
+    TypingLimit::Apply(txtTitle, TitleLength);
     auto* auctionForm = new QFormLayout(frameAuction);
     auctionForm->addRow(QStringLiteral("Auction #"), txtAuction);
     auctionForm->addRow(QStringLiteral("Item code"), txtItemId);
@@ -303,6 +304,8 @@ void frmRelistDetail::cmdOK_Click()
         MsgBox(message, vbmsg::Exclamation, ProgramContext::current().gAppTitle);
         return;
     }
+
+    if (!TypingLimit::ConfirmShortening(this, ProgramContext::current().gAppTitle)) return;
 
     QString features = QStringLiteral(",");
     for (int i = 0; i < chkExtraFeatures.size(); ++i)

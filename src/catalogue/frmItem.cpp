@@ -8,6 +8,7 @@
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/SpinButtons.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 #include "records/CodeBox.h"
@@ -83,7 +84,7 @@ frmItem::frmItem(QWidget* parent) : RecordEditor(itemSetup(), parent)
 
     txtDescription = new QLineEdit(this);
     tagField(txtDescription, "txtDescription", QStringLiteral("MD Auction title"));
-    txtDescription->setMaxLength(50);
+    TypingLimit::Apply(txtDescription, 50);
     grid->addWidget(label(QStringLiteral("Auction title"), txtDescription, QStringLiteral("D")), 1, 0);
     grid->addWidget(txtDescription, 1, 1);
 
@@ -416,6 +417,7 @@ bool frmItem::ValidateItem()
 
 bool frmItem::SaveRecord()
 {
+    if (!ConfirmShortening()) return false;
     SaveItem();
     return editMode() == Browse;
 }

@@ -6,6 +6,7 @@
 #include "core/MainWindowApi.h"
 #include "core/ProgramContext.h"
 #include "platform/MessageService.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/SpinButtons.h"
 
@@ -47,7 +48,7 @@ frmItemDetails::frmItemDetails(QWidget* parent) : QDialog(parent)
 
     txtTitle = new QLineEdit(this);
     tag(txtTitle, QStringLiteral("txtTitle"), QStringLiteral("MD Description"));
-    txtTitle->setMaxLength(50);
+    TypingLimit::Apply(txtTitle, 50);
     auto* titleRow = new QHBoxLayout;
     auto* lblTitle = new QLabel(QStringLiteral("Auction title"), this);
     lblTitle->setBuddy(txtTitle);
@@ -321,6 +322,7 @@ bool frmItemDetails::SaveItemDetail()
 void frmItemDetails::cmdSave_Click()
 {
     if (!ValidateItemDetail()) return;
+    if (!TypingLimit::ConfirmShortening(this, ctx().gAppTitle)) return;
     // A failed write keeps the dialog and its entries for another try.
     if (SaveItemDetail()) accept();
 }

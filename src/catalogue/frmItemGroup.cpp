@@ -9,6 +9,7 @@
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 #include "records/CodeBox.h"
@@ -47,7 +48,7 @@ frmItemGroup::frmItemGroup(QWidget* parent) : RecordEditor(frmItem::ItemCodeSetu
 
     txtDescription = new QLineEdit(this);
     tagField(txtDescription, "txtDescription", QStringLiteral("MD Description"));
-    txtDescription->setMaxLength(50);
+    TypingLimit::Apply(txtDescription, 50);
     FieldRows::addRow(grid, 1, QStringLiteral("Description"), txtDescription)->setObjectName(QStringLiteral("lblLabels(1)"));
     chkStocked = new QCheckBox(QStringLiteral("Is this a stocked / permanent Item?"), this);
     tagField(chkStocked, "chkStocked", QStringLiteral("D"));
@@ -267,6 +268,7 @@ bool frmItemGroup::LoadRecord()
 
 bool frmItemGroup::SaveRecord()
 {
+    if (!ConfirmShortening()) return false;
     const bool adding = editMode() == Adding;
     if (adding) setHeldCode(ItemWriter::ItemKey(cboId->text()));
     const ItemSaveResult saved =

@@ -152,12 +152,15 @@ void OutboxSender::replyFailed(const QString& text)
                                   QStringLiteral("CC: ") + m_current.CC + CrLf + QStringLiteral("SUBJECT: ") + m_current.Subject +
                                   CrLf + QStringLiteral("MESSAGE: ") + m_current.TextBody + CrLf + CrLf + QStringLiteral("Try again?"),
                               vbmsg::Critical + vbmsg::YesNo + vbmsg::DefaultButton1, Title());
+    if (m_finished) return;  // ended while the seller was asked
     if (answer == vbmsg::Yes) {
         continueLater();  // the row is still queued: the same e-mail again
         return;
     }
-    if (MsgBox(QStringLiteral("Do you want to remove this message from the outbox?"), vbmsg::YesNo + vbmsg::DefaultButton1, Title()) ==
-        vbmsg::Yes) {
+    const bool remove =
+        MsgBox(QStringLiteral("Do you want to remove this message from the outbox?"), vbmsg::YesNo + vbmsg::DefaultButton1, Title()) == vbmsg::Yes;
+    if (m_finished) return;
+    if (remove) {
         removeAndContinue();
         return;
     }

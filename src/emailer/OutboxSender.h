@@ -38,6 +38,9 @@ public:
     void setBrowser(WebBrowser* browser);
     // Sends the oldest queued e-mail, or ends the run when none is left.
     void SendNextMessage();
+    // Ends the run now, as it ends by itself: the page file and the lock go,
+    // the e-mail under way stays queued.
+    void Stop() { End(); }
 
     bool isFinished() const { return m_finished; }
     QString caption() const { return m_caption; }

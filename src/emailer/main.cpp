@@ -2,6 +2,7 @@
 // e-mail; sends everything queued in emailer.mdb, then ends.
 
 #include "OutboxSender.h"
+#include "TerminationSignals.h"
 #include "frmMain.h"
 #include "platform/MessageService.h"
 
@@ -23,6 +24,13 @@ int main(int argc, char* argv[])
     MessageService::setDefaultTitle(OutboxSender::Title());
 
     OutboxSender sender(QApplication::applicationDirPath());
+    // Ended by log-out, shut-down or Ctrl+C: the same end as the run's own, so
+    // the page holding the buyer's address and message and the lock go.
+    TerminationSignals endSignals;
+    QObject::connect(&endSignals, &TerminationSignals::received, &app, [&sender] {
+        sender.Stop();
+        QCoreApplication::exit(0);  // every event loop, a question's too
+    });
     // Another copy runs, no hand-over, or an unreadable outbox: nothing to show.
     if (!sender.Begin()) return 0;
 

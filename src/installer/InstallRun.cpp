@@ -49,7 +49,7 @@ void InstallRun::setTimeouts(int timeoutMs, int stallTimeoutMs)
 QString InstallRun::MainProgram(const QString& folder)
 {
     const QString standIn = qEnvironmentVariable("VENDARO_START_PROGRAM");
-    return standIn.isEmpty() ? QDir(folder).filePath(QStringLiteral("vendaro")) : standIn;
+    return standIn.isEmpty() ? QDir(folder).filePath(PackageInstaller::MainProgramName) : standIn;
 }
 
 bool InstallRun::StartDetached(const QString& program, const QString& folder)
@@ -111,6 +111,8 @@ void InstallRun::Begin()
         finish();
         return;
     }
+    // What a run killed before left beside the program's files goes first, order or none.
+    PackageInstaller::ClearLeftovers(m_folder);
     if (!m_order.IsOrder()) {
         finish();
         return;

@@ -9,15 +9,38 @@
 // the folder ("..", an absolute path) or a link, device or other special file,
 // when a listed file is not in the zip, or when a target is a folder or lies
 // below something that is not a real folder.
+//
+// A run that is killed cannot tidy up after itself. From Prepare until the run
+// ends, a list of its files lies in the folder (UnfinishedName); the next run
+// clears the temporary files and second names beside those files at its start
+// (ClearLeftovers), and Prepare clears those beside every file it is about to
+// write. The main program is put in place last, so a run killed while putting
+// files in place leaves the old main program, which offers the update again.
+//
+// Installed files take their permissions from what they are, never from the
+// zip: programs rwxr-xr-x, every other file rw-r--r--.
 
 #include "platform/zip/ZipArchive.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class PackageInstaller {
 public:
     static constexpr qint64 MaxInfoBytes = 1024 * 1024;
+    // The main program, put in place after every other file.
+    static inline const QString MainProgramName = QStringLiteral("vendaro");
+    // The list of an unfinished run's files, in the folder.
+    static inline const QString UnfinishedName = QStringLiteral(".VendaroInstaller.unfinished");
+
+    // Removes what a run killed earlier left in folder: the temporary files
+    // and second names beside the files its list names, and the list.
+    static void ClearLeftovers(const QString& folder);
+    // Whether a file is a program: one of the three programs, or its first
+    // bytes are a program's (an ELF header or "#!").
+    static bool IsProgram(const QString& item, const QByteArray& start);
 
     ~PackageInstaller();
 
@@ -43,13 +66,21 @@ public:
 
     static QString CouldNotUnzip(const QString& name);
 
+    // Called before each file is put in its target's place (tests stop a run there).
+    std::function<void(const QString& item)> beforeRename;
+
 private:
     bool fail(const QString& reason, const QString& detail);
     bool checkTarget(const QString& item, QString* detail) const;
+    // Removes the temporary files and second names beside one target.
+    static void clearBeside(const QString& folder, const QString& item);
+    void writeUnfinished();
+    void dropUnfinished();
     QString m_folder;
     ZipArchive m_zip;
     QStringList m_items;
     QStringList m_temporary;  // beside the targets of m_items, in order
     QString m_reason;
     QString m_detail;
+    bool m_unfinished = false;  // this run's list lies in the folder
 };

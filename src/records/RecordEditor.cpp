@@ -7,6 +7,7 @@
 #include "core/clsDatabase.h"
 #include "platform/MessageService.h"
 #include "platform/NullableDateEdit.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
@@ -439,9 +440,12 @@ bool RecordEditor::LoadRecord()
     return true;
 }
 
+bool RecordEditor::ConfirmShortening() { return TypingLimit::ConfirmShortening(this, appTitle()); }
+
 bool RecordEditor::SaveRecord()
 {
     ProgramContext& ctx = ProgramContext::current();
+    if (!ConfirmShortening()) return false;
     QString key = cboId->text().left(m_setup.keyMaximum);
     if (m_setup.stripTrailingBlanks) key = vb::RTrim(key);
     const bool adding = m_mode == Adding;

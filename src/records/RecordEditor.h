@@ -96,6 +96,9 @@ protected:
     virtual void writeRecord(Recordset& rs) = 0;
     // Checks beyond the mandatory flags.
     virtual bool validateMore() { return true; }
+    // Before a save: asks about each stored value an edit would shorten
+    // (TypingLimit); false when the seller keeps it, and nothing is written.
+    bool ConfirmShortening();
     // After a save is kept, before the editor returns to browsing.
     virtual void afterSave() {}
     // The information message for a code with no record.

@@ -5,6 +5,7 @@
 #include "core/clsDatabase.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -74,7 +75,7 @@ QLineEdit* TaskDialog::lineBox(const char* name, int maxLength, bool readOnly)
 {
     auto* box = new QLineEdit(this);
     box->setObjectName(QLatin1String(name));
-    if (maxLength > 0) box->setMaxLength(maxLength);
+    TypingLimit::Apply(box, maxLength);
     box->setReadOnly(readOnly);
     return box;
 }

@@ -46,7 +46,7 @@ protected:
     QGridLayout* fields() const { return m_fields; }
     // A ">>" button that opens an editor.
     QToolButton* formButton(const char* name, const QString& tip, std::function<void()> click);
-    // A one-line box (maxLength 0: no limit).
+    // A one-line box; maxLength limits typing only (0: no limit), so a stored value shows whole.
     QLineEdit* lineBox(const char* name, int maxLength = 0, bool readOnly = false);
     // The multi-line delivery address box, with the first-line rule filling nameBox.
     QPlainTextEdit* addressBox(QLineEdit* nameBox);

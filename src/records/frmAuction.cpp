@@ -15,6 +15,7 @@
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/NullableDateEdit.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -74,7 +75,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     };
 
     txtDescription = new QLineEdit(this);
-    txtDescription->setMaxLength(50);
+    TypingLimit::Apply(txtDescription, 50);
     tagField(txtDescription, "txtDescription", QStringLiteral("MD Description"));
     cboItemId = new QComboBox(this);
     tagField(cboItemId, "cboItemId", QStringLiteral("MD Item Code"));
@@ -159,7 +160,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     dateSent = new NullableDateEdit(shipping);
     tagField(dateSent, "dateSent", QStringLiteral("D"));
     txtTrackingNumber = new QLineEdit(shipping);
-    txtTrackingNumber->setMaxLength(50);
+    TypingLimit::Apply(txtTrackingNumber, 50);
     tagField(txtTrackingNumber, "txtTrackingNumber", QStringLiteral("D"));
     FieldRows::addRow(gs, 0, QStringLiteral("Date shipped"), dateSent, nullptr, Qt::AlignLeft);
     FieldRows::addRow(gs, 1, QStringLiteral("Courier tracking No."), txtTrackingNumber);
@@ -266,6 +267,9 @@ void frmAuction::showRecord(const Recordset& rs)
     setSerial(dateNextAction, rs.value(QStringLiteral("dateNextAction")));
     setStep(rs.value(QStringLiteral("ActionId")).toInt());
     cboCustomerId->setEditText(rs.text(QStringLiteral("CustomerId")));
+    // The buyer's e-mail and name are the shown sale's buyer's (afterLoad): none of the sale before.
+    txtEmail->clear();
+    txtName->clear();
     txtAddress->setPlainText(rs.text(QStringLiteral("DeliveryAddress")).replace(CrLf, QStringLiteral("\n")));
     setSerial(datePaid, rs.value(QStringLiteral("datePaid")));
     // A sale without a method shows none, not the one of the sale before.
@@ -281,13 +285,17 @@ void frmAuction::showRecord(const Recordset& rs)
 
 void frmAuction::afterLoad()
 {
-    // The buyer's e-mail and name, in every mode; a buyer not on file shows none.
+    // The buyer's e-mail and name, in every mode, only when the buyer is on file: a new
+    // buyer's typed e-mail and name stay (leaving the code box runs this while adding).
     const QString buyer = cboCustomerId->currentText();
-    txtEmail->clear();
-    txtName->clear();
     if (buyer.isEmpty()) {
-        const QSignalBlocker block(txtAddress);
-        txtAddress->clear();
+        // A sale shown without a buyer shows none; while adding or editing, what was typed stays.
+        if (editMode() == Browse) {
+            const QSignalBlocker block(txtAddress);
+            txtEmail->clear();
+            txtName->clear();
+            txtAddress->clear();
+        }
     } else {
         Recordset rs;
         if (ctx().gDatabase->OpenDB(QStringLiteral("SELECT Email, Name FROM Customer WHERE CustomerId=?"), {buyer}, false, true, true, &rs) &&
@@ -484,6 +492,7 @@ bool frmAuction::validateMore()
 
 bool frmAuction::SaveRecord()
 {
+    if (!ConfirmShortening()) return false;
     SaleForm f;
     f.heldCode = heldCode();
     f.codeText = cboId->text();

@@ -6,6 +6,7 @@
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
 #include "platform/MessageService.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
@@ -60,7 +61,7 @@ frmCustomer::frmCustomer(QWidget* parent) : RecordEditor(customerSetup(), parent
     };
     auto line = [this](int maximum) {
         auto* edit = new QLineEdit(this);
-        edit->setMaxLength(maximum);
+        TypingLimit::Apply(edit, maximum);
         return edit;
     };
     txtName = line(45);

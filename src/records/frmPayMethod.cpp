@@ -2,6 +2,7 @@
 
 #include "CodeBox.h"
 #include "FieldRows.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -33,7 +34,7 @@ frmPayMethod::frmPayMethod(QWidget* parent) : RecordEditor(payMethodSetup(), par
     setObjectName(QStringLiteral("frmPayMethod"));
     txtDescription = new QLineEdit(this);
     tagField(txtDescription, "txtDescription", QStringLiteral("MD Description"));
-    txtDescription->setMaxLength(50);
+    TypingLimit::Apply(txtDescription, 50);
     FieldRows::addRow(fieldsLayout(), 1, QStringLiteral("Description"), txtDescription);
     setMinimumSize(vb::twipsToPixels(6000), vb::twipsToPixels(4200));
     SetEditMode();

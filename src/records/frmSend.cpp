@@ -6,6 +6,7 @@
 #include "core/clsDatabase.h"
 #include "platform/FormsRegistry.h"
 #include "platform/NullableDateEdit.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -79,6 +80,7 @@ void frmSend::cmdLabel_Click()
 void frmSend::cmdUpdate_Click()
 {
     if (dateSent->isNull()) return inform(QStringLiteral("Please set the date shipped."));
+    if (!TypingLimit::ConfirmShortening(this, ctx().gAppTitle)) return;
     const QString address = addressText(txtDeliveryAddress);
     const AddressRules::BuyerPlan buyer = AddressRules::PlanBuyerAddress(txtCustomerId->text(), txtName->text(), address, QString(), false);
     // Stored before the step moves: a cancelled dispatch keeps what was typed.

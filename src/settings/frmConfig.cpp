@@ -8,6 +8,7 @@
 #include "core/clsDatabase.h"
 #include "core/modCommon.h"
 #include "platform/MessageService.h"
+#include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -122,7 +123,7 @@ QWidget* frmConfig::buildGeneral()
     numNextAuctionNumber = named(new QLineEdit(page), "numNextAuctionNumber");
     numNextAuctionNumberStep = named(new QLineEdit(page), "numNextAuctionNumberStep");
     for (QLineEdit* e : {numNextAuctionNumber, numNextAuctionNumberStep}) {
-        e->setMaxLength(10);
+        TypingLimit::Apply(e, 10);
         e->setMaximumWidth(110);
     }
     chkShowGrid = named(new QCheckBox(QStringLiteral("Show grid lines?"), page), "chkShowGrid");
@@ -159,7 +160,7 @@ QWidget* frmConfig::buildTradeMe()
     auto* lf = new QFormLayout(login);
     lf->addRow(note(QStringLiteral("Complete your TradeMe details to enable the auto login feature"), login));
     txtTradeMeUserId = named(new QLineEdit(login), "txtTradeMeUserId");
-    txtTradeMeUserId->setMaxLength(20);
+    TypingLimit::Apply(txtTradeMeUserId, 20);
     txtTradeMePassword = named(new QLineEdit(login), "txtTradeMePassword");
     txtTradeMePassword->setEchoMode(QLineEdit::Password);
     txtTradeMeEmail = named(new QLineEdit(login), "txtTradeMeEmail");
@@ -249,7 +250,7 @@ QWidget* frmConfig::buildTasks(const QList<int>& rows, const QString& nextHeadin
         cboNextAction[n]->setMinimumWidth(220);
         txtDays[n] = new QLineEdit(page);
         txtDays[n]->setObjectName(QStringLiteral("txtDays(%1)").arg(n));
-        txtDays[n]->setMaxLength(2);
+        TypingLimit::Apply(txtDays[n], 2);
         txtDays[n]->setMaximumWidth(48);
         txtDays[n]->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), txtDays[n]));
         grid->addWidget(lblActions[n], line, 0);
@@ -548,6 +549,7 @@ bool frmConfig::SaveConfiguration()
     for (int n = 1; n <= TaskChain::RowCount; ++n) txtDays_LostFocus(n);
 
     if (!CheckTaskLoops()) return false;
+    if (!TypingLimit::ConfirmShortening(this, title())) return false;
 
     constexpr qint64 maxWhole = std::numeric_limits<qint32>::max();
     const int link = cboDefault->currentIndex() >= 0 ? cboDefault->currentData().toInt() : ctx.gConfiguration.DefaultLink;

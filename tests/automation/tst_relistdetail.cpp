@@ -364,6 +364,39 @@ private slots:
         if (count == 2) QCOMPARE(entry(list, 2), given);
     }
 
+    // A title the site gave longer than the 50 characters typed here opens
+    // and is stored whole when another value changes; typing stops at 50, and
+    // an edit that shortens the long title asks first.
+    void longTitleKeptWhole()
+    {
+        const QString title = QStringLiteral("Antique kauri chest of drawers, brass handles and two keys");
+        QCOMPARE(title.size(), 58);
+        list.Add("4712", "W1", title, 5, 10, QVariant(), true, 7, 0, ",", 1);
+        auto w = open();
+        QCOMPARE(w->title()->text(), title);
+        w->reservePrice()->setText("20");
+        w->findChild<QPushButton*>("cmdOK")->click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->result(), int(QDialog::Accepted));
+        QCOMPARE(list.Title(2), title);
+
+        list.Add("4712", "W1", title, 5, 10, QVariant(), true, 7, 0, ",", 1);
+        auto again = open();
+        again->title()->setFocus();
+        again->title()->end(false);
+        QTest::keyClick(again->title(), Qt::Key_Backspace);
+        messages().answer(vbmsg::No, "The Title was stored with 58 characters and would be saved with 57");
+        again->findChild<QPushButton*>("cmdOK")->click();
+        QVERIFY(messages().verifyDone());
+        QVERIFY(again->isVisible());
+        again->title()->selectAll();
+        QTest::keyClicks(again->title(), QString(60, u'x'));
+        QCOMPARE(again->title()->text(), QString(58, u'x'));  // never longer than the title it replaces
+        again->title()->setText(QString());
+        QTest::keyClicks(again->title(), QString(60, u'y'));
+        QCOMPARE(again->title()->text(), QString(50, u'y'));
+    }
+
     // As the relist window uses it: made on its list, run modally.
     void modalVisit()
     {

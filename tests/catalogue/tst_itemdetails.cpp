@@ -426,6 +426,24 @@ private slots:
         QCOMPARE(closed.value("result").toInt(), int(QDialog::Accepted));
         QCOMPARE(table("SELECT ItemId, Title FROM ItemDetail ORDER BY AutoId"), (QStringList{"TEA|Teapot, blue", "TEA|Teapot, spotted"}));
     }
+
+    // A stored title longer than the 50 characters typed here shows and is
+    // saved whole when another value changes.
+    void longTitleKeptWhole()
+    {
+        shop();
+        const QString title = QStringLiteral("Antique teapot, blue willow pattern with its matching lid");
+        QVERIFY(title.size() > 50);
+        exec("UPDATE ItemDetail SET Title=? WHERE AutoId=?", {title, blue});
+        auto w = open(blue);
+        QVERIFY(w);
+        QCOMPARE(w->title()->text(), title);
+        w->useStock()->click();
+        w->number(4)->setText("3");
+        w->cmdSave_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT Title, UseStock, Stock FROM ItemDetail"), QStringList{title + "|1|3"});
+    }
 };
 
 VENDARO_TEST_MAIN(tst_itemdetails)

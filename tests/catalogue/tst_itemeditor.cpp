@@ -883,6 +883,22 @@ private slots:
         QVERIFY(offered);
         main->close();
     }
+
+    // A stored description longer than the 50 characters typed here shows and
+    // is saved whole when the item's other boxes change.
+    void longDescriptionKeptWhole()
+    {
+        const QString title = QStringLiteral("Antique kauri chest of drawers, brass handles and two keys");
+        item("KAURI", title, "0,0,0,0,0,',',0,0,0");
+        auto w = open();
+        type(*w, "KAURI");
+        w->cmdEdit_Click();
+        QCOMPARE(w->description()->text(), title);
+        w->stocked()->click();
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT Description, Stocked FROM Item WHERE ItemId='KAURI'"), QStringList{title + "|1"});
+    }
 };
 
 VENDARO_TEST_MAIN(tst_itemeditor)

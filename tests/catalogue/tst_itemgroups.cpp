@@ -266,7 +266,7 @@ private slots:
     }
 
     // Unticking Stocked asks when details would be lost; the save deletes
-    // them. A save keeps the item's own limits and stock.
+    // them. A save keeps the item's own limits and stock, ticked or not.
     void uncheckStocked()
     {
         shop();
@@ -291,7 +291,8 @@ private slots:
         QCOMPARE(details().size(), 2);  // until the save
         w->cmdUpdate_Click();
         QCOMPARE(details(), QStringList{});
-        QCOMPARE(table("SELECT Stocked, MaxListings, UseStock, Stock FROM Item WHERE ItemId='TEA'"), QStringList{"0|0|0|0"});
+        // The item's own limits and stock are the item editor's: they stay.
+        QCOMPARE(table("SELECT Stocked, MaxListings, UseStock, Stock FROM Item WHERE ItemId='TEA'"), QStringList{"0|3|1|5"});
 
         // Without details nothing is asked.
         w->cmdEdit_Click();
@@ -553,6 +554,35 @@ private slots:
         w->cmdUpdate_Click();
         QCOMPARE(table("SELECT Description FROM Item WHERE ItemId='TEA'"), QStringList{"Teapot, locked"});
         QCOMPARE(details().size(), unstock ? 0 : 2);
+    }
+
+    // Unticking Stocked and ticking it again finds the item's own limits,
+    // end days, stock and warning level as they were: this window writes the
+    // code, description and flag only. A longer stored description stays whole.
+    void stockedFlagOnlyWritesTheFlag()
+    {
+        shop();
+        const QString title = QStringLiteral("Antique teapot, blue willow pattern with its matching lid");
+        QVERIFY(title.size() > 50);
+        exec("UPDATE Item SET Description=? WHERE ItemId='TEA'", {title});
+        auto w = open();
+        load(*w, "TEA");
+        w->cmdEdit_Click();
+        QCOMPARE(w->description()->text(), title);
+        messages().answer(vbmsg::Yes, UncheckWarning);
+        w->stocked()->click();
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT Description, Stocked, MaxListings, EndDay, UseStock, Stock, StockWarning FROM Item WHERE ItemId='TEA'"),
+                 QStringList{title + "|0|3|,Mon,|1|5|2"});
+        QCOMPARE(details(), QStringList{});
+        w->cmdEdit_Click();
+        w->stocked()->click();
+        messages().answer(vbmsg::Yes, "You must save this item before you can add item details");
+        w->cmdDetailAdd_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT Description, Stocked, MaxListings, EndDay, UseStock, Stock, StockWarning FROM Item WHERE ItemId='TEA'"),
+                 QStringList{title + "|1|3|,Mon,|1|5|2"});
     }
 
     // The writer alone: a new row gets the three columns and the table's

@@ -1,7 +1,8 @@
 // The built Emailer program, started the way the main program starts it:
 // an e-mail queued with clsEmails::Send, or from the main window's task,
 // reaches the stand-in mail-form service through the program's own browser;
-// the program honours the hand-over and lets only one copy run.
+// the program honours the hand-over, lets only one copy run, and cleans up
+// when a signal ends it.
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
@@ -28,6 +29,7 @@
 #include <QProcess>
 
 #include <memory>
+#include <csignal>
 #include <optional>
 #include <vector>
 
@@ -215,6 +217,35 @@ private slots:
         QCOMPARE(site.mailMessages().at(1).to, QStringLiteral("second@example.com"));
         QCOMPARE(queued(), 0);
         QVERIFY(!QFile::exists(path("emailer.sub")));
+    }
+
+    // Ended by log-out, shut-down or Ctrl+C while an e-mail is under way: the
+    // program ends as it does by itself. The page holding the buyer's address
+    // and message and the lock go; the e-mail stays queued for the next start.
+    void endedBySignal_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void endedBySignal()
+    {
+        QFETCH(int, signalNumber);
+        site.setMailFault(StandInSite::MailFault::NoReply);
+        clsEmails emails;
+        QVERIFY(emails.Send(QStringLiteral("seller@example.co.nz"), QStringLiteral("aroha@example.co.nz"), QString(), QStringLiteral("Your kete"),
+                            QStringLiteral("Kia ora Aroha, your kete is on its way to 2 Quay Street.")));
+        QCOMPARE(int(copies.size()), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path("emailer.sub")) || copies[0]->state() == QProcess::NotRunning, 60000);
+        QCOMPARE(copies[0]->state(), QProcess::Running);
+        QVERIFY(QFile::exists(path("Emailer.lock")));
+        QCOMPARE(::kill(pid_t(copies[0]->processId()), signalNumber), 0);
+        QCOMPARE(finish(*copies[0], 30000), 0);
+        QVERIFY(!QFile::exists(path("emailer.sub")));
+        QVERIFY(!QFile::exists(path("Emailer.lock")));
+        QCOMPARE(queued(), 1);
+        QVERIFY(site.mailMessages().isEmpty());
     }
 };
 

@@ -363,6 +363,126 @@ private slots:
         QCOMPARE(table("SELECT AuctionId FROM Auction"), QStringList{"123"});
         QCOMPARE(mainWindow.listRebuilds, 1);
     }
+
+    // Text the synchronisation stored longer than the boxes take is shown and
+    // saved whole when the seller changes something else.
+    void storedTextKeptWhole()
+    {
+        const QString title = QStringLiteral("Antique kauri chest of drawers, brass handles and two keys");
+        const QString email = QStringLiteral("accounts.aroha-te-whare.nz1@wellington-harbour.co.nz");
+        const QString tracking = QStringLiteral("NZPOST-OVERNIGHT-SIGNATURE-REQUIRED-AKL-0012345678-NZ");
+        QCOMPARE(title.size(), 58);
+        QCOMPARE(email.size(), 52);
+        QVERIFY(tracking.size() > 50);
+        QVERIFY(conn().Execute("INSERT INTO Customer (CustomerId, Name, Email, Address) VALUES ('aroha', 'Aroha Te Whare', ?, ?)",
+                               {email, "Aroha Te Whare\r\n2 Quay Street\r\nWellington"}));
+        QVERIFY(conn().Execute("INSERT INTO Auction (AuctionId, Description, ItemId, ActionId, dateStart, dateNextAction, CustomerId, "
+                               "DeliveryAddress, Winningbid, Shipping, PayId, datePaid, dateSent, TrackingNumber) VALUES ('4201', ?, 'MISC', 12, ?, ?, "
+                               "'aroha', ?, 250, 30, 'BANK', ?, ?, ?)",
+                               {title, vb::now() - 10, vb::today() + 2, "Aroha Te Whare\r\n2 Quay Street\r\nWellington", vb::today() - 3,
+                                vb::today() - 1, tracking}));
+        auto w = open({{"mRemoteId", "4201"}, {"mRemoteEdit", true}});
+        QCOMPARE(w->title()->text(), title);
+        QCOMPARE(w->email()->text(), email);
+        QCOMPARE(w->tracking()->text(), tracking);
+        w->tabs()->setCurrentIndex(4);
+        w->notes()->setFocus();
+        QTest::keyClicks(w->notes(), "Collected in person");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+        QCOMPARE(table("SELECT Description, TrackingNumber, Notes FROM Auction"), QStringList{title + "|" + tracking + "|Collected in person"});
+        QCOMPARE(table("SELECT Email FROM Customer"), QStringList{email});
+    }
+
+    // The title's 50 characters limit typing; a save that would shorten a
+    // longer stored title asks first, and No writes nothing.
+    void titleLimitsTyping()
+    {
+        const QString title = QStringLiteral("Antique kauri chest of drawers, brass handles and two keys");
+        QVERIFY(conn().Execute("INSERT INTO Auction (AuctionId, Description, ItemId, ActionId, dateStart, dateNextAction) "
+                               "VALUES ('4202', ?, 'MISC', 1, ?, ?)",
+                               {title, vb::now() - 10, vb::today() + 2}));
+        auto w = open();
+        w->cmdAdd_Click();
+        w->title()->setFocus();
+        QTest::keyClicks(w->title(), QString(60, u'x'));
+        QCOMPARE(w->title()->text(), QString(50, u'x'));
+        w->cmdCancel_Click();
+
+        w->codeBox()->setText("4202");
+        w->cmdEdit_Click();
+        w->title()->setFocus();
+        w->title()->end(false);
+        QTest::keyClicks(w->title(), "!");  // no longer than it was
+        QCOMPARE(w->title()->text(), title);
+        QTest::keyClick(w->title(), Qt::Key_Backspace);
+        messages().answer(vbmsg::No, "The Title was stored with 58 characters and would be saved with 57");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Editing));
+        QCOMPARE(scalar("SELECT Description FROM Auction").toString(), title);
+        messages().answer(vbmsg::Yes, "Save the shorter Title?");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(scalar("SELECT Description FROM Auction").toString(), title.chopped(1));
+    }
+
+    // A new buyer's e-mail and name typed while adding a sale stay when the
+    // code box is left again (its look-up fills them only for a buyer on
+    // file), and the buyer is saved with them.
+    void newBuyerTypedStays()
+    {
+        buyer("sean1");
+        auto w = open();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->cmdAdd_Click();
+        w->codeBox()->setFocus();
+        QTest::keyClicks(w->codeBox(), "5101");
+        w->title()->setFocus();
+        w->title()->setText("Flax kete");
+        w->items()->setCurrentText("MISC");
+        w->tabs()->setCurrentIndex(1);
+        w->email()->setFocus();
+        QTest::keyClicks(w->email(), "mere@example.co.nz");
+        w->name()->setFocus();
+        QTest::keyClicks(w->name(), "Mere Kingi");
+        w->codeBox()->setFocus();
+        w->title()->setFocus();  // the code box is left: its look-up runs
+        QCOMPARE(w->email()->text(), QStringLiteral("mere@example.co.nz"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Mere Kingi"));
+        w->buyer()->setFocus();
+        QTest::keyClicks(w->buyer()->lineEdit(), "mere_k");
+        w->email()->setFocus();  // not on file: the boxes stay as typed
+        w->codeBox()->setFocus();
+        w->title()->setFocus();
+        QCOMPARE(w->email()->text(), QStringLiteral("mere@example.co.nz"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Mere Kingi"));
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT CustomerId, Name, Email FROM Customer WHERE CustomerId='mere_k'"),
+                 QStringList{"mere_k|Mere Kingi|mere@example.co.nz"});
+        QCOMPARE(scalar("SELECT CustomerId FROM Auction WHERE AuctionId='5101'").toString(), QStringLiteral("mere_k"));
+
+        // A buyer on file fills them, and a sale shown without a buyer shows none.
+        w->cmdAdd_Click();
+        w->tabs()->setCurrentIndex(1);
+        w->buyer()->setFocus();
+        QTest::keyClicks(w->buyer()->lineEdit(), "sean1");
+        w->email()->setFocus();
+        QCOMPARE(w->email()->text(), QStringLiteral("sean1@example.co.nz"));
+        QCOMPARE(w->name()->text(), QStringLiteral("Buyer sean1"));
+        w->cmdCancel_Click();
+        sale("5102", 2, "", "");
+        w->codeBox()->setText("5101");
+        w->codeKey(Qt::Key_Return);
+        QCOMPARE(w->name()->text(), QStringLiteral("Mere Kingi"));
+        w->codeBox()->setText("5102");
+        w->codeKey(Qt::Key_Return);
+        QCOMPARE(w->email()->text(), QString());
+        QCOMPARE(w->name()->text(), QString());
+    }
 };
 
 VENDARO_TEST_MAIN(tst_frmauction)

@@ -691,6 +691,52 @@ private slots:
         QTest::keyClicks(w->address(), "22 Beach Road");
         QCOMPARE(w->name()->text(), QStringLiteral("Hemi Walker"));
     }
+
+    // Values longer than the boxes take (the synchronisation stores the
+    // site's) show whole and are saved whole when another field changes; the
+    // boxes' lengths limit typing.
+    void storedTextKeptWhole()
+    {
+        const QString name = QStringLiteral("Aroha Te Whare-Ngata of Kauri Crafts & Antiques");
+        const QString email = QStringLiteral("accounts.aroha-te-whare.nz1@wellington-harbour.co.nz");
+        const QString cc = QStringLiteral("orders.and.deliveries.aroha-te-whare@wellington-harbour.co.nz");
+        const QString comment = QStringLiteral("Prefers courier to the depot on Quay Street, never the house door");
+        QVERIFY(name.size() > 45);
+        QCOMPARE(email.size(), 52);
+        QVERIFY(cc.size() > 50 && comment.size() > 50);
+        QVERIFY(conn().Execute("INSERT INTO Customer (CustomerId, Name, Email, EmailCC, Comment) VALUES ('aroha', ?, ?, ?, ?)",
+                               {name, email, cc, comment}));
+        auto b = open<frmCustomer>();
+        type(*b, "aroha");
+        b->cmdEdit_Click();
+        QCOMPARE(b->name()->text(), name);
+        QCOMPARE(b->email()->text(), email);
+        b->dontEmail()->click();
+        b->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(table("SELECT Name, Email, EmailCC, DontEmail, Comment FROM Customer"),
+                 QStringList{name + "|" + email + "|" + cc + "|1|" + comment});
+
+        b->cmdAdd_Click();
+        const QList<std::pair<QLineEdit*, int>> limits{{b->name(), 45}, {b->email(), 50}, {b->emailCC(), 50}, {b->comment(), 50}};
+        for (const auto& [box, limit] : limits) {
+            box->setFocus();
+            QTest::keyClicks(box, QString(60, u'x'));
+            QCOMPARE(box->text().size(), limit);
+        }
+        b->cmdCancel_Click();
+
+        const QString description = QStringLiteral("Direct credit to the business account, reference the auction number");
+        QVERIFY(description.size() > 50);
+        QVERIFY(conn().Execute("INSERT INTO PayMethod (PayId, Description) VALUES ('DC', ?)", {description}));
+        auto p = open<frmPayMethod>();
+        type(*p, "DC");
+        p->cmdEdit_Click();
+        QCOMPARE(p->description()->text(), description);
+        p->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(scalar("SELECT Description FROM PayMethod WHERE PayId='DC'").toString(), description);
+    }
 };
 
 VENDARO_TEST_MAIN(tst_recordeditor)

@@ -613,6 +613,46 @@ private slots:
         QCOMPARE(table("SELECT DeliveryAddress, PayId, ActionId FROM Auction WHERE AuctionId='600'"), QStringList{"2 Hill St|BANK|10"});
     }
 
+    // A buyer id, name and tracking number longer than the dispatch dialog's
+    // boxes take show and are saved whole; the payment dialog names the same buyer.
+    void storedTextKeptWhole()
+    {
+        const QString id = QStringLiteral("aroha_te_whare_kauri_crafts_and_antiques_wellington");
+        const QString name = QStringLiteral("Aroha Te Whare-Ngata of Kauri Crafts and Antiques Ltd");
+        const QString tracking = QStringLiteral("NZPOST-OVERNIGHT-SIGNATURE-REQUIRED-AKL-0012345678-NZ");
+        QVERIFY(id.size() > 50 && name.size() > 50 && tracking.size() > 50);
+        buyer(id, name, "2 Quay Street");
+        sale("700", 11, id, "2 Quay Street");
+        QVERIFY(conn().Execute("UPDATE Auction SET TrackingNumber=?", {tracking}));
+        auto d = open<frmSend>("700");
+        QCOMPARE(d->buyer()->text(), id);
+        QCOMPARE(d->name()->text(), name);
+        QCOMPARE(d->tracking()->text(), tracking);
+        d->pickedUp()->setChecked(true);
+        d->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QVERIFY(closed(*d));
+        QCOMPARE(table("SELECT CustomerId, Name FROM Customer"), QStringList{id + "|" + name});
+        QCOMPARE(table("SELECT CustomerId, TrackingNumber FROM Auction"), QStringList{id + "|" + tracking});
+
+        sale("600", 4, id, "2 Quay Street");
+        auto p = open<frmPaid>("600");
+        QCOMPARE(p->buyer()->text(), id);
+        p->payMethods()->setCurrentText("BANK");
+        p->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QVERIFY(closed(*p));
+        QCOMPARE(table("SELECT CustomerId, Name FROM Customer"), QStringList{id + "|" + name});
+
+        // Typing stops at 50 characters.
+        sale("701", 11, id, "2 Quay Street");
+        auto t = open<frmSend>("701");
+        t->tracking()->clear();
+        t->tracking()->setFocus();
+        QTest::keyClicks(t->tracking(), QString(60, u'7'));
+        QCOMPARE(t->tracking()->text(), QString(50, u'7'));
+    }
+
     // ---- from the main window -------------------------------------------------
 
     // Do Task on sales at steps 1, 7 and 11 opens each one's dialog; Update

@@ -421,6 +421,27 @@ private slots:
         QCOMPARE(d->color(), QColor(0x12, 0x34, 0x56));
     }
 
+    // A user id the setup wizard stored longer than the 20 characters typed
+    // here shows and is saved whole; typing stops at 20.
+    void longUserIdKeptWhole()
+    {
+        const QString user = QStringLiteral("kauri_crafts_and_antiques_nz");
+        QVERIFY(user.size() > 20);
+        ctx().gConfiguration.TradeMeUserId = user;
+        ctx().gConfiguration.TradeMeEmail = QStringLiteral("seller@example.co.nz");
+        auto d = std::make_unique<frmConfig>();
+        QCOMPARE(d->txtTradeMeUserId->text(), user);
+        d->txtDatabaseDesc->setText("Winter shop");
+        QVERIFY(d->SaveConfiguration());
+        QVERIFY(env->messages().verifyDone());
+        QCOMPARE(stored("TradeMeUserId").toString(), user);
+        QCOMPARE(ctx().gConfiguration.TradeMeUserId, user);
+        d->txtTradeMeUserId->clear();
+        d->txtTradeMeUserId->setFocus();
+        QTest::keyClicks(d->txtTradeMeUserId, QString(30, u'k'));
+        QCOMPARE(d->txtTradeMeUserId->text(), QString(20, u'k'));
+    }
+
     void hiddenMailFieldsKeepTheirValues()
     {
         QVERIFY(ctx().gConnection->Execute("UPDATE Configuration SET EmailSMTP='smtp.example.nz', EmailUserId='mailer', EmailPassword='secret'"));
