@@ -215,6 +215,40 @@ private slots:
             << "newlisting_form" << false
             << extracted(ListingTag, {"<input name=\"a\">", "<select name=\"s\"><option>1</option></select>", "<textarea name=\"t\">x</textarea>"});
 
+        // The browser writes "<" and ">" inside values as they are: a tag ends
+        // at the first ">" outside quotes, and markup in a value is no tag.
+        // The page written from the form holds them escaped.
+        QTest::newRow("'>' in a value")
+            << ListingTag + "\r\n<p>Title <input name=\"title\" value=\"USB-C > HDMI adapter\"></p>\r\n"
+                            "<textarea name=\"body\">Works.</textarea>\r\n</form>"
+            << "newlisting_form" << false
+            << extracted(ListingTag, {"<input name=\"title\" value=\"USB-C &gt; HDMI adapter\">", "<textarea name=\"body\">Works.</textarea>"});
+        QTest::newRow("'>' in single quotes; a value without quotes ends at '>'")
+            << ListingTag + "<input name='title' value='a >> b'><input name=c value=d>e\"><input name=\"f\"></form>" << "newlisting_form"
+            << false << extracted(ListingTag, {"<input name='title' value='a &gt;&gt; b'>", "<input name=c value=d>", "<input name=\"f\">"});
+        QTest::newRow("markup in values is no tag")
+            << ListingTag + "<input name=\"title\" value=\"<form> <input name=x> <select> </form>\"><p title=\"<input name=y>\">x</p>"
+                            "<input name=\"b\"></form>"
+            << "newlisting_form" << false
+            << extracted(ListingTag, {"<input name=\"title\" value=\"&lt;form&gt; &lt;input name=x&gt; &lt;select&gt; &lt;/form&gt;\">",
+                                      "<input name=\"b\">"});
+        QTest::newRow("'>' in the opening tag, before the key")
+            << "<form title=\"Sell > List\" name=\"newlisting_form\" action=\"/Sell/List.aspx\">\r\n<input name=\"a\">\r\n</form>"
+            << "newlisting_form" << false
+            << extracted("<form title=\"Sell &gt; List\" name=\"newlisting_form\" action=\"/Sell/List.aspx\">", {"<input name=\"a\">"});
+        QTest::newRow("'>' in an option and in a textarea's opening tag")
+            << ListingTag + "<select name=\"s\"><option value=\"a>b\">A &gt; B</option></select>"
+                            "<textarea name=\"body\" title=\"</textarea>\">Text</textarea><input name=\"c\"></form>"
+            << "newlisting_form" << false
+            << extracted(ListingTag, {"<select name=\"s\"><option value=\"a&gt;b\">A &gt; B</option></select>",
+                                      "<textarea name=\"body\" title=\"&lt;/textarea&gt;\">Text</textarea>", "<input name=\"c\">"});
+        QTest::newRow("'<option>' in a select's value, options skipped")
+            << ListingTag + "<select name=\"s\" title=\"<option>\"><option>1</option></select><input name=\"c\"></form>" << "newlisting_form"
+            << true << extracted(ListingTag, {"<select name=\"s\" title=\"&lt;option&gt;\">", "<input name=\"c\">"});
+        QTest::newRow("a script's text is no markup")
+            << ListingTag + "<script>document.write('<input name=\"fake\"></form>')</script><input name=\"a\"></form>" << "newlisting_form"
+            << false << extracted(ListingTag, {"<input name=\"a\">"});
+
         QTest::newRow("wanted form missing") << "<form name=\"search\"><input name=\"q\"></form>" << "newlisting_form" << false
                                              << CrLf + "</form>";
         QTest::newRow("page without forms") << "<html><body><input name=\"q\"></body></html>" << "newlisting_form" << false
@@ -222,8 +256,13 @@ private slots:
 
         // An element without its end takes the rest of the form and ends the walk.
         QTest::newRow("input without its end")
-            << ListingTag + "<input name=\"a\"><input name=\"b\"\r\n value=\"x\"</form><input name=\"outside\">" << "newlisting_form" << false
+            << ListingTag + "<input name=\"a\"><input name=\"b\"\r\n value=\"x\"" << "newlisting_form" << false
             << extracted(ListingTag, {"<input name=\"a\">", "<input name=\"b\" value=\"x\""});
+        // As the browser reads it, the input runs on to its ">": the "</form>" is inside it.
+        QTest::newRow("input whose '>' comes after a '</form>'")
+            << ListingTag + "<input name=\"a\"><input name=\"b\"\r\n value=\"x\"</form><input name=\"c\"></form><input name=\"outside\">"
+            << "newlisting_form" << false
+            << extracted(ListingTag, {"<input name=\"a\">", "<input name=\"b\" value=\"x\"</form>", "<input name=\"c\">"});
         QTest::newRow("select without its end")
             << ListingTag + "<select name=\"s\">\r\n<option>1</option>\r\n<input name=\"late\"></form><input name=\"outside\">"
             << "newlisting_form" << false << extracted(ListingTag, {"<select name=\"s\"><option>1</option><input name=\"late\">"});
@@ -439,6 +478,15 @@ private slots:
         const QString page = "<html><head></head><body onload=offer.submit()>\r\n" + expectedForm + "\r\n</body></html>";
         QCOMPARE(form, page);
         QCOMPARE(readFile(programFile("VNTMOF.sub")), page);
+    }
+
+    // The id goes at the end of the opening tag, not at a ">" in one of its values.
+    void saveSubmitPageIdAfterAQuotedGreaterThan()
+    {
+        QString form = "<form title=\"Offer > Send\" method=\"post\" action=\"/MyTradeMe/MakeAnOffer.aspx?id=5\">\r\n</form>";
+        QVERIFY(SaveSubmitPage(form, "/MyTradeMe/MakeAnOffer.aspx", "offer", "VNTMOF", true));
+        QVERIFY2(form.contains("<form title=\"Offer > Send\" method=\"post\" action=\"" + Site + "/MyTradeMe/MakeAnOffer.aspx?id=5\" id=offer>"),
+                 qPrintable(form));
     }
 
     void saveSubmitPageWithoutTheActionPath()
