@@ -3,6 +3,7 @@
 #include "HtmlScriptFilter.h"
 #include "HtmlTag.h"
 #include "ProgramContext.h"
+#include "WidgetCover.h"
 #include "modCommon.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
@@ -15,6 +16,8 @@
 #include <QFile>
 #include <QTextStream>
 #include <QWidget>
+
+#include <memory>
 
 namespace modWebProcessing {
 
@@ -269,17 +272,13 @@ int PlaceFeedback(QWidget* CallerForm, WebBrowser* Browser, int& Step, const QSt
 void ShowFeedbackError(QWidget* CallerForm, WebBrowser* Browser, const QString& Member, const QString& PageText,
                        bool NoMemberNumber, bool KeepBrowser)
 {
-    // The seller sees the page the site answered with, over the whole window.
+    // The seller sees the page the site answered with, over the whole window,
+    // at whatever size the window takes while the message is up.
     const Qt::WindowStates state = CallerForm ? CallerForm->windowState() : Qt::WindowNoState;
     QWidget* view = Browser ? Browser->widget() : nullptr;
-    const QRect place = view ? view->geometry() : QRect();
-    const bool wasVisible = view && view->isVisible();
     if (CallerForm) CallerForm->setWindowState(Qt::WindowMaximized);
-    if (view && CallerForm && view->window() == CallerForm->window()) {
-        view->setGeometry(CallerForm->rect());
-        view->show();
-        view->raise();
-    }
+    std::unique_ptr<WidgetCover> cover;
+    if (view && CallerForm && view->window() == CallerForm->window()) cover = std::make_unique<WidgetCover>(view, CallerForm);
     const QString possibleCause = QStringLiteral("Possible cause:") + CrLf +
                                   QStringLiteral("1. You may not be using the latest version of this software (check for update).") + CrLf +
                                   QStringLiteral("2. TradeMe could be temporarily down (try again later).");
@@ -292,11 +291,11 @@ void ShowFeedbackError(QWidget* CallerForm, WebBrowser* Browser, const QString& 
     else
         message = QStringLiteral("Feedback failed - Could not leave feedback for member: ") + Member + CrLf + CrLf + possibleCause;
     MsgBox(message, vbmsg::Exclamation, ProgramContext::current().gAppTitle);
-    if (KeepBrowser) return;
-    if (view && CallerForm && view->window() == CallerForm->window()) {
-        view->setGeometry(place);
-        view->setVisible(wasVisible);
+    if (KeepBrowser) {
+        if (cover) cover.release()->Keep();
+        return;
     }
+    cover.reset();
     if (CallerForm) CallerForm->setWindowState(state);
     QCoreApplication::processEvents();
 }

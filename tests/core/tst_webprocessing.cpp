@@ -2,6 +2,7 @@
 // submit themselves, and leaving feedback step by step in a scripted browser.
 
 #include "TestEnvironment.h"
+#include "ViewedBrowser.h"
 #include "core/ProgramContext.h"
 #include "core/modWebProcessing.h"
 #include "platform/browser/FakeBrowser.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTime>
 #include <QUrl>
@@ -742,6 +744,60 @@ private slots:
         QCOMPARE(prompt.title, ctx().gAppTitle);
         // The caller's window is as it was before the message.
         QCOMPARE(caller.windowState(), Qt::WindowNoState);
+    }
+
+    // While the message is up the site's page covers the window: at the size
+    // the window has once its maximise has taken effect, and at a size the
+    // seller gives it then. Afterwards the window and the page are as they were.
+    void feedbackPageCoversTheWindow_data()
+    {
+        QTest::addColumn<bool>("resized");
+        QTest::newRow("maximised") << false;
+        QTest::newRow("resized while the message is up") << true;
+    }
+    void feedbackPageCoversTheWindow()
+    {
+        QFETCH(bool, resized);
+        QWidget window;
+        window.resize(640, 360);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QSize normal = window.size();
+        ViewedBrowser b;
+        QWidget* page = b.widget();
+        page->setParent(&window);
+        const QRect away(-5000, 0, 81, 40);
+        page->setGeometry(away);
+        page->hide();
+
+        QList<QRect> pageAt, windowAt;
+        env->messages().whileShown = [&](const ScriptedMessages::Prompt&) {
+            QTRY_VERIFY(window.isMaximized() && window.size() != normal);
+            pageAt << page->geometry();
+            windowAt << window.rect();
+            QVERIFY(page->isVisible());
+            if (!resized) return;
+            const QSize smaller = window.size() - QSize(150, 100);
+            window.resize(smaller);
+            QTRY_COMPARE(window.size(), smaller);
+            pageAt << page->geometry();
+            windowAt << window.rect();
+        };
+        env->messages().answer(vbmsg::OK, "Could not leave feedback for member: sean1");
+        ShowFeedbackError(&window, &b, "sean1", "Sorry, something went wrong.", false, false);
+        env->messages().whileShown = nullptr;
+
+        QCOMPARE(pageAt.size(), resized ? 2 : 1);
+        QCOMPARE(pageAt, windowAt);
+        QCOMPARE(window.windowState(), Qt::WindowNoState);
+        // A size the seller gave the window is its size from then on.
+        if (!resized) QTRY_COMPARE(window.size(), normal);
+        QCOMPARE(page->geometry(), away);
+        QVERIFY(!page->isVisible());
+        // Put back, the page no longer follows the window.
+        window.resize(700, 400);
+        QTRY_COMPARE(window.size(), QSize(700, 400));
+        QCOMPARE(page->geometry(), away);
     }
 };
 
