@@ -1,6 +1,7 @@
 #include "BatchQueueWindow.h"
 
 #include "core/ProgramContext.h"
+#include "core/WidgetCover.h"
 #include "core/clsLinks.h"
 #include "core/modWebProcessing.h"
 #include "platform/AppSettings.h"
@@ -25,6 +26,8 @@
 #include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
@@ -472,13 +475,12 @@ void BatchQueueWindow::ShowBrowserMessage(WebBrowser* browser, const QString& me
     picWait->hide();
     const Qt::WindowStates state = windowState();
     setWindowState(Qt::WindowMaximized);
+    // The page covers the list at whatever size the window takes while the message is up.
     QWidget* page = browser ? browser->widget() : nullptr;
-    if (page) {
-        page->setGeometry(m_list->geometry());
-        page->show();
-        page->raise();
-    }
+    std::optional<WidgetCover> cover;
+    if (page) cover.emplace(page, m_list);
     MsgBox(message, style, ctx().gAppTitle);
+    cover.reset();
     picWait->show();
     picWait->raise();
     if (page) page->hide();

@@ -2,6 +2,7 @@
 
 #include "OfferCells.h"
 #include "RelistOptionRules.h"
+#include "core/HtmlTag.h"
 #include "platform/Vb.h"
 
 #include <QList>
@@ -18,24 +19,14 @@ QString nameAttribute(const QString& name, bool leadingSpace)
 }
 
 // The start of the input tag holding position p: the nearest "<input " at or
-// before p, provided that tag has not ended (a ">" outside quotes) before p.
-// So a name written in a description never lends itself to the input before it.
+// before p, provided that tag has not ended before p. So a name written in a
+// description never lends itself to the input before it.
 qsizetype inputTagStart(const QString& lower, qsizetype p)
 {
     const qsizetype s = lower.lastIndexOf(InputStart, p);
     if (s < 0) return -1;
-    QChar quote;
-    for (qsizetype i = s + InputStart.size(); i < p; ++i) {
-        const QChar c = lower.at(i);
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
-        } else if (c == u'"' || c == u'\'') {
-            quote = c;
-        } else if (c == u'>') {
-            return -1;
-        }
-    }
-    return s;
+    const qsizetype end = HtmlTag::End(lower, s);
+    return end < 0 || end >= p ? s : -1;
 }
 
 // The first input tag at or after from that holds the name attribute; -1 when none.
@@ -143,10 +134,10 @@ int setCheckbox(QString& html, const QString& checkboxName, const QString& featu
     QString lower = html.toLower();
     const qsizetype p = lower.indexOf(checkboxName.toLower());
     if (p < 0) return 30;
-    qsizetype q = lower.indexOf(u'>', p);
-    if (q < 0) return 31;
     // The tick may stand before the name as well as after it.
     const qsizetype tag = inputTagStart(lower, p);
+    qsizetype q = tag >= 0 ? HtmlTag::End(lower, tag) : lower.indexOf(u'>', p);
+    if (q < 0) return 31;
     const qsizetype from = tag >= 0 ? tag : p;
     qsizetype c = checkedAttribute(lower, from, q);
     if (features.contains(feature)) {
@@ -178,7 +169,7 @@ int ListingForm::FillListingForm(QString& Html, const RelistRecord& record)
         if (s < 0) return 16;
         const qsizetype r = form.findMarkup(nameAttribute(QStringLiteral("reserveprice"), false), s);
         if (r < 0) return 16;
-        const qsizetype e = form.lower.indexOf(u'>', r);
+        const qsizetype e = HtmlTag::End(form.lower, r);
         if (e < 0) return 17;
         // Whatever lay between the two (the site's "same as start" box) goes.
         form.replace(s, e + 1 - s,
@@ -223,11 +214,12 @@ int ListingForm::FixBodyTextarea(QString& Html)
     for (qsizetype from = 0;;) {
         const qsizetype p = lower.indexOf(QLatin1String("<textarea "), from);
         if (p < 0) return 99;
-        const qsizetype e = lower.indexOf(QLatin1String("</textarea>"), p);
+        const qsizetype tagEnd = HtmlTag::End(lower, p);
+        if (tagEnd < 0) return 99;
+        const qsizetype e = lower.indexOf(QLatin1String("</textarea>"), tagEnd);
         if (e < 0) return 99;
         // The box is known by its opening tag: a description may mention any name.
-        const qsizetype tagEnd = lower.indexOf(u'>', p);
-        const QString tag = lower.mid(p, (tagEnd >= 0 && tagEnd < e ? tagEnd : e) - p).remove(u'"');
+        const QString tag = lower.mid(p, tagEnd - p).remove(u'"');
         if (tag.contains(QLatin1String("name=body"))) {
             if (!Html.mid(p, e - p).contains(QLatin1String(":)"))) Html.insert(e, CrLf + CrLf + QStringLiteral(":)"));
             return 0;

@@ -1,6 +1,7 @@
 #include "OfferPage.h"
 
 #include "OfferCells.h"
+#include "core/HtmlTag.h"
 #include "core/modWebProcessing.h"
 
 #include <QRegularExpression>
@@ -41,19 +42,19 @@ QString OfferPage::Recipients(const QString& pageHtml)
 {
     const QString inputs = modWebProcessing::GetBidderInputs(modWebProcessing::ExtractForm(pageHtml, FormKey(), true));
     if (inputs.isEmpty()) return {};
-    static const QRegularExpression tag(QStringLiteral("<input\\b([^>]*)>"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression attribute(QStringLiteral("([^\\s=/>\"']+)(?:\\s*=\\s*(\"[^\"]*\"|'[^']*'|[^\\s>]+))?"));
     QStringList lines;
-    for (auto it = tag.globalMatch(inputs); it.hasNext();) {
-        const QString attributes = it.next().captured(1);
+    const QLatin1String input("input");
+    for (HtmlTag t = HtmlTag::Find(inputs, input, 0); t.found(); t = HtmlTag::Find(inputs, input, t.after(inputs))) {
         QString name, value, type;
         bool checked = false;
-        for (auto a = attribute.globalMatch(attributes); a.hasNext();) {
-            const QRegularExpressionMatch m = a.next();
-            const QString key = m.captured(1).toLower();
-            QString v = m.captured(2);
-            if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'')) v = v.mid(1, v.size() - 2);
-            v = decodeEntities(v);
+        HtmlTag::Attribute a;
+        for (qsizetype at = t.start + 1 + t.name.size(); HtmlTag::NextAttribute(inputs, at, a);) {
+            const QString key = inputs.mid(a.start, a.nameEnd - a.start).toLower();
+            QString v;
+            if (a.valueStart >= 0) {
+                v = decodeEntities(inputs.mid(a.valueStart, a.valueEnd - a.valueStart));
+                if (v.isNull()) v = QStringLiteral("");  // given, though empty
+            }
             if (key == QLatin1String("name") && name.isNull()) name = v;
             else if (key == QLatin1String("value") && value.isNull()) value = v;
             else if (key == QLatin1String("type") && type.isNull()) type = v.toLower();

@@ -1,52 +1,13 @@
 #include "HtmlScriptFilter.h"
 
+#include "HtmlTag.h"
+
 #include <algorithm>
 
 namespace {
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
 bool isAsciiLetter(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-
-// One attribute of a tag as the browser splits it: name [blanks = blanks value].
-struct Attribute {
-    qsizetype start = 0, nameEnd = 0;
-    qsizetype valueStart = -1, valueEnd = -1;  // -1: no value
-    qsizetype end = 0;                         // after the value (and its closing quote)
-};
-
-// Reads the next attribute from `at` (inside a tag); false when the tag has
-// ended, with `at` after its ">" (or at the end of the text).
-bool nextAttribute(const QString& html, qsizetype& at, Attribute& a)
-{
-    const qsizetype n = html.size();
-    while (at < n && (isBlank(html[at]) || html[at] == u'/')) ++at;
-    if (at >= n) return false;
-    if (html[at] == u'>') {
-        ++at;
-        return false;
-    }
-    a = Attribute();
-    a.start = at++;  // a name may start with "="
-    while (at < n && !isBlank(html[at]) && html[at] != u'/' && html[at] != u'>' && html[at] != u'=') ++at;
-    a.nameEnd = a.end = at;
-    qsizetype p = at;
-    while (p < n && isBlank(html[p])) ++p;
-    if (p >= n || html[p] != u'=') return true;
-    ++p;
-    while (p < n && isBlank(html[p])) ++p;
-    if (p < n && (html[p] == u'"' || html[p] == u'\'')) {
-        const qsizetype close = html.indexOf(html[p], p + 1);
-        a.valueStart = p + 1;
-        a.valueEnd = close < 0 ? n : close;
-        a.end = close < 0 ? n : close + 1;
-    } else {
-        a.valueStart = p;
-        while (p < n && !isBlank(html[p]) && html[p] != u'>') ++p;
-        a.valueEnd = a.end = p;
-    }
-    at = a.end;
-    return true;
-}
 
 // After a script start tag: the end of the element's end tag, or of the text.
 qsizetype scriptEnd(const QString& html, qsizetype from)
@@ -57,7 +18,7 @@ qsizetype scriptEnd(const QString& html, qsizetype from)
         if (e < 0 || e + 8 >= n) return n;
         const QChar c = html[e + 8];
         if (isBlank(c) || c == u'/' || c == u'>') {
-            const qsizetype gt = html.indexOf(u'>', e + 8);
+            const qsizetype gt = HtmlTag::End(html, e);
             return gt < 0 ? n : gt + 1;
         }
         p = e + 8;
@@ -164,8 +125,8 @@ QString HtmlScriptFilter::Filter(const QString& html)
         const QStringView tagName = QStringView(html).sliced(nameStart, p - nameStart);
         const bool script = !endTag && tagName.compare(QLatin1String("script"), Qt::CaseInsensitive) == 0;
 
-        Attribute a;
-        while (nextAttribute(html, p, a)) {
+        HtmlTag::Attribute a;
+        while (HtmlTag::NextAttribute(html, p, a)) {
             if (script) continue;
             const QStringView name = QStringView(html).sliced(a.start, a.nameEnd - a.start);
             const QStringView value =

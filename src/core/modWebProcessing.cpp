@@ -1,7 +1,9 @@
 #include "modWebProcessing.h"
 
 #include "HtmlScriptFilter.h"
+#include "HtmlTag.h"
 #include "ProgramContext.h"
+#include "WidgetCover.h"
 #include "modCommon.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
@@ -14,6 +16,8 @@
 #include <QFile>
 #include <QTextStream>
 #include <QWidget>
+
+#include <memory>
 
 namespace modWebProcessing {
 
@@ -88,85 +92,83 @@ QString RemoveLineBreaks(const QString& Text)
 
 QString ExtractForm(const QString& PageHTML, const QString& FormKey, bool SkipOptions)
 {
+    // Tags are read as the browser reads them: the page is the browser's
+    // markup, which leaves "<" and ">" as they are inside values.
+    const QLatin1String formTag("form");
+
     // 1. The first form whose opening tag holds the key.
-    QString text;
-    for (qsizetype from = find(PageHTML, QStringLiteral("<form")); from >= 0; from = find(PageHTML, QStringLiteral("<form"), from + 1)) {
-        const qsizetype close = PageHTML.indexOf(u'>', from);
-        const QString openingTag = close < 0 ? PageHTML.mid(from) : PageHTML.mid(from, close - from + 1);
-        if (openingTag.contains(FormKey, Qt::CaseInsensitive)) {
-            text = PageHTML.mid(from);
+    HtmlTag form;
+    for (HtmlTag t = HtmlTag::Find(PageHTML, formTag, 0); t.found(); t = HtmlTag::Find(PageHTML, formTag, t.after(PageHTML))) {
+        const qsizetype tagEnd = t.end < 0 ? PageHTML.size() : t.end + 1;
+        if (QStringView(PageHTML).sliced(t.start, tagEnd - t.start).contains(FormKey, Qt::CaseInsensitive)) {
+            form = t;
             break;
         }
     }
-    if (text.isEmpty()) return CrLf + QStringLiteral("</form>");
+    if (!form.found()) return CrLf + QStringLiteral("</form>");
+    // The page will be a local one: whatever could run script goes.
+    if (form.end < 0) return HtmlScriptFilter::Filter(PageHTML.mid(form.start)) + CrLf + QStringLiteral("</form>");
 
-    // 2. Forms nested in it go, each up to the first "</form>".
-    for (;;) {
-        const qsizetype end = find(text, QStringLiteral("</form>"));
-        if (end < 0) break;
-        qsizetype nested = -1;
-        for (qsizetype p = find(text, QStringLiteral("<form"), 1); p >= 0 && p < end; p = find(text, QStringLiteral("<form"), p + 1))
-            nested = p;
-        if (nested < 0) break;
-        text.remove(nested, end + 7 - nested);
+    // 2. The opening tag as it stands, then what lies up to the form's end,
+    // without the forms nested in it.
+    QString out = PageHTML.mid(form.start, form.end + 1 - form.start) + CrLf;
+    QString rest;
+    qsizetype copied = form.end + 1, nestedStart = 0;
+    int depth = 0;
+    for (qsizetype at = copied;;) {
+        const HtmlTag t = HtmlTag::Next(PageHTML, at);
+        if (!t.found()) {
+            rest += QStringView(PageHTML).sliced(copied);
+            break;
+        }
+        at = t.after(PageHTML);
+        if (!t.is(formTag)) continue;
+        if (!t.closing) {
+            if (depth++ == 0) nestedStart = t.start;
+        } else if (depth == 0) {
+            rest += QStringView(PageHTML).sliced(copied, t.start - copied);
+            break;
+        } else if (--depth == 0) {
+            rest += QStringView(PageHTML).sliced(copied, nestedStart - copied);
+            copied = at;
+        }
     }
 
-    // 3. The opening tag as it stands, then the fields up to the form's end.
-    // The page will be a local one: whatever could run script goes.
-    const qsizetype tagEnd = text.indexOf(u'>');
-    if (tagEnd < 0) return HtmlScriptFilter::Filter(text) + CrLf + QStringLiteral("</form>");
-    QString out = text.left(tagEnd + 1) + CrLf;
-    QString rest = text.mid(tagEnd + 1);
-    const qsizetype formEnd = find(rest, QStringLiteral("</form>"));
-    if (formEnd >= 0) rest.truncate(formEnd);
-
-    // 4. Inputs, selects and textareas in page order. An element without its
-    // end takes the rest of the page and ends the walk. Each kind's next
-    // place is looked up again only once the walk has passed it.
-    const QString kinds[] = {QStringLiteral("<input"), QStringLiteral("<select"), QStringLiteral("<textarea")};
-    qsizetype next[] = {0, 0, 0};
-    qsizetype searchedFrom[] = {-1, -1, -1};
-    qsizetype pos = 0;
-    while (pos < rest.size()) {
-        qsizetype first = -1;
-        for (int k = 0; k < 3; ++k) {
-            if (next[k] >= 0 && (searchedFrom[k] < 0 || next[k] < pos)) {
-                next[k] = find(rest, kinds[k], pos);
-                searchedFrom[k] = pos;
-            }
-            if (next[k] >= 0 && (first < 0 || next[k] < first)) first = next[k];
-        }
-        if (first < 0) break;
-
-        if (first == next[0]) {
-            const qsizetype end = rest.indexOf(u'>', first);
-            if (end < 0) {
-                out += RemoveLineBreaks(rest.mid(first)) + CrLf;
+    // 3. Inputs, selects and textareas in page order. An element without its
+    // end takes the rest of the form and ends the walk.
+    const QLatin1String selectTag("select");
+    for (qsizetype pos = 0;;) {
+        const HtmlTag t = HtmlTag::Next(rest, pos);
+        if (!t.found()) break;
+        pos = t.after(rest);
+        if (t.closing) continue;
+        if (t.is(QLatin1String("input"))) {
+            if (t.end < 0) {
+                out += RemoveLineBreaks(rest.mid(t.start)) + CrLf;
                 break;
             }
-            out += RemoveLineBreaks(rest.mid(first, end - first + 1)) + CrLf;
-            pos = end + 1;
-        } else if (first == next[1]) {
-            const qsizetype end = find(rest, QStringLiteral("</select>"), first);
+            out += RemoveLineBreaks(rest.mid(t.start, t.end + 1 - t.start)) + CrLf;
+        } else if (t.is(selectTag)) {
+            const HtmlTag close = HtmlTag::Find(rest, selectTag, pos, true);
+            const qsizetype limit = close.found() ? close.start : rest.size();
+            qsizetype stop = close.end < 0 ? rest.size() : close.end + 1;
             if (SkipOptions) {
                 // Its own first option only: an empty select must not run into the next one.
-                const qsizetype limit = end >= 0 ? end : rest.size();
-                const qsizetype option = QStringView(rest).first(limit).indexOf(QLatin1String("<option"), first, Qt::CaseInsensitive);
-                const qsizetype stop = option >= 0 ? option : limit;
-                out += RemoveLineBreaks(rest.mid(first, stop - first)) + CrLf;
-            } else {
-                out += RemoveLineBreaks(end < 0 ? rest.mid(first) : rest.mid(first, end + 9 - first)) + CrLf;
+                const HtmlTag option = HtmlTag::Find(QStringView(rest).first(limit), QLatin1String("option"), pos);
+                stop = option.found() ? option.start : limit;
             }
-            if (end < 0) break;
-            pos = end + 9;
-        } else {
-            const qsizetype end = find(rest, QStringLiteral("</textarea>"), first);
-            if (end < 0) {
-                out += rest.mid(first) + CrLf;
+            out += RemoveLineBreaks(rest.mid(t.start, stop - t.start)) + CrLf;
+            if (close.end < 0) break;
+            pos = close.end + 1;
+        } else if (t.is(QLatin1String("textarea"))) {
+            // Its text runs to its end tag, where the walk stands now.
+            const HtmlTag close = HtmlTag::Next(rest, pos);
+            if (!close.found() || close.end < 0) {
+                out += rest.mid(t.start) + CrLf;
                 break;
             }
-            out += rest.mid(first, end + 11 - first) + CrLf;
-            pos = end + 11;
+            out += rest.mid(t.start, close.end + 1 - t.start) + CrLf;
+            pos = close.end + 1;
         }
     }
     out = HtmlScriptFilter::Filter(out);
@@ -181,8 +183,8 @@ bool SaveSubmitPage(QString& FormText, const QString& ActionPath, const QString&
     QString form = FormText;
     form.insert(p, SiteConfig::siteUrl());
     if (AddId) {
-        const qsizetype close = form.indexOf(u'>');
-        if (close >= 0) form.insert(close, QStringLiteral(" id=") + FormName);
+        const HtmlTag opening = HtmlTag::Find(form, QLatin1String("form"), 0);
+        if (opening.end >= 0) form.insert(opening.end, QStringLiteral(" id=") + FormName);
     }
     const QString page = QStringLiteral("<html><head></head><body onload=") + FormName + QStringLiteral(".submit()>") + CrLf + form + CrLf +
                          QStringLiteral("</body></html>");
@@ -270,17 +272,13 @@ int PlaceFeedback(QWidget* CallerForm, WebBrowser* Browser, int& Step, const QSt
 void ShowFeedbackError(QWidget* CallerForm, WebBrowser* Browser, const QString& Member, const QString& PageText,
                        bool NoMemberNumber, bool KeepBrowser)
 {
-    // The seller sees the page the site answered with, over the whole window.
+    // The seller sees the page the site answered with, over the whole window,
+    // at whatever size the window takes while the message is up.
     const Qt::WindowStates state = CallerForm ? CallerForm->windowState() : Qt::WindowNoState;
     QWidget* view = Browser ? Browser->widget() : nullptr;
-    const QRect place = view ? view->geometry() : QRect();
-    const bool wasVisible = view && view->isVisible();
     if (CallerForm) CallerForm->setWindowState(Qt::WindowMaximized);
-    if (view && CallerForm && view->window() == CallerForm->window()) {
-        view->setGeometry(CallerForm->rect());
-        view->show();
-        view->raise();
-    }
+    std::unique_ptr<WidgetCover> cover;
+    if (view && CallerForm && view->window() == CallerForm->window()) cover = std::make_unique<WidgetCover>(view, CallerForm);
     const QString possibleCause = QStringLiteral("Possible cause:") + CrLf +
                                   QStringLiteral("1. You may not be using the latest version of this software (check for update).") + CrLf +
                                   QStringLiteral("2. TradeMe could be temporarily down (try again later).");
@@ -293,11 +291,11 @@ void ShowFeedbackError(QWidget* CallerForm, WebBrowser* Browser, const QString& 
     else
         message = QStringLiteral("Feedback failed - Could not leave feedback for member: ") + Member + CrLf + CrLf + possibleCause;
     MsgBox(message, vbmsg::Exclamation, ProgramContext::current().gAppTitle);
-    if (KeepBrowser) return;
-    if (view && CallerForm && view->window() == CallerForm->window()) {
-        view->setGeometry(place);
-        view->setVisible(wasVisible);
+    if (KeepBrowser) {
+        if (cover) cover.release()->Keep();
+        return;
     }
+    cover.reset();
     if (CallerForm) CallerForm->setWindowState(state);
     QCoreApplication::processEvents();
 }

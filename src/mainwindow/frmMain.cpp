@@ -467,16 +467,28 @@ void frmMain::Form_Activate()
     modStart::RunInstaller(QStringLiteral("Update"));
 }
 
-bool frmMain::CheckForSoftwareUpdate()
+frmMain::SoftwareUpdateCheck frmMain::CheckSoftwareVersion()
 {
     // The maker's site names the version every seller must have: a few bytes.
-    const Downloader::Result r =
-        Downloader::Get(QUrl(SiteConfig::makerUrl() + QStringLiteral("/downloads/version.txt")), 3000, 64 * 1024);
-    if (!r.ok) return false;
+    const QString address = SiteConfig::makerUrl() + QStringLiteral("/downloads/version.txt");
+    const Downloader::Result r = Downloader::Get(QUrl(address), 3000, 64 * 1024);
+    SoftwareUpdateCheck check;
+    if (!r.ok) {
+        check.failure = QStringLiteral("The maker's web site could not be asked for the current version:") + CrLf + r.error;
+        return check;
+    }
     bool ok = false;
     const double required = QString::fromUtf8(r.data).trimmed().toDouble(&ok);
-    return ok && required > ProgramContext::AppVersion + 1e-9;
+    if (!ok) {
+        check.failure = QStringLiteral("The maker's web site gave no version number.");
+        return check;
+    }
+    check.made = true;
+    check.pending = required > ProgramContext::AppVersion + 1e-9;
+    return check;
 }
+
+bool frmMain::CheckForSoftwareUpdate() { return CheckSoftwareVersion().pending; }
 
 void frmMain::closeOtherWindows()
 {

@@ -131,6 +131,15 @@ public:
 
     // The update the maker's site signals as pending (checked at first activation).
     bool mUpdatePending = false;
+    // What the maker's site said of the version every seller must have: made
+    // false, with the reason, when it could not be asked or gave no version.
+    struct SoftwareUpdateCheck {
+        bool made = false;
+        bool pending = false;
+        QString failure;
+    };
+    static SoftwareUpdateCheck CheckSoftwareVersion();
+    // Whether an update is pending; a check that could not be made finds none.
     static bool CheckForSoftwareUpdate();
 
     // Controls, by their names.

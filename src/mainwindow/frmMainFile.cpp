@@ -162,9 +162,16 @@ void frmMain::UpdateEmailToolBar()
 void frmMain::mnuHelpUpdate_Click()
 {
     QPointer<frmMain> self(this);
-    const bool pending = CheckForSoftwareUpdate();
+    const SoftwareUpdateCheck check = CheckSoftwareVersion();
     if (!self) return;
-    mUpdatePending = pending;
+    if (!check.made) {
+        // Not knowing is not being up to date.
+        MsgBox(QStringLiteral("Vendaro could not check for a software update.") + CrLf + CrLf + check.failure + CrLf + CrLf +
+                   QStringLiteral("Check you are connected to the internet, or try again later."),
+               vbmsg::Exclamation, title());
+        return;
+    }
+    mUpdatePending = check.pending;
     if (!mUpdatePending) {
         MsgBox(QStringLiteral("Vendaro is up to date."), vbmsg::Information, title());
         return;

@@ -7,6 +7,7 @@
 #include "MainWindowDriver.h"
 #include "ModalDriver.h"
 #include "TestEnvironment.h"
+#include "ViewedBrowser.h"
 #include "automation/AutomationForms.h"
 #include "automation/FeedbackRules.h"
 #include "automation/frmFeedback.h"
@@ -29,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -537,6 +539,46 @@ private slots:
         QVERIFY(closes(*w));
         QVERIFY(messages().verifyDone());
         QCOMPARE((QList<int>{stepOf("101"), stepOf("102"), stepOf("103")}), (QList<int>{14, 13, done == 2 ? 14 : 13}));
+    }
+
+    // While a refusal is said the site's page covers the window, at the size
+    // it has once its maximise has taken effect; afterwards the window is as
+    // it was and the page out of sight.
+    void bulkRefusalShowsThePageOverTheWindow()
+    {
+        QPointer<QWidget> page;
+        WebBrowser::setFactory([this, &page](QObject* parent) {
+            auto* b = new ViewedBrowser(parent);
+            b->setHandler([this](const QString& a, const QString& c) { return site.load(a, c); });
+            page = b->widget();
+            return b;
+        });
+        sale("101", 13, "kiri");
+        site.placed << "101";
+        auto w = bulk();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(page);
+        const QSize normal = w->size();
+        QRect pageAt, windowAt;
+        messages().whileShown = [&](const ScriptedMessages::Prompt& prompt) {
+            if (!prompt.text.contains(AlreadyPlacedSaid)) return;
+            QTRY_VERIFY(w->isMaximized() && w->size() != normal);
+            pageAt = page->geometry();
+            windowAt = w->rect();
+            QVERIFY(page->isVisible());
+        };
+        messages().answer(vbmsg::Yes, Confirm);
+        messages().answer(vbmsg::OK, AlreadyPlacedSaid);
+        messages().answer(vbmsg::OK, "Feedback complete - Left feedback for 0 auctions.");
+        w->startButton()->click();
+        QVERIFY(closes(*w));
+        messages().whileShown = nullptr;
+        QVERIFY(messages().verifyDone());
+        QVERIFY(!windowAt.isEmpty());
+        QCOMPARE(pageAt, windowAt);
+        QCOMPARE(w->windowState(), Qt::WindowNoState);
+        QCOMPARE(w->size(), normal);
+        QVERIFY(!page->isVisible());
     }
 
     // Cancel once during a row: the row finishes, the question comes before

@@ -263,6 +263,32 @@ private slots:
         QCOMPARE(fields.value("body"), QStringLiteral("Old description\nsecond line\r\n\r\n:)"));
     }
 
+    // The site's page holds the old title in the title box's value, where the
+    // browser leaves "<" and ">" as they are: the form is cut whole, and the
+    // title relisted unchanged arrives as it was.
+    void siteTitlesHoldingMarkupCharacters_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::newRow("'>'") << "USB-C > HDMI adapter";
+        QTest::newRow("'<'") << "Size < 10 cm";
+        QTest::newRow("tags") << "<b>Bold</b> </textarea> <input name=\"body\"> </form>";
+        QTest::newRow("quotes and ampersands") << "12\" > 10\" & 'wider'";
+    }
+    void siteTitlesHoldingMarkupCharacters()
+    {
+        QFETCH(QString, title);
+        // As Chromium writes a value: "&" and '"' escaped, "<" and ">" not.
+        const QString value = QString(title).replace("&", "&amp;").replace("\"", "&quot;");
+        QString form = listingForm(QString(ChromiumPage).replace("value=\"Old &quot;title&quot;\"", "value=\"" + value + "\""));
+        QCOMPARE(ListingForm::FillListingForm(form, record(title)), 0);
+        QCOMPARE(ListingForm::FixBodyTextarea(form), 0);
+        const QMap<QString, QString> fields = posted(form);
+        QCOMPARE(fields.value("title"), title);
+        QCOMPARE(fields.value("startprice"), QStringLiteral("15"));
+        QCOMPARE(fields.value("buynowprice"), QStringLiteral("60"));
+        QCOMPARE(fields.value("body"), QStringLiteral("Old description\nsecond line\r\n\r\n:)"));
+    }
+
     // A description that names a field is text: the value goes to the field's own input.
     void descriptionNamingAField()
     {

@@ -6,6 +6,7 @@
 
 #include "DatabaseFixture.h"
 #include "TestEnvironment.h"
+#include "ViewedBrowser.h"
 #include "automation/AutomationForms.h"
 #include "automation/frmRelist.h"
 #include "core/ProgramContext.h"
@@ -120,6 +121,7 @@ class tst_relistdriver : public QObject {
     std::optional<TestEnvironment> env;
     std::shared_ptr<ScriptedSite> site;
     QList<int> updates;  // pAutoUpdate of each synchronisation opened
+    QPointer<QWidget> view;  // the page of the browser made last
 
     ProgramContext& ctx() { return ProgramContext::current(); }
     ScriptedMessages& messages() { return env->messages(); }
@@ -167,7 +169,8 @@ private slots:
         ctx().gConfiguration.DateLastUpdate = vb::now();
         site = std::make_shared<ScriptedSite>();
         WebBrowser::setFactory([this](QObject* parent) {
-            auto* b = new FakeBrowser(parent);
+            auto* b = new ViewedBrowser(parent);
+            view = b->widget();
             b->setHandler([s = site](const QString& a, const QString& c) { return (*s)(a, c); });
             return b;
         });
@@ -310,6 +313,55 @@ private slots:
         QCOMPARE(step("100"), 16);
         QCOMPARE(step("101"), 16);
         QVERIFY(updates.isEmpty());
+    }
+
+    // While a failure is said the site's page covers the list: at the size the
+    // list has once the window's maximise has taken effect, and after a resize
+    // made then. Afterwards the window is no longer maximised (at its former
+    // size, or the one the seller gave it) and the page is out of sight.
+    void pageCoversTheListWhileAFailureIsSaid_data()
+    {
+        QTest::addColumn<bool>("resized");
+        QTest::newRow("maximised") << false;
+        QTest::newRow("resized while the message is up") << true;
+    }
+    void pageCoversTheListWhileAFailureIsSaid()
+    {
+        QFETCH(bool, resized);
+        sale("100", "M", "Misc thing", 16);
+        sale("101", "M", "Misc thing", 16);
+        site->listingPages.insert("100", "<p>Welcome to the new selling page</p>");
+        auto w = open();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QSize normal = w->size();
+        QVERIFY(view && !view->isVisible());
+        QList<QRect> pageAt, listAt;
+        messages().whileShown = [&](const ScriptedMessages::Prompt& prompt) {
+            if (!prompt.text.contains("Relist failed")) return;
+            QTRY_VERIFY(w->isMaximized() && w->size() != normal);
+            pageAt << view->geometry();
+            listAt << w->list()->geometry();
+            QVERIFY(view->isVisible());
+            if (!resized) return;
+            const QSize smaller = w->size() - QSize(120, 80);
+            w->resize(smaller);
+            QTRY_COMPARE(w->size(), smaller);
+            pageAt << view->geometry();
+            listAt << w->list()->geometry();
+        };
+        tick(*w, {"100", "101"});
+        start(*w, 2);
+        messages().answer(vbmsg::OK, "[Error 1] : Relist failed");
+        messages().answer(vbmsg::No, "Continue relisting?");
+        messages().answer(vbmsg::OK, "Complete - Relisted 0 auctions.");
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 15000);
+        messages().whileShown = nullptr;
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(pageAt.size(), resized ? 2 : 1);
+        QCOMPARE(pageAt, listAt);
+        QCOMPARE(w->windowState(), Qt::WindowNoState);
+        if (!resized) QCOMPARE(w->size(), normal);
+        QVERIFY(!view->isVisible());
     }
 
     // The result seen, the blank page that ends the row never loads: the

@@ -81,6 +81,7 @@ private slots:
         site.addListing(listing("6001", "unsold", "Kauri bowl"));
         site.addListing(listing("6002", "unsold", "Rimu spoon"));
         site.addListing(listing("6003", "unsold", "Totara box"));
+        site.addListing(listing("6004", "unsold", "USB-C > HDMI adapter"));
         QVERIFY(site.start());
         qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
     }
@@ -185,6 +186,51 @@ private slots:
         QCOMPARE(step("6001"), 15);
         QCOMPARE(updates, QList<int>{2});
         QVERIFY(loggedIn);
+    }
+
+    // A title holding ">": the browser leaves it as it is in the title box's
+    // value, and the listing is relisted with its title and description whole.
+    void relistATitleHoldingGreaterThan()
+    {
+        exec("INSERT INTO Item (ItemId, Description, Stocked) VALUES ('ADAPTER', 'USB-C > HDMI adapter', 0)");
+        exec("INSERT INTO Auction (AuctionId, ItemId, Description, ActionId, dateStart, dateNextAction, StartPrice, ReservePrice, "
+             "BuyNowPrice, FixedPriceOffered, DurationFixed, DurationDays, ExtraFeatures) VALUES "
+             "('6004', 'ADAPTER', 'USB-C > HDMI adapter', 16, ?, ?, 20, 30, 0, 1, 1, 7, ',')",
+             {vb::now() - 9, vb::today()});
+        FormsRegistry::instance().overrideForm("frmUpdate", [](QWidget* parent) {
+            auto* d = new QDialog(parent);
+            QTimer::singleShot(0, d, &QDialog::accept);
+            return d;
+        });
+        std::unique_ptr<frmMain> main(MainWindowDriver::open(env->messages()));
+        QVERIFY(main);
+        ScriptedMessages& m = env->messages();
+        bool opened = false;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            frmRelist* w = visible<frmRelist>();
+            if (!w || w->rowCount() == 0 || w->waitPanel()->isVisible()) return;
+            poll.stop();
+            opened = true;
+            QCOMPARE(w->rowCount(), 1);
+            QCOMPARE(w->cell(0, 2)->text(), "USB-C > HDMI adapter");
+            w->cell(0, 0)->setCheckState(Qt::Checked);
+            m.answer(vbmsg::Yes, "You are about to relist 1 auctions on TradeMe.");
+            m.answer(vbmsg::OK, "Complete - Relisted 1 auctions.");
+            w->cmdOK_Click();
+        });
+        poll.start();
+        main->action("mnuTaskRelistAll")->trigger();
+        QVERIFY(opened);
+        QVERIFY(m.verifyDone());
+        const QList<StandInSite::CreatedListing> made = site.createdListings();
+        QVERIFY(!made.isEmpty());
+        QCOMPARE(made.last().templateId, "6004");
+        QCOMPARE(made.last().action, "relist");
+        QCOMPARE(made.last().title, "USB-C > HDMI adapter");
+        QVERIFY2(made.last().body.startsWith("A fine thing") && made.last().body.endsWith(":)"), qPrintable(made.last().body));
+        QCOMPARE(step("6004"), 15);
     }
 
     // The synchronisation the batch ends with is the real one: it downloads

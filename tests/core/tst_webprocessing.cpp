@@ -2,6 +2,7 @@
 // submit themselves, and leaving feedback step by step in a scripted browser.
 
 #include "TestEnvironment.h"
+#include "ViewedBrowser.h"
 #include "core/ProgramContext.h"
 #include "core/modWebProcessing.h"
 #include "platform/browser/FakeBrowser.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTime>
 #include <QUrl>
@@ -215,6 +217,40 @@ private slots:
             << "newlisting_form" << false
             << extracted(ListingTag, {"<input name=\"a\">", "<select name=\"s\"><option>1</option></select>", "<textarea name=\"t\">x</textarea>"});
 
+        // The browser writes "<" and ">" inside values as they are: a tag ends
+        // at the first ">" outside quotes, and markup in a value is no tag.
+        // The page written from the form holds them escaped.
+        QTest::newRow("'>' in a value")
+            << ListingTag + "\r\n<p>Title <input name=\"title\" value=\"USB-C > HDMI adapter\"></p>\r\n"
+                            "<textarea name=\"body\">Works.</textarea>\r\n</form>"
+            << "newlisting_form" << false
+            << extracted(ListingTag, {"<input name=\"title\" value=\"USB-C &gt; HDMI adapter\">", "<textarea name=\"body\">Works.</textarea>"});
+        QTest::newRow("'>' in single quotes; a value without quotes ends at '>'")
+            << ListingTag + "<input name='title' value='a >> b'><input name=c value=d>e\"><input name=\"f\"></form>" << "newlisting_form"
+            << false << extracted(ListingTag, {"<input name='title' value='a &gt;&gt; b'>", "<input name=c value=d>", "<input name=\"f\">"});
+        QTest::newRow("markup in values is no tag")
+            << ListingTag + "<input name=\"title\" value=\"<form> <input name=x> <select> </form>\"><p title=\"<input name=y>\">x</p>"
+                            "<input name=\"b\"></form>"
+            << "newlisting_form" << false
+            << extracted(ListingTag, {"<input name=\"title\" value=\"&lt;form&gt; &lt;input name=x&gt; &lt;select&gt; &lt;/form&gt;\">",
+                                      "<input name=\"b\">"});
+        QTest::newRow("'>' in the opening tag, before the key")
+            << "<form title=\"Sell > List\" name=\"newlisting_form\" action=\"/Sell/List.aspx\">\r\n<input name=\"a\">\r\n</form>"
+            << "newlisting_form" << false
+            << extracted("<form title=\"Sell &gt; List\" name=\"newlisting_form\" action=\"/Sell/List.aspx\">", {"<input name=\"a\">"});
+        QTest::newRow("'>' in an option and in a textarea's opening tag")
+            << ListingTag + "<select name=\"s\"><option value=\"a>b\">A &gt; B</option></select>"
+                            "<textarea name=\"body\" title=\"</textarea>\">Text</textarea><input name=\"c\"></form>"
+            << "newlisting_form" << false
+            << extracted(ListingTag, {"<select name=\"s\"><option value=\"a&gt;b\">A &gt; B</option></select>",
+                                      "<textarea name=\"body\" title=\"&lt;/textarea&gt;\">Text</textarea>", "<input name=\"c\">"});
+        QTest::newRow("'<option>' in a select's value, options skipped")
+            << ListingTag + "<select name=\"s\" title=\"<option>\"><option>1</option></select><input name=\"c\"></form>" << "newlisting_form"
+            << true << extracted(ListingTag, {"<select name=\"s\" title=\"&lt;option&gt;\">", "<input name=\"c\">"});
+        QTest::newRow("a script's text is no markup")
+            << ListingTag + "<script>document.write('<input name=\"fake\"></form>')</script><input name=\"a\"></form>" << "newlisting_form"
+            << false << extracted(ListingTag, {"<input name=\"a\">"});
+
         QTest::newRow("wanted form missing") << "<form name=\"search\"><input name=\"q\"></form>" << "newlisting_form" << false
                                              << CrLf + "</form>";
         QTest::newRow("page without forms") << "<html><body><input name=\"q\"></body></html>" << "newlisting_form" << false
@@ -222,8 +258,13 @@ private slots:
 
         // An element without its end takes the rest of the form and ends the walk.
         QTest::newRow("input without its end")
-            << ListingTag + "<input name=\"a\"><input name=\"b\"\r\n value=\"x\"</form><input name=\"outside\">" << "newlisting_form" << false
+            << ListingTag + "<input name=\"a\"><input name=\"b\"\r\n value=\"x\"" << "newlisting_form" << false
             << extracted(ListingTag, {"<input name=\"a\">", "<input name=\"b\" value=\"x\""});
+        // As the browser reads it, the input runs on to its ">": the "</form>" is inside it.
+        QTest::newRow("input whose '>' comes after a '</form>'")
+            << ListingTag + "<input name=\"a\"><input name=\"b\"\r\n value=\"x\"</form><input name=\"c\"></form><input name=\"outside\">"
+            << "newlisting_form" << false
+            << extracted(ListingTag, {"<input name=\"a\">", "<input name=\"b\" value=\"x\"</form>", "<input name=\"c\">"});
         QTest::newRow("select without its end")
             << ListingTag + "<select name=\"s\">\r\n<option>1</option>\r\n<input name=\"late\"></form><input name=\"outside\">"
             << "newlisting_form" << false << extracted(ListingTag, {"<select name=\"s\"><option>1</option><input name=\"late\">"});
@@ -439,6 +480,15 @@ private slots:
         const QString page = "<html><head></head><body onload=offer.submit()>\r\n" + expectedForm + "\r\n</body></html>";
         QCOMPARE(form, page);
         QCOMPARE(readFile(programFile("VNTMOF.sub")), page);
+    }
+
+    // The id goes at the end of the opening tag, not at a ">" in one of its values.
+    void saveSubmitPageIdAfterAQuotedGreaterThan()
+    {
+        QString form = "<form title=\"Offer > Send\" method=\"post\" action=\"/MyTradeMe/MakeAnOffer.aspx?id=5\">\r\n</form>";
+        QVERIFY(SaveSubmitPage(form, "/MyTradeMe/MakeAnOffer.aspx", "offer", "VNTMOF", true));
+        QVERIFY2(form.contains("<form title=\"Offer > Send\" method=\"post\" action=\"" + Site + "/MyTradeMe/MakeAnOffer.aspx?id=5\" id=offer>"),
+                 qPrintable(form));
     }
 
     void saveSubmitPageWithoutTheActionPath()
@@ -694,6 +744,60 @@ private slots:
         QCOMPARE(prompt.title, ctx().gAppTitle);
         // The caller's window is as it was before the message.
         QCOMPARE(caller.windowState(), Qt::WindowNoState);
+    }
+
+    // While the message is up the site's page covers the window: at the size
+    // the window has once its maximise has taken effect, and at a size the
+    // seller gives it then. Afterwards the window and the page are as they were.
+    void feedbackPageCoversTheWindow_data()
+    {
+        QTest::addColumn<bool>("resized");
+        QTest::newRow("maximised") << false;
+        QTest::newRow("resized while the message is up") << true;
+    }
+    void feedbackPageCoversTheWindow()
+    {
+        QFETCH(bool, resized);
+        QWidget window;
+        window.resize(640, 360);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QSize normal = window.size();
+        ViewedBrowser b;
+        QWidget* page = b.widget();
+        page->setParent(&window);
+        const QRect away(-5000, 0, 81, 40);
+        page->setGeometry(away);
+        page->hide();
+
+        QList<QRect> pageAt, windowAt;
+        env->messages().whileShown = [&](const ScriptedMessages::Prompt&) {
+            QTRY_VERIFY(window.isMaximized() && window.size() != normal);
+            pageAt << page->geometry();
+            windowAt << window.rect();
+            QVERIFY(page->isVisible());
+            if (!resized) return;
+            const QSize smaller = window.size() - QSize(150, 100);
+            window.resize(smaller);
+            QTRY_COMPARE(window.size(), smaller);
+            pageAt << page->geometry();
+            windowAt << window.rect();
+        };
+        env->messages().answer(vbmsg::OK, "Could not leave feedback for member: sean1");
+        ShowFeedbackError(&window, &b, "sean1", "Sorry, something went wrong.", false, false);
+        env->messages().whileShown = nullptr;
+
+        QCOMPARE(pageAt.size(), resized ? 2 : 1);
+        QCOMPARE(pageAt, windowAt);
+        QCOMPARE(window.windowState(), Qt::WindowNoState);
+        // A size the seller gave the window is its size from then on.
+        if (!resized) QTRY_COMPARE(window.size(), normal);
+        QCOMPARE(page->geometry(), away);
+        QVERIFY(!page->isVisible());
+        // Put back, the page no longer follows the window.
+        window.resize(700, 400);
+        QTRY_COMPARE(window.size(), QSize(700, 400));
+        QCOMPARE(page->geometry(), away);
     }
 };
 

@@ -1,10 +1,16 @@
+#include "DatabaseFixture.h"
+#include "MainWindowDriver.h"
 #include "StandInSite.h"
 #include "TestEnvironment.h"
+#include "core/modDatabase.h"
 #include "mainwindow/frmMain.h"
+#include "platform/MessageService.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QTcpServer>
 
+#include <memory>
 #include <optional>
 
 // The maker's site tells which version every seller must have.
@@ -66,6 +72,57 @@ private slots:
         clock.start();
         QVERIFY(!frmMain::CheckForSoftwareUpdate());
         QVERIFY2(clock.elapsed() < withinMs, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    // Help > Check for software update says what the check found, and a check
+    // that could not be made says so, and why: never "up to date".
+    void helpCheckSaysWhatItFound_data()
+    {
+        QTest::addColumn<QString>("maker");
+        QTest::addColumn<QString>("required");  // the version the site names
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<int>("style");
+        const QString notChecked = "Vendaro could not check for a software update.";
+        QTest::newRow("up to date") << "site" << "2.1004" << "Vendaro is up to date." << "" << int(vbmsg::Information);
+        QTest::newRow("a server that never answers") << "silent" << "" << notChecked << "timed out" << int(vbmsg::Exclamation);
+        QTest::newRow("404") << "/nothing-here" << "" << notChecked << "404" << int(vbmsg::Exclamation);
+        QTest::newRow("a refused port") << "refused" << "" << notChecked << "refused" << int(vbmsg::Exclamation);
+        QTest::newRow("no version number") << "site" << "soon" << notChecked << "gave no version number" << int(vbmsg::Exclamation);
+    }
+    void helpCheckSaysWhatItFound()
+    {
+        QFETCH(QString, maker);
+        QFETCH(QString, required);
+        QFETCH(QString, message);
+        QFETCH(QString, reason);
+        QFETCH(int, style);
+        QVERIFY(modDatabase::OpenDatabase(DatabaseFixture::create(env->programFolder()), "shop.mdb", true, false));
+        std::unique_ptr<frmMain> window(MainWindowDriver::open(env->messages()));
+        QVERIFY(window);
+
+        QTcpServer silent;  // takes the connection, never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QTcpServer closed;  // a port nothing listens on
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 refusedPort = closed.serverPort();
+        closed.close();
+        if (maker == "site") maker = site.baseUrl();
+        else if (maker == "silent") maker = QStringLiteral("http://127.0.0.1:%1").arg(silent.serverPort());
+        else if (maker == "refused") maker = QStringLiteral("http://127.0.0.1:%1").arg(refusedPort);
+        else maker = site.baseUrl() + maker;
+        qputenv("VENDARO_MAKER_URL", maker.toUtf8());
+        if (!required.isEmpty()) site.setRequiredVersion(required);
+
+        env->messages().answer(vbmsg::OK, message);
+        window->action("mnuHelpUpdate")->trigger();
+        QVERIFY(env->messages().verifyDone());
+        const ScriptedMessages::Prompt said = env->messages().prompts().last();
+        QVERIFY2(said.text.contains(reason, Qt::CaseInsensitive), qPrintable(said.text));
+        if (message != "Vendaro is up to date.") QVERIFY2(!said.text.contains("up to date"), qPrintable(said.text));
+        QCOMPARE(said.style, style);
+        QVERIFY(env->startedPrograms().isEmpty());
+        QVERIFY(window->isVisible());
     }
 };
 

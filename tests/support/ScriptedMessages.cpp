@@ -70,6 +70,7 @@ void ScriptedMessages::fail(const QString& message)
 bool ScriptedMessages::take(const Prompt& prompt, const QString& kind, Answer* out)
 {
     m_prompts.append(prompt);
+    if (whileShown) whileShown(prompt);
     if (m_script.isEmpty()) {
         fail(QStringLiteral("Unexpected %1 \"%2\" (title \"%3\", style %4)")
                  .arg(prompt.kind, prompt.text, prompt.title)

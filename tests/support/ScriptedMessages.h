@@ -40,6 +40,9 @@ public:
 
     // What a failure does; QTest::qFail unless replaced (the double's own tests).
     std::function<void(const QString&)> onFailure;
+    // Runs while each prompt is up, before it is answered: what a test does
+    // while the seller reads a message (events run, the window is resized).
+    std::function<void(const Prompt&)> whileShown;
 
     int MsgBox(const QString& prompt, int style, const QString& title) override;
     bool InputBox(const QString& prompt, const QString& title, const QString& defaultText, QString* answer) override;
