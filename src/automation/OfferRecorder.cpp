@@ -63,3 +63,10 @@ bool OfferRecorder::RecordOfferMade(const QString& auctionId, bool offerMade, do
     }
     return true;
 }
+
+QString OfferRecorder::NotRecordedMessage(const QString& title, const QString& auctionId)
+{
+    return title + QStringLiteral("\r\n\r\nThe fixed price offer for auction (ref# ") + auctionId +
+           QStringLiteral(") was sent to its bidders and watchers, but it could not be recorded here: the auction is not marked as "
+                          "offered and may be listed for an offer again. Do not make a second offer on it.");
+}

@@ -16,4 +16,7 @@ public:
     // the commit. False when nothing was written: no such single auction, or
     // a failed statement (said, with OpenDB's message).
     static bool RecordOfferMade(const QString& auctionId, bool offerMade, double price, int days);
+    // What the seller is told of an offer the site sent that could not be
+    // recorded: the auction would be offered again.
+    static QString NotRecordedMessage(const QString& title, const QString& auctionId);
 };

@@ -211,7 +211,9 @@ void frmFixedPriceOffer::web_DocumentComplete(const QString& address)
         m_pageTimer->stop();
         modCommon::DeleteFile(OfferPageStem + QStringLiteral(".sub"), QString(), false);
         if (!html.toLower().contains(QLatin1String("your offer has been sent"))) return ReportOfferError(web->BodyText());
-        OfferRecorder::RecordOfferMade(m_auction, true, m_price, m_days);
+        // The offer is out: one that cannot be recorded is said, or the auction would be offered again.
+        if (!OfferRecorder::RecordOfferMade(m_auction, true, m_price, m_days))
+            ShowBrowserMessage(web, OfferRecorder::NotRecordedMessage(m_title, m_auction), vbmsg::Exclamation);
         m_step = 4;
         waitForPage();
         web->Navigate(modWebProcessing::SubmitPagePath(QStringLiteral("VNTM")));

@@ -1,9 +1,9 @@
 #include "frmRelist.h"
 
 #include "ListingForm.h"
+#include "RelistRecorder.h"
 #include "frmRelistDetail.h"
 #include "core/ProgramContext.h"
-#include "core/clsActions.h"
 #include "core/clsDatabase.h"
 #include "core/modCommon.h"
 #include "core/modWebProcessing.h"
@@ -401,7 +401,7 @@ void frmRelist::web_DocumentComplete(const QString& address)
         if (!text.contains(QLatin1String("your auction has"))) return ReportRelistError(9, false, false);
         // The listing exists on the site now: it is recorded at once, so a
         // close before the blank page cannot lose it.
-        RecordRelist(record);
+        RecordRelist(record, html);
         return submit(10, QStringLiteral("VNTM"));
     default: return;
     }
@@ -461,22 +461,14 @@ void frmRelist::ReportRelistError(int Code, bool NoCredit, bool UnderOffer)
     rowFinished(RowOutcome::Failed);
 }
 
-void frmRelist::RecordRelist(const RelistRecord& record)
+void frmRelist::RecordRelist(const RelistRecord& record, const QString& resultPage)
 {
-    ProgramContext& c = ctx();
-    if (record.RelistAction == QLatin1String("Relist")) {
-        clsActions::DoneOptions options;
-        c.gActions->DoneAction(record.AuctionId, options);
-        return;
-    }
-    Recordset rs;
-    if (!c.gDatabase->OpenDB(QStringLiteral("SELECT AuctionId FROM Auction WHERE ItemId=? AND Description=? AND ActionId=16"),
-                             {record.ItemId, record.Title}, false, true, true, &rs))
-        return;
-    QStringList waiting;
-    for (; !rs.isEOF(); rs.MoveNext()) waiting << rs.text(QStringLiteral("AuctionId"));
-    rs.Close();
-    for (const QString& id : waiting) c.gActions->SetAuctionCompleted(id, 0, QStringLiteral("Completed"));
+    const RelistRecorder::Outcome outcome = RelistRecorder::Record(record);
+    if (outcome.recorded) return;
+    // The listing exists on the site whatever the database says: it counts
+    // as relisted, and the seller hears which auctions still look due.
+    ShowBrowserMessage(web, RelistRecorder::NotRecordedMessage(record, RelistRecorder::NewListingNumber(resultPage), outcome),
+                       vbmsg::Exclamation);
 }
 
 void frmRelist::batchFinished()

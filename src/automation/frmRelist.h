@@ -40,10 +40,6 @@ public:
     void mnuPopupExcluded_Click();
     void Timer1_Timer();
 
-    // Records a listing created on the site: a relisted auction's task moves
-    // on; for a similar listing, every auction of the item and title waiting
-    // to be relisted is completed (the new listing takes its place).
-    static void RecordRelist(const RelistRecord& record);
 
     // Tests: the queue behind the list, the remembered ticks, the browser,
     // the page step in hand and how long a step waits for its page.
@@ -78,6 +74,9 @@ private:
     void waitForPage();
     void pageTimedOut();
     void ReportRelistError(int Code, bool NoCredit, bool UnderOffer);
+    // Records a listing created on the site (RelistRecorder); one that
+    // cannot be recorded is told, with the number the result page gives it.
+    void RecordRelist(const RelistRecord& record, const QString& resultPage);
 
     RelistQueue m_queue;
     QString mCheckedAuctions;

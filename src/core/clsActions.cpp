@@ -252,6 +252,7 @@ bool clsActions::writePlan(const QString& AuctionId, const DonePlan& plan, doubl
 bool clsActions::DoneAction(const QString& AuctionId, DoneOptions& o)
 {
     ProgramContext& ctx = ProgramContext::current();
+    o.Failure.clear();
     DoneSale sale;
     if (!readSale(AuctionId, &sale)) return false;
 
@@ -325,8 +326,10 @@ bool clsActions::DoneAction(const QString& AuctionId, DoneOptions& o)
         return true;
     }();
     if (!saved) {
-        MsgBox(QStringLiteral("The task of auction %1 could not be saved; the auction is as it was.").arg(AuctionId) + CrLf + CrLf + why,
-               vbmsg::Critical, ctx.gAppTitle);
+        o.Failure = why;
+        if (o.ReportFailure)
+            MsgBox(QStringLiteral("The task of auction %1 could not be saved; the auction is as it was.").arg(AuctionId) + CrLf + CrLf + why,
+                   vbmsg::Critical, ctx.gAppTitle);
         return false;
     }
     // The main list follows once the changes are committed.
@@ -336,13 +339,16 @@ bool clsActions::DoneAction(const QString& AuctionId, DoneOptions& o)
     return true;
 }
 
-qint64 clsActions::SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription)
+qint64 clsActions::SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription, QString* Failure)
 {
     ProgramContext& ctx = ProgramContext::current();
+    if (Failure) Failure->clear();
     Recordset rs;
     if (!ctx.gDatabase->OpenDB(QStringLiteral("SELECT ActionId, DateNextAction FROM Auction WHERE AuctionId=?"), {AuctionId}, false, true,
-                               true, &rs))
+                               !Failure, &rs)) {
+        if (Failure) *Failure = rs.lastError();
         return 0;
+    }
     if (rs.isEOF()) return 0;  // no such sale: nothing to complete or record
     const QString changed = UndoRecipe()
                                 .add(QStringLiteral("ActionId"), rs.value(QStringLiteral("ActionId")).isNull()
@@ -368,8 +374,10 @@ qint64 clsActions::SetAuctionCompleted(const QString& AuctionId, int AddSeconds,
         return why.isEmpty();
     }();
     if (!saved) {
-        MsgBox(QStringLiteral("Auction %1 could not be marked completed; it is as it was.").arg(AuctionId) + CrLf + CrLf + why,
-               vbmsg::Critical, ctx.gAppTitle);
+        if (Failure) *Failure = why;
+        else
+            MsgBox(QStringLiteral("Auction %1 could not be marked completed; it is as it was.").arg(AuctionId) + CrLf + CrLf + why,
+                   vbmsg::Critical, ctx.gAppTitle);
         return 0;
     }
     ctx.gDatabase->Log(AuctionId, QStringLiteral("Auction"), QStringLiteral("ActionId"), 15, false, false);

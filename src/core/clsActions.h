@@ -31,6 +31,11 @@ public:
         QString HistoryText;
         int HistorySeconds = 0;
         QString RecipeTail;
+        // False for a caller that runs the step inside a save of its own and
+        // says the outcome itself: a failed write is then only given back in
+        // Failure (refusals and questions are said as always).
+        bool ReportFailure = true;
+        QString Failure;  // out: why the step could not be written; "" otherwise
     };
 
     void LoadActionsFromDatabase();
@@ -54,11 +59,15 @@ public:
     // Marks the sale's current step done and moves it on, with its undo recipe
     // in History; all or nothing. True when the sale was advanced; a refusal
     // or a failed save says why (a sale that is not there is passed over).
+    // Inside a caller's transaction the step is a savepoint of it: a false
+    // result means the caller's save cannot be kept as it stands.
     bool DoneAction(const QString& AuctionId, DoneOptions& options);
     // Puts the sale at step 15 due today, with a History row AddSeconds
     // seconds after now. Returns that row's Autonumber; 0 when the sale was
-    // not completed (a failure is said) or no row was written.
-    qint64 SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription);
+    // not completed (a failure is said) or no row was written. Given Failure,
+    // a failed write is given back there ("" when kept) instead of said here:
+    // the caller runs it inside a save of its own.
+    qint64 SetAuctionCompleted(const QString& AuctionId, int AddSeconds, const QString& ActionDescription, QString* Failure = nullptr);
 
     // What DoneAction reads of a sale and its item.
     struct DoneSale {

@@ -3,6 +3,7 @@
 #include "core/MailAddress.h"
 #include "core/MainWindowApi.h"
 #include "core/ProgramContext.h"
+#include "core/clsActions.h"
 #include "core/clsDatabase.h"
 #include "core/modStart.h"
 #include "platform/AppSettings.h"
@@ -11,6 +12,7 @@
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/Transaction.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -21,6 +23,81 @@ const QString IncludeTag = QStringLiteral("[insert:");
 
 // A text column takes the empty text, never Null.
 QString textValue(const QString& text) { return text.isNull() ? QStringLiteral("") : text; }
+
+// The outbox as the shop's connection sees it while an e-mail and its task are written together.
+const QString OutboxSchema = QStringLiteral("vendaro_outbox");
+
+// Why an e-mail cannot be queued as it stands; "" when it can.
+QString headerError(const QStringList& headers)
+{
+    // A line break in a header field would let the text add headers of its own.
+    for (const QString& header : headers)
+        if (header.contains(u'\r') || header.contains(u'\n'))
+            return QStringLiteral("The From, To, CC and Subject of an email cannot hold a line break.");
+    return QString();
+}
+
+QString outboxInsert(const QString& schema)
+{
+    return QStringLiteral("INSERT INTO %1outbox (\"From\", \"To\", CC, Subject, TextBody) VALUES (?, ?, ?, ?, ?)").arg(schema);
+}
+
+QString senderNotStarted()
+{
+    return QStringLiteral("The email outbox program could not be started (") + QDir::toNativeSeparators(clsEmails::EmailerPath()) +
+           QStringLiteral(").");
+}
+
+void reportSendError(const QString& error)
+{
+    MsgBox(QStringLiteral("An error occurred while attempting to send email.") + CrLf + CrLf +
+               QStringLiteral("Check you are connected to the internet and your email set-up is correct.") + CrLf + CrLf +
+               QStringLiteral("Error message received:") + CrLf + error,
+           vbmsg::Critical, ProgramContext::current().gAppTitle);
+}
+
+// Starts the sender on what the outbox holds now.
+bool startSender()
+{
+    // The sender runs only when it finds this hand-over; it must be on disk before the start.
+    AppSettings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("emailer"), QStringLiteral("Valid"));
+    AppSettings::Sync();
+    return modStart::StartProgram(clsEmails::EmailerPath());
+}
+
+// The outbox attached to the shop's connection for one e-mail, so that one
+// transaction covers both files (SQLite commits them together).
+class AttachedOutbox {
+public:
+    explicit AttachedOutbox(Connection* shop) : m_shop(shop)
+    {
+        // ATTACH would make an empty file of a missing outbox: it must open as one first.
+        Connection check;
+        if (!check.Open(clsEmails::OutboxPath())) {
+            m_error = check.lastError();
+            return;
+        }
+        check.Close();
+        if (!m_shop->Execute(QStringLiteral("ATTACH DATABASE ? AS ") + OutboxSchema, {clsEmails::OutboxPath()})) {
+            m_error = m_shop->lastError();
+            return;
+        }
+        m_attached = true;
+    }
+    ~AttachedOutbox()
+    {
+        if (m_attached) m_shop->Execute(QStringLiteral("DETACH DATABASE ") + OutboxSchema);
+    }
+    AttachedOutbox(const AttachedOutbox&) = delete;
+    AttachedOutbox& operator=(const AttachedOutbox&) = delete;
+    bool attached() const { return m_attached; }
+    QString error() const { return m_error; }
+
+private:
+    Connection* m_shop;
+    bool m_attached = false;
+    QString m_error;
+};
 
 QString missingTemplateMessage(const QString& id)
 {
@@ -279,40 +356,82 @@ bool clsEmails::Send(const QString& EmailFrom, const QString& EmailTo, const QSt
 
     // Empty when the e-mail is queued and the sender started, else why not.
     const QString error = [&]() -> QString {
-        // A line break in a header field would let the text add headers of its own.
-        for (const QString& header : {EmailFrom, EmailTo, cc, EmailSubject}) {
-            if (header.contains(u'\r') || header.contains(u'\n'))
-                return QStringLiteral("The From, To, CC and Subject of an email cannot hold a line break.");
-        }
+        if (const QString bad = headerError({EmailFrom, EmailTo, cc, EmailSubject}); !bad.isEmpty()) return bad;
         Connection outbox;
         if (!outbox.Open(OutboxPath())) return outbox.lastError();
-        if (!outbox.Execute(QStringLiteral("INSERT INTO outbox (\"From\", \"To\", CC, Subject, TextBody) VALUES (?, ?, ?, ?, ?)"),
-                            {textValue(EmailFrom), textValue(EmailTo), textValue(cc), textValue(EmailSubject),
-                             textValue(EmailMessage)}))
+        if (!outbox.Execute(outboxInsert(QString()), {textValue(EmailFrom), textValue(EmailTo), textValue(cc), textValue(EmailSubject),
+                                                      textValue(EmailMessage)}))
             return outbox.lastError();
         bool ok = false;
         const qint64 autoId = outbox.Scalar(QStringLiteral("SELECT last_insert_rowid()"), {}, &ok).toLongLong();
-
-        // The sender runs only when it finds this hand-over; it must be on disk before the start.
-        AppSettings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("emailer"), QStringLiteral("Valid"));
-        AppSettings::Sync();
-        if (modStart::StartProgram(EmailerPath())) return {};
+        if (startSender()) return {};
 
         // Not started: take the e-mail back out, so that a retry does not send it twice.
-        QString reason = QStringLiteral("The email outbox program could not be started (") +
-                         QDir::toNativeSeparators(EmailerPath()) + QStringLiteral(").");
+        QString reason = senderNotStarted();
         if (!ok || !outbox.Execute(QStringLiteral("DELETE FROM outbox WHERE AutoId=?"), {autoId}))
             reason += QStringLiteral(" The email stays in the outbox and will be sent at the next start: ") + outbox.lastError();
         return reason;
     }();
     if (error.isEmpty()) return true;
-
-    if (!NoErrorMessage)
-        MsgBox(QStringLiteral("An error occurred while attempting to send email.") + CrLf + CrLf +
-                   QStringLiteral("Check you are connected to the internet and your email set-up is correct.") + CrLf + CrLf +
-                   QStringLiteral("Error message received:") + CrLf + error,
-               vbmsg::Critical, ctx.gAppTitle);
+    if (!NoErrorMessage) reportSendError(error);
     return false;
+}
+
+clsEmails::TaskEmail clsEmails::SendForTask(const QString& AuctionId, const QString& EmailFrom, const QString& EmailTo,
+                                            const QString& EmailCC, const QString& EmailSubject, const QString& EmailMessage)
+{
+    ProgramContext& ctx = ProgramContext::current();
+    const QString cc = MergeCC(EmailCC, ctx.gConfiguration.EmailCC);
+    if (const QString bad = headerError({EmailFrom, EmailTo, cc, EmailSubject}); !bad.isEmpty()) {
+        reportSendError(bad);
+        return TaskEmail::NotSent;
+    }
+    AttachedOutbox outbox(ctx.gConnection);
+    if (!outbox.attached()) {
+        reportSendError(outbox.error());
+        return TaskEmail::NotSent;
+    }
+
+    // The step logs its changes as it writes them: an e-mail not kept leaves the log as it was.
+    const QList<clsDataLog> logBefore = ctx.gDatabase->PendingLog();
+    QString queueError;  // the outbox refused the e-mail
+    QString stepError;   // the task or the commit failed ("" with a refusal DoneAction has said)
+    bool kept = false;
+    {
+        Transaction tx(ctx.gConnection);
+        clsActions::DoneOptions done;
+        done.ReportFailure = false;
+        if (!tx.isActive()) {
+            stepError = tx.lastError();
+        } else if (!ctx.gActions->DoneAction(AuctionId, done)) {
+            stepError = done.Failure;
+        } else if (!ctx.gConnection->Execute(outboxInsert(OutboxSchema + u'.'), {textValue(EmailFrom), textValue(EmailTo), textValue(cc),
+                                                                               textValue(EmailSubject), textValue(EmailMessage)})) {
+            queueError = ctx.gConnection->lastError();
+        } else if (!tx.Commit()) {
+            stepError = tx.lastError();
+        } else {
+            kept = true;
+        }
+    }
+    if (!kept) {
+        ctx.gDatabase->RestoreLog(logBefore);
+        if (!queueError.isEmpty()) {
+            reportSendError(queueError);
+        } else {
+            MsgBox(QStringLiteral("The email to the buyer of auction %1 was not sent: the auction's task could not be moved on, "
+                                  "and the auction is as it was.")
+                           .arg(AuctionId) +
+                       (stepError.isEmpty() ? QString() : CrLf + CrLf + stepError),
+                   vbmsg::Critical, ctx.gAppTitle);
+        }
+        return TaskEmail::NotSent;
+    }
+    if (startSender()) return TaskEmail::Sent;
+    // Both are kept: taking the e-mail back out would leave the task done without it.
+    reportSendError(senderNotStarted() + QStringLiteral(" The email stays in the outbox and will be sent at the next start; the task of auction ") +
+                    AuctionId + QStringLiteral(" has been moved on."));
+    return TaskEmail::SenderNotStarted;
 }
 
 void clsEmails::UpdateToolBar()

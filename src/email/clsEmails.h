@@ -77,6 +77,15 @@ public:
     bool Send(const QString& EmailFrom, const QString& EmailTo, const QString& EmailCC, const QString& EmailSubject,
               const QString& EmailMessage, bool NoErrorMessage = false, bool NoCCEmail = false,
               const QString& HTMLBody = QString());
+    // The e-mail that completes a sale's current task: it is queued and the
+    // task moved on in one transaction over the shop and the outbox, so that
+    // both are kept or neither is; the sender starts once they are. What
+    // fails is said. NotSent: nothing was queued or changed (the e-mail may be
+    // sent again). SenderNotStarted: both are kept, and the e-mail waits in
+    // the outbox for the sender's next start.
+    enum class TaskEmail { Sent, NotSent, SenderNotStarted };
+    TaskEmail SendForTask(const QString& AuctionId, const QString& EmailFrom, const QString& EmailTo, const QString& EmailCC,
+                          const QString& EmailSubject, const QString& EmailMessage);
     // The CC column of a queued e-mail: the given copy addresses and the
     // configured one, joined by ", ".
     static QString MergeCC(const QString& EmailCC, const QString& ConfiguredCC);

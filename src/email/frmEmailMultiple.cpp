@@ -2,7 +2,6 @@
 
 #include "clsEmails.h"
 #include "core/ProgramContext.h"
-#include "core/clsActions.h"
 #include "core/clsDatabase.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
@@ -76,18 +75,23 @@ BatchQueueWindow::RowOutcome frmEmailMultiple::startRow(int row) { return SendRo
 BatchQueueWindow::RowOutcome frmEmailMultiple::SendRowEmail(int row)
 {
     clsEmails* emails = clsEmails::Current();
-    if (!emails) return RowOutcome::EndBatch;
+    if (!emails || m_senderDown) return RowOutcome::EndBatch;
     const QString auctionId = cell(row, 0)->text();
     bool whole = true;
     const QString email = emails->GetEmail(auctionId, tag(cell(row, 4)).toInt(), tag(cell(row, 1)).toString(), QString(), whole);
     // A missing include or required value has been said: the batch ends here.
     if (!whole) return RowOutcome::EndBatch;
     const qsizetype split = email.indexOf(CrLf);
-    if (!emails->Send(ctx().gConfiguration.EmailFrom, cell(row, 2)->text(), tag(cell(row, 2)).toString(), email.left(split),
-                      email.mid(split + 2)))
-        return RowOutcome::EndBatch;
-    clsActions::DoneOptions done;
-    // The e-mail is queued either way; a task that cannot move has said why, naming the sale.
-    ctx().gActions->DoneAction(auctionId, done);
-    return RowOutcome::Succeeded;
+    // The e-mail and the task's step are kept together or not at all: a row
+    // that fails is still due, with nothing queued, and is sent once next time.
+    switch (emails->SendForTask(auctionId, ctx().gConfiguration.EmailFrom, cell(row, 2)->text(), tag(cell(row, 2)).toString(),
+                                email.left(split), email.mid(split + 2))) {
+    case clsEmails::TaskEmail::Sent: return RowOutcome::Succeeded;
+    case clsEmails::TaskEmail::NotSent: return RowOutcome::EndBatch;
+    case clsEmails::TaskEmail::SenderNotStarted:
+        // Queued and done; the rows after it would only pile up behind a sender that does not run.
+        m_senderDown = true;
+        return RowOutcome::Succeeded;
+    }
+    return RowOutcome::EndBatch;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // "Send multiple emails": every sale whose task is an e-mail step and due,
 // each e-mail made from its template, queued for the Emailer and the task
-// completed, one row after another, until the rows are used up, the seller
-// cancels or a row fails.
+// completed together (clsEmails::SendForTask), one row after another, until
+// the rows are used up, the seller cancels or a row fails.
 
 #include "automation/BatchQueueWindow.h"
 
@@ -19,4 +19,5 @@ protected:
 
 private:
     RowOutcome SendRowEmail(int row);
+    bool m_senderDown = false;  // a row was queued but the sender did not start
 };

@@ -2,7 +2,6 @@
 
 #include "clsEmails.h"
 #include "core/ProgramContext.h"
-#include "core/clsActions.h"
 #include "core/clsDatabase.h"
 #include "platform/AppSettings.h"
 #include "platform/MessageService.h"
@@ -171,22 +170,17 @@ void frmEmailSingle::cmdSend_Click()
     setSending(true);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);  // the wait message shows
     clsEmails* emails = clsEmails::Current();
-    const bool queued = emails && emails->Send(txtEmailFrom->text(), txtEmailTo->text(), txtEmailCC->text(), txtEmailSubject->text(),
-                                               txtEmailMessage->toPlainText().replace(u'\n', CrLf));
+    const QString message = txtEmailMessage->toPlainText().replace(u'\n', CrLf);
+    // With the task, the e-mail and the step are kept together or not at all.
+    const bool queued =
+        emails && (mRemoteUpdateNextAction
+                       ? emails->SendForTask(mRemoteAuctionId, txtEmailFrom->text(), txtEmailTo->text(), txtEmailCC->text(),
+                                             txtEmailSubject->text(), message) != clsEmails::TaskEmail::NotSent
+                       : emails->Send(txtEmailFrom->text(), txtEmailTo->text(), txtEmailCC->text(), txtEmailSubject->text(), message));
     if (!queued) {
-        // Send has said why; the seller's text stays for another try.
+        // What failed has been said; nothing was queued, and the seller's text stays for another try.
         setSending(false);
         return;
-    }
-    if (mRemoteUpdateNextAction) {
-        clsActions::DoneOptions done;
-        // The e-mail is on its way whatever happens here: the dialog closes so
-        // that it is not sent twice, and the seller is told the task stayed.
-        if (!ctx().gActions->DoneAction(mRemoteAuctionId, done))
-            MsgBox(QStringLiteral("The email to the buyer of auction %1 was queued for sending, but the auction's task "
-                                  "could not be moved on.")
-                       .arg(mRemoteAuctionId),
-                   vbmsg::Exclamation, ctx().gAppTitle);
     }
     accept();
 }

@@ -385,16 +385,20 @@ bool UpdateSaver::writeRow(int listType, Recordset& row, Pending& pending)
         ctx.gDatabase->Log(id, QStringLiteral("History"), QStringLiteral("Date"), vb::fromOleDate(now), false, false);
     }
     if (updateAuction) {
+        // A step that fails fails the save: the database may have undone all of it.
         if (sold) {
             clsActions::DoneOptions done;
             done.AuctionEnded = true;
             done.AuctionSold = true;
-            ctx.gActions->DoneAction(id, done);
+            done.ReportFailure = false;
+            if (!ctx.gActions->DoneAction(id, done))
+                return fail(done.Failure.isEmpty() ? QStringLiteral("the sale's next task could not be recorded.") : done.Failure);
         }
         if (beforeStart) {
             // The completion is what processing the listing later undoes.
-            const qint64 completion = ctx.gActions->SetAuctionCompleted(id, 1, QStringLiteral("Completed"));
-            if (completion == 0) return fail(QStringLiteral("the sale could not be marked completed."));
+            QString why;
+            const qint64 completion = ctx.gActions->SetAuctionCompleted(id, 1, QStringLiteral("Completed"), &why);
+            if (completion == 0) return fail(why.isEmpty() ? QStringLiteral("the sale could not be marked completed.") : why);
             pending.completions.insert(id, completion);
             if (!ctx.gDatabase->UpdateHistory(id, vb::Int(ctx.gConfiguration.DateSystemStart),
                                               QStringLiteral("[This auction ended before the system start date]"),

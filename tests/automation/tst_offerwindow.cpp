@@ -316,6 +316,33 @@ private slots:
         QVERIFY(!QFile::exists(QDir(env->programFolder()).filePath("VNTMFP.sub")));
     }
 
+    // The site sent the offer, but the database cannot record it (the disk
+    // fills as its History row is written): nothing of the recording is
+    // kept, and the seller is told the offer is out, so that the auction,
+    // not marked as offered, is not offered a second time.
+    void offerMadeButNotRecorded()
+    {
+        auction("101", 2, 12.5, 10);
+        const double due = conn().Scalar("SELECT dateNextAction FROM Auction WHERE AuctionId='101'").toDouble();
+        QVERIFY(!DatabaseFixture::fullDiskOn("INSERT", "History").isEmpty());
+        auto w = open();
+        check(*w, {0});
+        messages().answer(vbmsg::Yes, "You are about to make 1 Fixed Price Offer(s).");
+        messages().answer(vbmsg::OK, "An error occurred opening database.");
+        messages().answer(vbmsg::OK, "Title 101\r\n\r\nThe fixed price offer for auction (ref# 101) was sent to its bidders and watchers, "
+                                     "but it could not be recorded here");
+        messages().answer(vbmsg::OK, "Complete - 1 Fixed Price Offers made.");
+        w->cmdOK_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 10000);
+        QVERIFY(messages().verifyDone());
+        QVERIFY(messages().prompts()[1].text.contains("disk full"));
+        QCOMPARE(site->posted.size(), 1);
+        QCOMPARE(offered("101"), 0);
+        QCOMPARE(conn().Scalar("SELECT dateNextAction FROM Auction WHERE AuctionId='101'").toDouble(), due);
+        QCOMPARE(conn().Scalar("SELECT count(*) FROM History").toInt(), 0);
+        QCOMPARE(conn().transactionDepth(), 0);
+    }
+
     // Each known refusal: said (or, with no bidders, counted), the auction marked,
     // and the next row starts without a question.
     void knownRefusals_data()

@@ -8,8 +8,10 @@
 #include "TestEnvironment.h"
 #include "ViewedBrowser.h"
 #include "automation/AutomationForms.h"
+#include "automation/RelistRecorder.h"
 #include "automation/frmRelist.h"
 #include "core/ProgramContext.h"
+#include "core/clsDatabase.h"
 #include "core/modDatabase.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
@@ -441,13 +443,69 @@ private slots:
         r.RelistAction = "Sell similar";
         r.ItemId = "S'1";
         r.Title = "Bob's \"best\"";
-        frmRelist::RecordRelist(r);
+        QVERIFY(RelistRecorder::Record(r).recorded);
         QCOMPARE(step("500"), 15);
         QCOMPARE(step("501"), 15);
         QCOMPARE(step("502"), 16);
         r.Title = "Nothing waiting";
-        frmRelist::RecordRelist(r);
+        QVERIFY(RelistRecorder::Record(r).recorded);
         QVERIFY(messages().prompts().isEmpty());
+    }
+
+    // The site made the listing, but the database cannot record it (the disk
+    // fills as a History row is written): nothing of the recording is kept,
+    // not one completion of several, and the seller is told the listing
+    // exists (its number when the result page gives one) and which auctions
+    // still look due, so that they are not relisted and paid for twice. The
+    // listing counts as relisted, and the synchronisation fetches it.
+    void listingMadeButNotRecorded_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("failsAt");    // the History row of this auction
+        QTest::addColumn<QString>("said");
+        QTest::newRow("similar listing, the second of three completions")
+            << "Sell similar" << "202"
+            << "The listing was made on TradeMe as auction 2000001 (from auction ref# 200), but it could not be recorded here.\r\n\r\n"
+               "These auctions were not marked as relisted and still show as waiting to be relisted: 201, 202, 203.";
+        QTest::newRow("relist, its own step")
+            << "Relist" << "100"
+            << "The listing was made on TradeMe from auction (ref# 100), but it could not be recorded here.\r\n\r\n"
+               "Auction 100 was not marked as relisted and still shows as waiting to be relisted.";
+    }
+    void listingMadeButNotRecorded()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, failsAt);
+        QFETCH(QString, said);
+        QStringList due;
+        if (action == "Relist") {
+            sale("100", "M", "Misc thing", 16);
+            due = {"100"};
+        } else {
+            sale("200", "S1", "Stocked one", 9, 20);  // the template: ended
+            for (const char* id : {"201", "202", "203"}) sale(id, "S1", "Stocked one", 16, 30);
+            due = {"201", "202", "203"};
+            site->resultPage = "<html><body><h1>Listing confirmed</h1><p>Congratulations! Your auction has been listed.</p>"
+                               "<p>Auction number: <a href=\"/Browse/Listing.aspx?id=2000001\">2000001</a></p></body></html>";
+        }
+        const QString full = DatabaseFixture::fullDiskOn("INSERT", "History", "NEW.AuctionId = '" + failsAt + "'");
+        QVERIFY(!full.isEmpty());
+        auto w = open();
+        tick(*w, {due.first() == "100" ? "100" : "200"});
+        start(*w, 1);
+        messages().answer(vbmsg::OK, "An error occurred opening database.");
+        messages().answer(vbmsg::OK, said);
+        messages().answer(vbmsg::OK, "Complete - Relisted 1 auctions.");
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 10000);
+        QVERIFY(messages().verifyDone());
+        const auto& prompts = messages().prompts();
+        QVERIFY2(prompts[prompts.size() - 2].text.contains("disk full"), qPrintable(prompts[prompts.size() - 2].text));
+        for (const QString& id : due) QCOMPARE(step(id), 16);
+        QCOMPARE(conn().Scalar("SELECT count(*) FROM History").toInt(), 0);
+        QCOMPARE(conn().transactionDepth(), 0);
+        QVERIFY(ctx().gDatabase->PendingLog().isEmpty());
+        QCOMPARE(w->doneCount(), 1);
+        QCOMPARE(updates, QList<int>{1});
     }
 };
 

@@ -300,6 +300,7 @@ private slots:
         QTest::newRow("the row's write fails, adding") << "row" << true;
         QTest::newRow("the row's write fails, editing") << "row" << false;
         QTest::newRow("moving the details fails") << "details" << false;
+        QTest::newRow("the disk fills as the details move") << "full details" << false;
         QTest::newRow("the commit is refused, adding") << "commit" << true;
         QTest::newRow("the commit is refused, renaming") << "commit" << false;
     }
@@ -313,6 +314,7 @@ private slots:
             exec("CREATE TRIGGER refuse2 BEFORE UPDATE ON Item BEGIN SELECT RAISE(ABORT, 'no items today'); END");
         }
         if (how == "details") exec("CREATE TRIGGER refuse BEFORE UPDATE ON ItemDetail BEGIN SELECT RAISE(ABORT, 'no details today'); END");
+        if (how == "full details") QVERIFY(!DatabaseFixture::fullDiskOn("UPDATE", "ItemDetail").isEmpty());
         const QStringList before = everything();
         if (how == "query") exec("ALTER TABLE Item RENAME TO Gone");
         const ItemForm f = add ? adding("POT", "Pot") : editing("TEA", "POT", "Teapot");
@@ -332,7 +334,9 @@ private slots:
         QCOMPARE(r.outcome, ItemSaveResult::Failed);
         QVERIFY(messages().verifyDone());
         QCOMPARE(messages().prompts().last().style, int(vbmsg::Critical));
+        if (how.startsWith("full")) QVERIFY2(messages().prompts().last().text.contains("disk full"), qPrintable(messages().prompts().last().text));
         QVERIFY(!ReadLock::inTransaction(conn()));
+        QCOMPARE(conn().transactionDepth(), 0);
         if (how == "query") exec("ALTER TABLE Gone RENAME TO Item");
         QCOMPARE(everything(), before);
     }
@@ -465,11 +469,21 @@ private slots:
         QCOMPARE(ItemWriter::SalesToRecode(code, title), 0);
     }
 
+    // A re-coding that fails moves no sale, not even the ones before the failure.
+    void recodeFails_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("refused") << false;
+        QTest::newRow("the disk fills at the second sale") << true;
+    }
     void recodeFails()
     {
+        QFETCH(bool, diskFull);
         shop();
         insertSale("s4", "MISC", "Teapot");
-        exec("CREATE TRIGGER refuse BEFORE UPDATE ON Auction BEGIN SELECT RAISE(ABORT, 'no changes today'); END");
+        insertSale("s5", "CUP", "Teapot");
+        if (diskFull) QVERIFY(!DatabaseFixture::fullDiskOn("UPDATE", "Auction", "OLD.AuctionId = 's5'").isEmpty());
+        else exec("CREATE TRIGGER refuse BEFORE UPDATE ON Auction BEGIN SELECT RAISE(ABORT, 'no changes today'); END");
         const QStringList before = sales();
         messages().answer(vbmsg::OK, "An error occurred opening database.");
         QCOMPARE(ItemWriter::RecodeSales("TEA", "Teapot"), -1);

@@ -168,6 +168,76 @@ private slots:
         QCOMPARE((QList<int>{stepOf("101"), stepOf("102"), stepOf("103")}), (QList<int>{sent ? 4 : 2, 4, 5}));
     }
 
+    // The second row's task cannot be moved on (the disk fills as its History
+    // row is written, or as the outbox takes its e-mail): its e-mail is not
+    // queued, the seller is told, the batch ends, and the next "Send all
+    // pending email" sends it once.
+    void aTaskNotMovedQueuesNothing_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("the step's History row")
+            << "history" << QStringList{"An error occurred opening database.", "The email to the buyer of auction 102 was not sent"};
+        QTest::newRow("the outbox row") << "outbox" << QStringList{"An error occurred while attempting to send email."};
+    }
+    void aTaskNotMovedQueuesNothing()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, said);
+        sale("101", 2, vb::today());
+        sale("102", 4, vb::today());
+        sale("103", 5, vb::today());
+        exec("UPDATE Email SET Subject='About your purchase', Message='Kia ora'");
+        QString full;
+        if (fault == "history") full = DatabaseFixture::fullDiskOn("INSERT", "History", "NEW.AuctionId = '102'");
+        else
+            QVERIFY(DatabaseFixture::execute(clsEmails::OutboxPath(),
+                                             {"CREATE TRIGGER full BEFORE INSERT ON outbox WHEN (SELECT count(*) FROM outbox) = 1 "
+                                              "BEGIN SELECT RAISE(ROLLBACK, 'disk full'); END"}));
+        {
+            auto w = open();
+            messages().answer(vbmsg::Yes, "You are about to send 3 emails.");
+            for (const QString& text : said) messages().answer(vbmsg::OK, text);
+            messages().answer(vbmsg::OK, "1 emails were sent successfully.");
+            w->startButton()->click();
+            QVERIFY(messages().verifyDone());
+            QVERIFY(!w->isVisible());
+        }
+        QCOMPARE(outboxRows(), 1);
+        QCOMPARE((QList<int>{stepOf("101"), stepOf("102"), stepOf("103")}), (QList<int>{4, 4, 5}));
+        QCOMPARE(conn().Scalar("SELECT count(*) FROM History WHERE AuctionId <> '101'").toInt(), 0);
+        QCOMPARE(env->startedPrograms().size(), 1);
+
+        // Room again: the rows still due go, each once.
+        if (fault == "history") QVERIFY(conn().Execute("DROP TRIGGER temp." + full));
+        else QVERIFY(DatabaseFixture::execute(clsEmails::OutboxPath(), {"DROP TRIGGER full"}));
+        auto again = open();
+        QCOMPARE(again->rowCount(), 2);
+        messages().answer(vbmsg::Yes, "You are about to send 2 emails.");
+        messages().answer(vbmsg::OK, "2 emails were sent successfully.");
+        again->startButton()->click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(outboxRows(), 3);
+        QCOMPARE((QList<int>{stepOf("101"), stepOf("102"), stepOf("103")}), (QList<int>{4, 5, 6}));
+    }
+
+    // Queued and moved on, but the sender does not start: the row counts,
+    // the seller is told once, and the batch stops there.
+    void senderNotStartedEndsTheBatch()
+    {
+        sale("101", 2, vb::today());
+        sale("102", 2, vb::today());
+        env->setProgramStartSucceeds(false);
+        auto w = open();
+        messages().answer(vbmsg::Yes, "You are about to send 2 emails.");
+        messages().answer(vbmsg::OK, "The email outbox program could not be started");
+        messages().answer(vbmsg::OK, "1 emails were sent successfully.");
+        w->startButton()->click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(outboxRows(), 1);
+        QCOMPARE((QList<int>{stepOf("101"), stepOf("102")}), (QList<int>{4, 2}));
+    }
+
     // Cancel while the first row is sent: asked at the second.
     void cancelAtTheNextRow_data()
     {

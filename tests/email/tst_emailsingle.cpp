@@ -4,9 +4,11 @@
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "ReadLock.h"
 #include "RecordingMainWindow.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
+#include "core/clsDatabase.h"
 #include "core/modDatabase.h"
 #include "email/EmailForms.h"
 #include "email/clsEmails.h"
@@ -223,21 +225,74 @@ private slots:
         QCOMPARE(scalar("SELECT count(*) FROM History").toInt(), 0);
     }
 
-    // The e-mail went but the task cannot move (the sale's item is gone): the
-    // e-mail stays queued and the seller is told which sale stayed.
-    void queuedButTaskRefused()
+    // The task cannot move on: the e-mail is not queued either, so the task
+    // stays due with nothing sent and the next send is the only one. The
+    // seller is told which sale, and the dialog keeps the text.
+    void taskNotMovedSendsNothing_data()
     {
-        sale("900", 2, "GONE");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("the sale's item is gone")
+            << "item" << QStringList{"Auction 900 cannot be moved on", "The email to the buyer of auction 900 was not sent"};
+        QTest::newRow("the disk fills as the step's History row is written")
+            << "history" << QStringList{"An error occurred opening database.", "The email to the buyer of auction 900 was not sent"};
+        QTest::newRow("the disk fills as the outbox takes the e-mail")
+            << "outbox" << QStringList{"An error occurred while attempting to send email."};
+        QTest::newRow("the outbox is busy at the commit") << "commit" << QStringList{"The email to the buyer of auction 900 was not sent"};
+    }
+    void taskNotMovedSendsNothing()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, said);
+        sale("900", 2, fault == "item" ? "GONE" : "MISC");
+        if (fault == "history") QVERIFY(!DatabaseFixture::fullDiskOn("INSERT", "History").isEmpty());
+        if (fault == "outbox")
+            QVERIFY(DatabaseFixture::execute(clsEmails::OutboxPath(),
+                                             {"CREATE TRIGGER full BEFORE INSERT ON outbox BEGIN SELECT RAISE(ROLLBACK, 'disk full'); END"}));
+        std::optional<ReadLock> reader;
+        if (fault == "commit") {
+            ReadLock::shortenWait(conn());
+            reader.emplace(clsEmails::OutboxPath());
+            QVERIFY(reader->held());
+        }
         auto d = open("900", 2, true);
         d->subject()->setText("You won");
         d->message()->setPlainText("Kia ora");
-        messages().answer(vbmsg::OK, "Auction 900 cannot be moved on");
-        messages().answer(vbmsg::OK, "The email to the buyer of auction 900 was queued for sending");
+        for (const QString& text : said) messages().answer(vbmsg::OK, text);
         d->cmdSend_Click();
         QVERIFY(messages().verifyDone());
+        if (fault != "item") QVERIFY2(messages().prompts().last().text.contains(fault == "commit" ? "locked" : "disk full"),
+                                      qPrintable(messages().prompts().last().text));
+        QVERIFY(d->isVisible());
+        QVERIFY(d->sendButton()->isEnabled());
+        QCOMPARE(d->message()->toPlainText(), QStringLiteral("Kia ora"));
+        reader.reset();
+        QCOMPARE(outbox(), QStringList());
+        QCOMPARE(env->startedPrograms(), QStringList());
+        QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), 2);
+        QCOMPARE(scalar("SELECT count(*) FROM History").toInt(), 0);
+        QVERIFY(ctx().gDatabase->PendingLog().isEmpty());
+        QCOMPARE(conn().transactionDepth(), 0);
+        QCOMPARE(scalar("SELECT count(*) FROM pragma_database_list WHERE name <> 'main' AND name <> 'temp'").toInt(), 0);
+    }
+
+    // Queued and moved on, but the sender does not start: both stay (the
+    // e-mail goes with the sender's next start), the seller is told, and the
+    // dialog closes so that it is not sent twice.
+    void senderNotStartedKeepsBoth()
+    {
+        sale("900", 2);
+        env->setProgramStartSucceeds(false);
+        auto d = open("900", 2, true);
+        d->subject()->setText("You won");
+        d->message()->setPlainText("Kia ora");
+        messages().answer(vbmsg::OK, "The email outbox program could not be started");
+        d->cmdSend_Click();
+        QVERIFY(messages().verifyDone());
+        QVERIFY2(messages().prompts().last().text.contains("task of auction 900 has been moved on"), qPrintable(messages().prompts().last().text));
         QVERIFY(sent(*d));
         QCOMPARE(outbox().size(), 1);
-        QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), 2);
+        QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), 4);
     }
 
     // The size is kept between openings; smaller than the least is not taken.

@@ -1103,6 +1103,112 @@ private slots:
         QCOMPARE(count(db, "SELECT count(*) FROM History WHERE Description = 'lost'"), 0);
     }
 
+    // SQLite rolls the whole transaction back inside an inner guard (a
+    // trigger raising ROLLBACK stands in for a full disk). No guard counts
+    // that as its own rollback: each one still open fails, nothing of the
+    // rest of the save is written (not even one statement at a time outside
+    // any transaction), and nothing reaches the file.
+    void transactionEndedBySqlite_data()
+    {
+        QTest::addColumn<QString>("innerEnds");
+        QTest::newRow("the inner guard commits") << "commit";
+        QTest::newRow("the inner guard rolls back") << "rollback";
+        QTest::newRow("the inner guard goes out of scope") << "scope";
+    }
+    void transactionEndedBySqlite()
+    {
+        QFETCH(QString, innerEnds);
+        Connection db;
+        QVERIFY2(openShop(db), qPrintable(db.lastError()));
+        QVERIFY(!DatabaseFixture::fullDiskOn("INSERT", "History", "NEW.Description = 'full'", &db).isEmpty());
+        const QString insert = "INSERT INTO History (AuctionId, Description) VALUES ('A1', ?)";
+        {
+            Transaction outer(&db);
+            QVERIFY(db.Execute("UPDATE Auction SET Notes = 'lost' WHERE AuctionId = 'A1'"));
+            {
+                Transaction inner(&db);
+                QVERIFY(db.Execute(insert, {"before"}));
+                QVERIFY(!db.Execute(insert, {"full"}));
+                QCOMPARE(db.lastError(), QStringLiteral("disk full"));
+                QVERIFY(db.transactionEnded());
+                if (innerEnds == "commit") QVERIFY(!inner.Commit());
+                if (innerEnds == "rollback") QVERIFY(!inner.Rollback());
+                if (innerEnds != "scope") {
+                    QVERIFY(!inner.isActive());
+                    QVERIFY2(inner.lastError().contains("disk full"), qPrintable(inner.lastError()));
+                }
+            }
+            QCOMPARE(db.transactionDepth(), 1);
+            // The rest of the save: refused, whether a statement, a record set or another step.
+            QVERIFY(!db.Execute(insert, {"after"}));
+            QVERIFY2(db.lastError().contains("disk full"), qPrintable(db.lastError()));
+            Recordset rs;
+            QVERIFY(rs.Open("SELECT AuctionId, Notes FROM Auction WHERE AuctionId = 'A2'", &db, Recordset::adOpenStatic,
+                            Recordset::adLockOptimistic));
+            QVERIFY(rs.setValue("Notes", "lost"));
+            QVERIFY(!rs.Update());
+            rs.CancelUpdate();
+            {
+                Transaction step(&db);
+                QVERIFY(!step.isActive());
+                QVERIFY2(step.lastError().contains("disk full"), qPrintable(step.lastError()));
+                QVERIFY(!db.Execute(insert, {"step"}));
+                QVERIFY(!step.Commit());
+            }
+            // Reading goes on: the seller can still be shown what is there.
+            QCOMPARE(count(db, "SELECT count(*) FROM Auction"), 3);
+            QVERIFY(!outer.Commit());
+            QVERIFY2(outer.lastError().contains("disk full"), qPrintable(outer.lastError()));
+            QVERIFY(outer.Rollback());
+        }
+        QCOMPARE(db.transactionDepth(), 0);
+        QVERIFY(!db.transactionEnded());
+        Connection other;
+        QVERIFY(other.Open(db.path()));
+        QCOMPARE(count(other, "SELECT count(*) FROM History"), 0);
+        QCOMPARE(count(other, "SELECT count(*) FROM Auction WHERE Notes IS NOT NULL"), 0);
+        other.Close();
+
+        // The next save is whole again.
+        {
+            Transaction tx(&db);
+            QVERIFY2(tx.isActive(), qPrintable(tx.lastError()));
+            QVERIFY(db.Execute(insert, {"kept"}));
+            {
+                Transaction inner(&db);
+                QVERIFY(db.Execute(insert, {"kept too"}));
+                QVERIFY2(inner.Commit(), qPrintable(inner.lastError()));
+            }
+            QVERIFY2(tx.Commit(), qPrintable(tx.lastError()));
+        }
+        QCOMPARE(count(db, "SELECT count(*) FROM History"), 2);
+    }
+
+    // A guard alone whose transaction SQLite ends: its rollback is what it
+    // asked for (nothing kept), its commit fails with the cause.
+    void outermostGuardEndedBySqlite()
+    {
+        Connection db;
+        QVERIFY2(openShop(db), qPrintable(db.lastError()));
+        QVERIFY(!DatabaseFixture::fullDiskOn("UPDATE", "Auction", QString(), &db).isEmpty());
+        {
+            Transaction tx(&db);
+            QVERIFY(db.Execute("DELETE FROM Auction WHERE AuctionId = 'A3'"));
+            QVERIFY(!db.Execute("UPDATE Auction SET Notes = 'lost'"));
+            QVERIFY(!db.Execute("DELETE FROM Auction"));
+            QVERIFY(!tx.Commit());
+            QVERIFY2(tx.lastError().contains("disk full"), qPrintable(tx.lastError()));
+        }
+        {
+            Transaction tx(&db);
+            QVERIFY(db.Execute("DELETE FROM Auction WHERE AuctionId = 'A3'"));
+            QVERIFY(!db.Execute("UPDATE Auction SET Notes = 'lost'"));
+            QVERIFY(tx.Rollback());
+        }
+        QCOMPARE(db.transactionDepth(), 0);
+        QCOMPARE(count(db, "SELECT count(*) FROM Auction"), 3);
+    }
+
     void transactionNeedsAnOpenDatabase()
     {
         Connection db;

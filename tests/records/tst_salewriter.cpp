@@ -379,6 +379,9 @@ private slots:
         QTest::newRow("the commit is refused") << "commit";
         QTest::newRow("the sale's own statement fails") << "sale";
         QTest::newRow("a history row fails") << "history";
+        // The database ends the whole transaction, as a full disk does.
+        QTest::newRow("the disk fills as a history row is written") << "full history";
+        QTest::newRow("the disk fills as the buyer is written") << "full buyer";
     }
     void failedSave()
     {
@@ -390,6 +393,8 @@ private slots:
         if (how == "history")
             QVERIFY(conn().Execute("CREATE TRIGGER refuse BEFORE INSERT ON History WHEN NEW.Description='Payment received' "
                                    "BEGIN SELECT RAISE(ABORT, 'no history today'); END"));
+        if (how == "full history") QVERIFY(!DatabaseFixture::fullDiskOn("INSERT", "History", "NEW.Description='Payment received'").isEmpty());
+        if (how == "full buyer") QVERIFY(!DatabaseFixture::fullDiskOn("INSERT", "Customer").isEmpty());
         SaleForm f = added("1001", true);
         f.customerId = "newbie";
         f.buyerName = "Nina New";
@@ -416,7 +421,9 @@ private slots:
         QCOMPARE(r.outcome, SaleSaveResult::Failed);
         QVERIFY(messages().verifyDone());
         QCOMPARE(messages().prompts().last().style, int(vbmsg::Critical));
+        if (how.startsWith("full")) QVERIFY2(messages().prompts().last().text.contains("disk full"), qPrintable(messages().prompts().last().text));
         QVERIFY(!ReadLock::inTransaction(conn()));
+        QCOMPARE(conn().transactionDepth(), 0);
         QCOMPARE(everything(), before);
         QCOMPARE(pendingLog(), logBefore);
         QCOMPARE(ctx().gConfiguration.NextAuctionNumber, 1001);

@@ -541,6 +541,43 @@ private slots:
         QCOMPARE(scalar("SELECT Stock FROM Item WHERE ItemId='TEAPOT'").toInt(), 1);
     }
 
+    // The database ends the step's transaction inside it (the disk fills as
+    // a History row is written, the pick-up's skip of the shipped e-mail
+    // included): the step is kept whole or not at all (no dispatch date, no
+    // stock taken, no History), the seller is told, and the dialog stays
+    // with what was typed.
+    void sendStepEndedByTheDatabase_data()
+    {
+        QTest::addColumn<bool>("pickedUp");
+        QTest::addColumn<QString>("failingRow");  // a LIKE pattern
+        QTest::newRow("the dispatch's own row") << false << "Item shipped%";
+        QTest::newRow("the pick-up's skip of the shipped e-mail") << true << "SKIPPED TASK: Shipped confirmation email%";
+    }
+    void sendStepEndedByTheDatabase()
+    {
+        QFETCH(bool, pickedUp);
+        QFETCH(QString, failingRow);
+        teapot(2);
+        buyer("kiri", "Kiri", "1 Road");
+        sale("700", 11, "kiri", "1 Road", "TEAPOT");
+        QVERIFY(!DatabaseFixture::fullDiskOn("INSERT", "History", "NEW.Description LIKE '" + failingRow + "'").isEmpty());
+        auto d = open<frmSend>("700");
+        d->tracking()->setText("T1");
+        d->pickedUp()->setChecked(pickedUp);
+        messages().answer(vbmsg::OK, "An error occurred opening database.");
+        messages().answer(vbmsg::OK, "The task of auction 700 could not be saved; the auction is as it was.");
+        d->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QVERIFY2(messages().prompts().last().text.contains("disk full"), qPrintable(messages().prompts().last().text));
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->tracking()->text(), QStringLiteral("T1"));
+        // The sale's own fields were saved before the step, as typed; the step is not.
+        QCOMPARE(table("SELECT TrackingNumber, dateSent, ActionId FROM Auction"), QStringList{"T1|<Null>|11"});
+        QCOMPARE(scalar("SELECT Stock FROM Item WHERE ItemId='TEAPOT'").toInt(), 2);
+        QCOMPARE(scalar("SELECT count(*) FROM History").toInt(), 0);
+        QCOMPARE(conn().transactionDepth(), 0);
+    }
+
     // No address and not collected: asked; No leaves the sale at the step with the empty address saved.
     void sendWithoutAddress()
     {

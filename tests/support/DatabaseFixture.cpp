@@ -126,3 +126,15 @@ QStringList DatabaseFixture::rows(const QString& sql, const QVariantList& binds)
     }
     return out;
 }
+
+QString DatabaseFixture::fullDiskOn(const QString& event, const QString& table, const QString& when, Connection* db)
+{
+    static int made = 0;
+    Connection* connection = db ? db : ProgramContext::current().gConnection;
+    const QString name = QStringLiteral("full_disk_%1").arg(++made);
+    const QString sql = QStringLiteral("CREATE TEMP TRIGGER %1 BEFORE %2 ON main.%3 %4BEGIN SELECT RAISE(ROLLBACK, 'disk full'); END")
+                            .arg(name, event, table, when.isEmpty() ? QString() : QStringLiteral("WHEN ") + when + u' ');
+    if (connection && connection->Execute(sql)) return name;
+    qWarning("fullDiskOn: %s", connection ? qPrintable(connection->lastError()) : "no connection");
+    return QString();
+}

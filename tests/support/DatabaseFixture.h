@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+class Connection;
+
 class DatabaseFixture {
 public:
     // The template database in the build's program folder.
@@ -29,6 +31,12 @@ public:
     // leaves it: half the change in the file, the rest in a hot journal that
     // SQLite plays back at the next open.
     static bool leaveHotJournal(const QString& path);
+    // Makes the database end the whole transaction when a row is written to
+    // table (event INSERT, UPDATE or DELETE; when: a condition on NEW or OLD,
+    // empty for every row), as a full disk does: a TEMP trigger of the
+    // connection (the program's own by default) raises ROLLBACK with "disk full".
+    // Returns the trigger's name (DROP TRIGGER temp.<name> frees the disk), "" on failure.
+    static QString fullDiskOn(const QString& event, const QString& table, const QString& when = QString(), Connection* db = nullptr);
     // Overwrites the first page of a table with garbage, as a failing disk
     // might; the file still opens in SQLite, the table no longer reads.
     static bool damage(const QString& path, const QString& table);

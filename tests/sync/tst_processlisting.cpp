@@ -416,9 +416,10 @@ private slots:
         exec("CREATE TRIGGER refuse_completion BEFORE UPDATE OF ActionId ON Auction WHEN NEW.ActionId=15 "
              "BEGIN SELECT RAISE(ABORT, 'completion refused'); END");
         const int row = addSoldRow("4001", "ann", true, true);
-        messages().answer(vbmsg::OK, "Auction 4001 could not be marked completed; it is as it was.");
+        // Said once, by the save, with the completion's own cause.
         messages().answer(vbmsg::OK, "The update could not be saved; the database is as it was");
         QVERIFY(!session->SaveUpdates(false));
+        QVERIFY2(messages().prompts().last().text.contains("completion refused"), qPrintable(messages().prompts().last().text));
         QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), 0);
         QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), 0);
         QVERIFY(session->mCompletionRows.isEmpty());

@@ -887,6 +887,85 @@ private slots:
         QCOMPARE(main.afresh, 0);
     }
 
+    // The database ends the whole save inside one of its steps, as a full
+    // disk does (a trigger raising ROLLBACK): the window's save stops there,
+    // nothing of it is in the file (no sale, History row, buyer or stamp
+    // written after the failure), the seller is told, and the rows stay to
+    // save. Saved again once there is room, every sale is there once.
+    void sessionSaveEndedByTheDatabase_data()
+    {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("tableName");
+        QTest::addColumn<QString>("when");
+        QTest::addColumn<bool>("historyRow");  // OpenDB says a History row refused
+        QTest::newRow("the task step of the second new sale")
+            << "INSERT" << "History" << "NEW.AuctionId = '5102' AND NEW.Description = 'Auction ended successfully'" << true;
+        QTest::newRow("the step's move of the second new sale")
+            << "UPDATE" << "Auction" << "NEW.AuctionId = '5102' AND NEW.ActionId > 1" << false;
+        QTest::newRow("the completion of a sale from before the system start")
+            << "INSERT" << "History" << "NEW.Description = 'Completed'" << true;
+        QTest::newRow("the buyer of the third new sale") << "INSERT" << "Customer" << "NEW.CustomerId = 'carol'" << false;
+        QTest::newRow("the stamp") << "UPDATE" << "Configuration" << "" << false;
+    }
+    void sessionSaveEndedByTheDatabase()
+    {
+        QFETCH(QString, event);
+        QFETCH(QString, tableName);
+        QFETCH(QString, when);
+        QFETCH(bool, historyRow);
+        MainWindow main;
+        ctx().gMainWindow = &main;
+        RecordingUpdateView view;
+        UpdateSession session(&view, nullptr);
+        session.CreateListingRecordsets();
+        std::swap(sets, session.mListings);
+        add(ListingRecordsets::Current, current({{"listing_id", "4201"}}));
+        add(ListingRecordsets::Sold, sold({{"listing_id", "5101"}}));
+        add(ListingRecordsets::Sold, sold({{"listing_id", "5102"}, {"buyer_name", "bob"}, {"buyer_email", "bob@example.co.nz"}}));
+        add(ListingRecordsets::Sold, sold({{"listing_id", "5103"}, {"buyer_name", "carol"}, {"buyer_email", "carol@example.co.nz"}}));
+        add(ListingRecordsets::Sold,
+            sold({{"listing_id", "5104"}, {"buyer_name", "dave"}, {"buyer_email", "dave@example.co.nz"}, {"sold_date", SoldAt - 35}}));
+        add(ListingRecordsets::Unsold, unsold({{"listing_id", "6101"}}));
+        compareAll();
+        std::swap(sets, session.mListings);
+        session.mUnsavedChanges = true;
+        const QStringList before = snapshot();
+        const int pendingLog = int(ctx().gDatabase->PendingLog().size());
+        const QString full = DatabaseFixture::fullDiskOn(event, tableName, when);
+        QVERIFY(!full.isEmpty());
+
+        if (historyRow) messages().answer(vbmsg::OK, "An error occurred opening database.");
+        messages().answer(vbmsg::OK, "The update could not be saved; the database is as it was and the listings are still to be saved.");
+        QVERIFY(!session.SaveUpdates(true));
+        QVERIFY(!ReadLock::inTransaction(conn()));
+        QCOMPARE(conn().transactionDepth(), 0);
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(scalar("SELECT DateLastUpdate FROM Configuration").toDouble(), 0.0);
+        QVERIFY(messages().verifyDone());
+        const auto& told = messages().prompts();
+        QVERIFY(!told.isEmpty());
+        QVERIFY2(told.last().text.contains("could not be saved") && told.last().text.contains("disk full"), qPrintable(told.last().text));
+        QCOMPARE(told.last().style, int(vbmsg::Critical));
+        QCOMPARE(ctx().gConfiguration.DateLastUpdate, 0.0);
+        QCOMPARE(int(ctx().gDatabase->PendingLog().size()), pendingLog);
+        QCOMPARE(session.mUnsavedChanges, true);
+        QCOMPARE(main.afresh, 0);
+        QVERIFY(!view.calls.contains("Unload"));
+
+        // Room again: the same rows save, each sale once.
+        QVERIFY(conn().Execute("DROP TRIGGER temp." + full));
+        messages().clear();
+        QVERIFY(session.SaveUpdates(true));
+        QCOMPARE(table("SELECT AuctionId || ':' || coalesce(CustomerId, '') FROM Auction ORDER BY AuctionId"),
+                 (QStringList{"4201:", "5101:sean1", "5102:bob", "5103:carol", "5104:dave", "6101:"}));
+        QCOMPARE(table("SELECT AuctionId FROM History WHERE Description = 'Auction ended successfully' ORDER BY AuctionId"),
+                 (QStringList{"5101", "5102", "5103", "5104"}));
+        QCOMPARE(scalar("SELECT COUNT(*) FROM History WHERE Description LIKE '%(UNSOLD)'").toInt(), 1);
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Customer").toInt(), 4);
+        QCOMPARE(ctx().gConfiguration.DateLastUpdate, Now);
+        QCOMPARE(session.mUnsavedChanges, false);
+    }
+
     void extraFeatures_data()
     {
         QTest::addColumn<QStringList>("values");  // Gallery, Bold, Featured, HomePage

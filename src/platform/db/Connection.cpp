@@ -148,6 +148,7 @@ bool Connection::Open(const QString& path)
     m_db = db;
     m_path = path;
     m_depth = 0;
+    m_endedBy.clear();
     return true;
 }
 
@@ -203,6 +204,22 @@ void Connection::Close()
     m_db = nullptr;
     m_path.clear();
     m_depth = 0;
+    m_endedBy.clear();
+}
+
+bool Connection::transactionEnded() const { return m_db && m_depth > 0 && sqlite3_get_autocommit(m_db) != 0; }
+
+QString Connection::transactionEndedError() const
+{
+    return QStringLiteral("The database undid the whole save before it was finished: ") +
+           (m_endedBy.isEmpty() ? QStringLiteral("its transaction was ended.") : m_endedBy);
+}
+
+QString Connection::statementFailed()
+{
+    m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if (m_endedBy.isEmpty() && transactionEnded()) m_endedBy = m_lastError;
+    return m_lastError;
 }
 
 sqlite3_stmt* Connection::Prepare(const QString& sql, const QVariantList& binds)
@@ -222,6 +239,12 @@ sqlite3_stmt* Connection::Prepare(const QString& sql, const QVariantList& binds)
     }
     if (!stmt) {
         m_lastError = QStringLiteral("The statement is empty.");
+        return nullptr;
+    }
+    // Transaction control is "read-only" too: the guards still end their savepoints.
+    if (!sqlite3_stmt_readonly(stmt) && transactionEnded()) {
+        m_lastError = transactionEndedError();
+        Release(stmt);
         return nullptr;
     }
     // One statement at a time: a second one hidden after a ';' is refused.
@@ -255,7 +278,7 @@ bool Connection::Execute(const QString& sql, const QVariantList& binds, int* row
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     const bool ok = rc == SQLITE_DONE;
-    if (!ok) m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if (!ok) statementFailed();
     Release(stmt);
     if (ok && rowsAffected) *rowsAffected = sqlite3_changes(m_db);
     return ok;
@@ -270,7 +293,7 @@ QVariant Connection::Scalar(const QString& sql, const QVariantList& binds, bool*
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_ROW) value = dbvalue::column(stmt, 0);
     const bool good = rc == SQLITE_ROW || rc == SQLITE_DONE;
-    if (!good) m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    if (!good) statementFailed();
     Release(stmt);
     if (ok) *ok = good;
     return value;

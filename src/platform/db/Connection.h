@@ -55,10 +55,20 @@ public:
     // back with Release (it is reset and kept for the next use).
     sqlite3_stmt* Prepare(const QString& sql, const QVariantList& binds);
     void Release(sqlite3_stmt* stmt);
+    // After a statement's step failed: keeps its error (returned), and notes
+    // it as what ended the transaction when it did.
+    QString statementFailed();
     void setLastError(const QString& error) { m_lastError = error; }
 
     // Nesting depth of open transactions (see Transaction).
     int transactionDepth() const { return m_depth; }
+    // SQLite rolled back the transaction the guards are in (a full disk, an
+    // I/O error, ROLLBACK raised by a trigger) while they still hold it.
+    // Until the outermost guard ends, nothing more is written: a write would
+    // otherwise be kept at once, outside any transaction.
+    bool transactionEnded() const;
+    // What a guard and a refused write say of it.
+    QString transactionEndedError() const;
 
 private:
     friend class Transaction;
@@ -73,6 +83,7 @@ private:
     QString m_path;
     QString m_lastError;
     int m_depth = 0;
+    QString m_endedBy;  // the error of the statement that ended the transaction
 };
 
 // Values as SQLite takes and gives them: Null <-> invalid QVariant, Yes/No as

@@ -47,10 +47,9 @@ bool Recordset::Open(const QString& sql, Connection* connection, CursorType curs
         rows.append(std::move(row));
     }
     if (rc != SQLITE_DONE) {
-        const QString error = QString::fromUtf8(sqlite3_errmsg(connection->handle()));
+        const QString error = connection->statementFailed();
         connection->Release(stmt);
         m_fields.clear();
-        connection->setLastError(error);
         return fail(error);
     }
     connection->Release(stmt);
