@@ -45,4 +45,11 @@ QString LikeExactly(const QString& text)
 
 QString LikeContains(const QString& text) { return u'%' + LikeExactly(text) + u'%'; }
 
+QString SameText(const QString& column, const QString& expression)
+{
+    // The expression becomes a pattern of itself, escaped as LikeExactly escapes.
+    return column + QStringLiteral(" LIKE replace(replace(replace(") + expression +
+           QStringLiteral(R"(,'\','\\'),'%','\%'),'_','\_') ESCAPE '\')");
+}
+
 }  // namespace Sql
