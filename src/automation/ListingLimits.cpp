@@ -95,8 +95,8 @@ bool ListingLimits::CountCurrentListings(const StockedItem& item, int DurationDa
     Counts counts;
     Recordset rs;
     if (ProgramContext::current().gDatabase->OpenDB(
-            QStringLiteral("SELECT ") + CountColumns + QStringLiteral("FROM Auction WHERE ItemId=? AND ") +
-                Sql::SameText(QStringLiteral("Description"), QStringLiteral("?")),
+            QStringLiteral("SELECT ") + CountColumns + QStringLiteral("FROM Auction WHERE ItemId=?2 AND ") +
+                Sql::SameText(QStringLiteral("Description"), QStringLiteral("?3")),
             {today, item.ItemId, item.Description}, false, true, true, &rs) &&
         !rs.isEOF())
         counts = countsOf(rs, today);

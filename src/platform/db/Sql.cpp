@@ -48,8 +48,11 @@ QString LikeContains(const QString& text) { return u'%' + LikeExactly(text) + u'
 QString SameText(const QString& column, const QString& expression)
 {
     // The expression becomes a pattern of itself, escaped as LikeExactly escapes.
-    return column + QStringLiteral(" LIKE replace(replace(replace(") + expression +
-           QStringLiteral(R"(,'\','\\'),'%','\%'),'_','\_') ESCAPE '\')");
+    return u'(' + column + QStringLiteral(" = ") + expression + QStringLiteral(" OR (") + BeyondAscii(expression) +
+           QStringLiteral(" AND ") + column + QStringLiteral(" LIKE replace(replace(replace(") + expression +
+           QStringLiteral(R"sql(,'\','\\'),'%','\%'),'_','\_') ESCAPE '\')))sql");
 }
+
+QString BeyondAscii(const QString& expression) { return expression + QStringLiteral(" GLOB '*[^ -~]*'"); }
 
 }  // namespace Sql
