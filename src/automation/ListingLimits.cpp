@@ -96,7 +96,7 @@ bool ListingLimits::CountCurrentListings(const StockedItem& item, int DurationDa
     Recordset rs;
     if (ProgramContext::current().gDatabase->OpenDB(
             QStringLiteral("SELECT ") + CountColumns + QStringLiteral("FROM Auction WHERE ItemId=?2 AND ") +
-                Sql::SameText(QStringLiteral("Description"), QStringLiteral("?3")),
+                Sql::SameText(QStringLiteral("Description"), QStringLiteral("?3"), item.Description),
             {today, item.ItemId, item.Description}, false, true, true, &rs) &&
         !rs.isEOF())
         counts = countsOf(rs, today);

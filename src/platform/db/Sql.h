@@ -23,6 +23,9 @@ QString LikeExactly(const QString& text);
 // searches, an expression of printable ASCII alone compares with "="; "%"
 // and "_" in the text match only themselves.
 QString SameText(const QString& column, const QString& expression);
+// The same for a bound text: plain text is compared with "=" alone, which
+// the index serves whole.
+QString SameText(const QString& column, const QString& parameter, const QString& value);
 // Whether an expression holds a character beyond printable ASCII: the text
 // SameText compares by folding.
 QString BeyondAscii(const QString& expression);
