@@ -5,6 +5,7 @@
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/Sql.h"
 
 #include <algorithm>
 
@@ -79,8 +80,9 @@ bool ListingLimits::LoadCounts(QHash<QString, Counts>* counts)
     if (!ProgramContext::current().gDatabase->OpenDB(
             // Keyed by the item's own code: its sales may spell the code in another case.
             QStringLiteral("SELECT Item.ItemId AS ItemKey, ") + CountColumns +
-                QStringLiteral("FROM Item INNER JOIN Auction ON Item.ItemId = Auction.ItemId AND Auction.Description = Item.Description "
-                               "WHERE Item.Stocked<>0 GROUP BY Item.ItemId"),
+                QStringLiteral("FROM Item INNER JOIN Auction ON Item.ItemId = Auction.ItemId AND ") +
+                Sql::SameText(QStringLiteral("Auction.Description"), QStringLiteral("Item.Description")) +
+                QStringLiteral(" WHERE Item.Stocked<>0 GROUP BY Item.ItemId"),
             {today}, false, true, true, &rs))
         return false;
     for (; !rs.isEOF(); rs.MoveNext()) counts->insert(rs.text(QStringLiteral("ItemKey")), countsOf(rs, today));
@@ -93,7 +95,8 @@ bool ListingLimits::CountCurrentListings(const StockedItem& item, int DurationDa
     Counts counts;
     Recordset rs;
     if (ProgramContext::current().gDatabase->OpenDB(
-            QStringLiteral("SELECT ") + CountColumns + QStringLiteral("FROM Auction WHERE ItemId=? AND Description=?"),
+            QStringLiteral("SELECT ") + CountColumns + QStringLiteral("FROM Auction WHERE ItemId=?2 AND ") +
+                Sql::SameText(QStringLiteral("Description"), QStringLiteral("?3"), item.Description),
             {today, item.ItemId, item.Description}, false, true, true, &rs) &&
         !rs.isEOF())
         counts = countsOf(rs, today);

@@ -1,5 +1,6 @@
 #include "OfferCells.h"
 
+#include "platform/AmountText.h"
 #include "platform/Vb.h"
 
 #include <QLocale>
@@ -20,7 +21,7 @@ QString OfferCells::Plain(double value)
     return text;
 }
 
-double OfferCells::ReadPrice(const QString& cell) { return vb::Val(cell.mid(1)); }
+double OfferCells::ReadPrice(const QString& cell) { return AmountText::parse(cell); }
 
 int OfferCells::ReadDays(const QString& cell)
 {

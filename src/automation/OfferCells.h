@@ -11,8 +11,8 @@ public:
     static QString Money(double value);
     // Plain decimal with "." and no trailing zeros: 25, 12.5.
     static QString Plain(double value);
-    // The offer price of a "Fixed Price Offer" cell: the number after its
-    // first character (the dollar sign); an empty cell reads as 0.
+    // The offer price of a "Fixed Price Offer" cell ("$1500.00", as Money
+    // writes it); an empty cell reads as 0.
     static double ReadPrice(const QString& cell);
     // The days of a "Days valid for" cell, rounded to a whole number; empty reads as 0.
     static int ReadDays(const QString& cell);

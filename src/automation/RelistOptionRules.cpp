@@ -3,6 +3,7 @@
 #include "platform/AmountText.h"
 #include "platform/Vb.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -60,21 +61,26 @@ QString RelistOptionRules::EndTimeText(double time)
     return vb::formatDate(double(minuteOfDay(time)) / MinutesPerDay, QStringLiteral("h:mm ampm"));
 }
 
-double RelistOptionRules::ReadAmount(const QString& text)
+double RelistOptionRules::ReadAmount(const QString& text, bool* ok)
 {
-    bool ok = false;
-    const double amount = AmountText::parse(text, &ok);
-    return ok ? amount : vb::Val(text);
+    if (text.trimmed().isEmpty()) {
+        if (ok) *ok = true;
+        return 0;
+    }
+    return AmountText::parse(text, ok, AmountText::Reading::Leading);
 }
 
 QString RelistOptionRules::CheckMessage(double start, double reserve, bool buyNowEmpty, double buyNow, bool fixed, int days,
                                         double endTime, double now)
 {
+    // 0.70 * 10 is not 7 in binary fractions; whole cents compare exactly.
+    const auto cents = [](double amount) { return std::llround(std::clamp(amount, -1e15, 1e15) * 100); };
+    const qint64 S = cents(start), R = cents(reserve), B = cents(buyNow);
     QString message;
-    if (start < reserve * 0.1) message = QStringLiteral("The Start price must be at least 10% of the Reserve.");
-    if (!buyNowEmpty && reserve > buyNow) message = QStringLiteral("The Buy Now price must be equal or greater than the Reserve.");
-    if (start > reserve) message = QStringLiteral("The Reserve price must be equal or greater than the Start Price.");
-    if (start < 0.5) message = QStringLiteral("The Start Price must be at least 50c");
+    if (S * 10 < R) message = QStringLiteral("The Start price must be at least 10% of the Reserve.");
+    if (!buyNowEmpty && R > B) message = QStringLiteral("The Buy Now price must be equal or greater than the Reserve.");
+    if (S > R) message = QStringLiteral("The Reserve price must be equal or greater than the Start Price.");
+    if (S < 50) message = QStringLiteral("The Start Price must be at least 50c");
     if (fixed && (days == 8 || days == 9))
         message = QStringLiteral("Fixed length auctions must be 1-7 days or 10 days, only scheduled end time auctions can be 8 or 9 days.");
     if (!fixed && days == 10 && endTime - vb::Int(endTime) > now - vb::Int(now))

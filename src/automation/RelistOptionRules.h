@@ -35,14 +35,15 @@ public:
     // An end time's text in the list ("8:30 pm").
     static QString EndTimeText(double time);
 
-    // The value of a typed amount: the amount when the text is one as the
-    // windows write them ("1,250.00", "$15"), else its leading number
-    // ("15 dollars" = 15); 0 for neither. Reading "1,250" by its leading
-    // number alone would give 1.
-    static double ReadAmount(const QString& text);
+    // The value of a typed amount, read by its leading number with the one
+    // amount reader ("1,250" is 1250, "15 dollars" 15); an empty box is 0.
+    // ok false (and 0) when the text holds no amount.
+    static double ReadAmount(const QString& text, bool* ok = nullptr);
 
     // The options dialog's checks, in order; the last failing rule's message,
     // "" when all pass. buyNowEmpty: the buy-now box is empty (a 0 was cleared).
+    // The prices compare in whole cents, so a start of exactly a tenth of the
+    // reserve (0.70 of 7) passes.
     static QString CheckMessage(double start, double reserve, bool buyNowEmpty, double buyNow, bool fixed, int days,
                                 double endTime, double now);
 };

@@ -7,6 +7,7 @@
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/Sql.h"
 
 #include <algorithm>
 
@@ -18,10 +19,14 @@ const QString CandidateColumns = QStringLiteral(
     "AuctionId,ActionId,DateNextAction,Auction.ItemId,Auction.Description,StartPrice,ReservePrice,BuyNowPrice,"
     "MaxBidAmount,FixedPriceOffered,DurationFixed,DurationDays,DurationTime,ExtraFeatures,Item.Stocked ");
 const QString CandidateFrom = QStringLiteral("FROM Item INNER JOIN Auction ON Item.ItemId = Auction.ItemId ");
-// The running listings of a row's own code and title.
-const QString RunningColumn = QStringLiteral(
-    ",(SELECT COUNT(*) FROM Auction Running WHERE Running.ActionId=1 AND Running.ItemId=Auction.ItemId "
-    "AND Running.Description=Auction.Description) AS Running ");
+// The running listings of a row's own code and title (every letter's case
+// folded, as the limits count). A plain title is counted through the index.
+const QString RunningFrom =
+    QStringLiteral("(SELECT COUNT(*) FROM Auction Running WHERE Running.ActionId=1 AND Running.ItemId=Auction.ItemId AND ");
+const QString RunningColumn =
+    QStringLiteral(",CASE WHEN ") + Sql::BeyondAscii(QStringLiteral("Auction.Description")) + QStringLiteral(" THEN ") + RunningFrom +
+    Sql::SameText(QStringLiteral("Running.Description"), QStringLiteral("Auction.Description")) + QStringLiteral(") ELSE ") +
+    RunningFrom + QStringLiteral("Running.Description=Auction.Description) END AS Running ");
 // The newest first; of two started together, the higher number.
 const QString NewestFirst = QStringLiteral("DateStart DESC, AuctionId DESC");
 

@@ -2,6 +2,7 @@
 
 #include "OfferCells.h"
 #include "core/ProgramContext.h"
+#include "platform/AmountText.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 
@@ -50,7 +51,7 @@ frmFixedPriceOptions::frmFixedPriceOptions(QWidget* parent) : QDialog(parent)
     connect(cmdOK, &QPushButton::clicked, this, &frmFixedPriceOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmFixedPriceOptions::cmdCancel_Click);
     // txtOfferPrice_Change: the price follows every change of the text.
-    connect(txtOfferPrice, &QLineEdit::textChanged, this, [this](const QString& text) { pOfferPrice = vb::Val(text); });
+    connect(txtOfferPrice, &QLineEdit::textChanged, this, [this](const QString& text) { pOfferPrice = ReadOfferPrice(text); });
     txtOfferPrice->installEventFilter(this);
 
     auto* grid = new QGridLayout(this);
@@ -90,9 +91,23 @@ void frmFixedPriceOptions::Form_Activate()
     txtOfferPrice->selectAll();
 }
 
+double frmFixedPriceOptions::ReadOfferPrice(const QString& text, bool* ok)
+{
+    return AmountText::parse(text, ok, AmountText::Reading::Leading);
+}
+
 void frmFixedPriceOptions::cmdOK_Click()
 {
-    if (vb::Val(txtOfferPrice->text()) == 0) {
+    bool ok = false;
+    const double price = ReadOfferPrice(txtOfferPrice->text(), &ok);
+    // "1,500" is an offer of 1500 to every bidder, never of 1; "abc" is no offer of 0.
+    if (!ok && !txtOfferPrice->text().trimmed().isEmpty()) {
+        MsgBox(AmountText::NotAnAmount(QStringLiteral("offer price"), txtOfferPrice->text()), vbmsg::Information,
+               ProgramContext::current().gAppTitle);
+        txtOfferPrice->setFocus();
+        return;
+    }
+    if (price == 0) {
         MsgBox(QStringLiteral("Please set the Offer Price first."), vbmsg::Information, ProgramContext::current().gAppTitle);
         return;
     }

@@ -33,6 +33,10 @@ public:
     QRadioButton* validFor(int days) const { return optValid.value(days); }
     QLabel* info() const { return lblInfo; }
 
+    // A typed offer price, read by its leading number ("15abc" is 15,
+    // "1,500" 1500); 0 with ok false when the text holds no amount.
+    static double ReadOfferPrice(const QString& text, bool* ok = nullptr);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void done(int result) override;

@@ -4,6 +4,7 @@
 #include "RelistOptionRules.h"
 #include "clsRelistOptions.h"
 #include "core/ProgramContext.h"
+#include "platform/AmountText.h"
 #include "platform/MessageService.h"
 #include "platform/TypingLimit.h"
 #include "platform/Vb.h"
@@ -287,6 +288,17 @@ void frmRelistDetail::cmdOK_Click()
 {
     if (!mRelistOptions || mRelistOptions->Count() == 0) {
         QDialog::reject();  // nothing to edit
+        return;
+    }
+    // A text that holds no amount is refused, not taken for 0.
+    const std::pair<QLineEdit*, const char*> boxes[] = {
+        {numStart, "start price"}, {numReserve, "reserve"}, {numBuyItNow, "Buy It Now price"}};
+    for (const auto& [box, what] : boxes) {
+        bool ok = false;
+        RelistOptionRules::ReadAmount(box->text(), &ok);
+        if (ok) continue;
+        MsgBox(AmountText::NotAnAmount(QLatin1String(what), box->text()), vbmsg::Exclamation, ProgramContext::current().gAppTitle);
+        box->setFocus();
         return;
     }
     // A buy-now of 0 is no buy-now price: it is not checked against the reserve.

@@ -145,7 +145,7 @@ int clsDatabase::countListings(const QString& actionCondition, const QString& It
 {
     Recordset rs;
     if (!OpenDB(QStringLiteral("SELECT COUNT(*) AS Listings FROM Auction WHERE ") + actionCondition +
-                    QStringLiteral(" AND ItemId=? AND Description=?"),
+                    QStringLiteral(" AND ItemId=?1 AND ") + Sql::SameText(QStringLiteral("Description"), QStringLiteral("?2"), strTitle),
                 {ItemId, strTitle}, false, true, true, &rs) ||
         rs.isEOF())
         return 0;

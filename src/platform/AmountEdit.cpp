@@ -10,15 +10,22 @@ AmountEdit::AmountEdit(QWidget* parent) : QLineEdit(parent)
     setText(AmountText::format(0));
 }
 
-double AmountEdit::value() const { return AmountText::parse(text()); }
+double AmountEdit::value() const { return AmountText::parse(text(), nullptr, AmountText::Reading::Leading); }
 
 void AmountEdit::setValue(double value) { setText(AmountText::format(value)); }
+
+bool AmountEdit::holdsAmount() const
+{
+    bool ok = false;
+    AmountText::parse(text(), &ok, AmountText::Reading::Leading);
+    return ok || text().trimmed().isEmpty();
+}
 
 void AmountEdit::tidy()
 {
     bool ok = false;
-    const double amount = AmountText::parse(text(), &ok);
-    setText(ok ? AmountText::format(amount) : QStringLiteral("0"));
+    const double amount = AmountText::parse(text(), &ok, AmountText::Reading::Leading);
+    if (ok || text().trimmed().isEmpty()) setText(AmountText::format(amount));
 }
 
 void AmountEdit::focusInEvent(QFocusEvent* event)

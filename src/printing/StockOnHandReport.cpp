@@ -4,19 +4,23 @@
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
 #include "platform/db/Recordset.h"
+#include "platform/db/Sql.h"
 
 bool StockOnHandReport::Read(bool lowOnly, QList<Row>* rows)
 {
     rows->clear();
     // One statement counts every item's sales (the sale's title must be the
-    // item's; the columns compare without case).
-    const QString sql = QStringLiteral(
-        "SELECT ItemId, Description, Stock, StockWarning, "
-        "(SELECT COUNT(*) FROM Auction WHERE Auction.ItemId=Item.ItemId AND Auction.Description=Item.Description "
-        "AND Auction.ActionId=1) AS CurrentListings, "
-        "(SELECT COUNT(*) FROM Auction WHERE Auction.ItemId=Item.ItemId AND Auction.Description=Item.Description "
-        "AND (Auction.ActionId=10 OR Auction.ActionId=11 OR (Auction.ActionId>1 AND Auction.ActionId<8))) AS SoldNotShipped "
-        "FROM Item WHERE UseStock=1 ORDER BY ItemId");
+    // item's, the case of every letter aside, as the relist limits count).
+    const QString sameTitle = Sql::SameText(QStringLiteral("Auction.Description"), QStringLiteral("Item.Description"));
+    const QString sql =
+        QStringLiteral("SELECT ItemId, Description, Stock, StockWarning, "
+                       "(SELECT COUNT(*) FROM Auction WHERE Auction.ItemId=Item.ItemId AND ") +
+        sameTitle +
+        QStringLiteral(" AND Auction.ActionId=1) AS CurrentListings, "
+                       "(SELECT COUNT(*) FROM Auction WHERE Auction.ItemId=Item.ItemId AND ") +
+        sameTitle +
+        QStringLiteral(" AND (Auction.ActionId=10 OR Auction.ActionId=11 OR (Auction.ActionId>1 AND Auction.ActionId<8))) AS SoldNotShipped "
+                       "FROM Item WHERE UseStock=1 ORDER BY ItemId");
     ProgramContext& ctx = ProgramContext::current();
     Recordset rs;
     if (!ctx.gDatabase || !ctx.gDatabase->OpenDB(sql, false, true, true, &rs)) return false;

@@ -408,7 +408,7 @@ void frmAuction::txtAddress_Change()
 void frmAuction::recomputeTotal()
 {
     double total = 0;
-    for (int i = 0; i < 4; ++i) total += AmountText::parse(numTotal[i]->text());
+    for (int i = 0; i < 4; ++i) total += numTotal[i]->value();
     const QSignalBlocker block(numTotal[4]);
     numTotal[4]->setValue(total);
 }
@@ -458,6 +458,15 @@ bool frmAuction::ValidateAuction() { return Validate(); }
 
 bool frmAuction::validateMore()
 {
+    // A text that holds no amount is refused, never stored as 0.
+    const char* const amountNames[] = {"winning bid", "shipping amount"};
+    for (int i = 0; i < 2; ++i) {
+        if (numTotal[i]->holdsAmount()) continue;
+        inform(AmountText::NotAnAmount(QLatin1String(amountNames[i]), numTotal[i]->text()));
+        ssTab->setCurrentIndex(2);
+        numTotal[i]->setFocus();
+        return false;
+    }
     SaleRules::Check c;
     c.step = step();
     c.stepText = cboActionId->currentText();
@@ -471,7 +480,7 @@ bool frmAuction::validateMore()
     c.dateSent = !dateSent->isNull();
     c.nonAuction = nonAuction();
     c.adding = editMode() == Adding;
-    c.winningBid = AmountText::parse(numTotal[0]->text());
+    c.winningBid = numTotal[0]->value();
     const SaleRules::Verdict v = SaleRules::Validate(c);
     if (v.message.isEmpty()) return true;
     if (v.askZeroBid &&
@@ -511,8 +520,8 @@ bool frmAuction::SaveRecord()
     f.deliveryAddress = addressText();
     f.datePaid = serialOf(datePaid);
     f.payId = cboPayId->currentText();
-    f.winningBid = AmountText::parse(numTotal[0]->text());
-    f.shipping = AmountText::parse(numTotal[1]->text());
+    f.winningBid = numTotal[0]->value();
+    f.shipping = numTotal[1]->value();
     f.dateSent = serialOf(dateSent);
     f.trackingNumber = txtTrackingNumber->text();
     f.notes = txtNotes->toPlainText().replace(u'\n', CrLf);

@@ -6,6 +6,7 @@
 #include "core/clsDatabase.h"
 #include "core/MailAddress.h"
 #include "platform/AmountEdit.h"
+#include "platform/AmountText.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
@@ -136,6 +137,13 @@ bool frmAuctionEnded::ValidateAuctionEnded()
     } else {
         if (hasBuyer && !hasEmail) return noEmail();
         if (hasEmail && !hasBuyer) return noBuyer();
+    }
+    // A text that holds no amount is refused, never stored as 0.
+    const char* const amountNames[] = {"winning bid", "shipping amount"};
+    for (int i = 0; i < 2; ++i) {
+        if (numTotal[i]->holdsAmount()) continue;
+        numTotal[i]->setFocus();
+        return FailValidation(AmountText::NotAnAmount(QLatin1String(amountNames[i]), numTotal[i]->text()));
     }
     if (hasBuyer) {
         if (numTotal[0]->value() == 0) {

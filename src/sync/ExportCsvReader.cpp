@@ -1,6 +1,7 @@
 #include "ExportCsvReader.h"
 
 #include "SiteText.h"
+#include "platform/AmountText.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -123,8 +124,9 @@ QVariant ExportCsvReader::Convert(const QString& item, ListingRecordsets::Kind k
     switch (kind) {
     case Kind::Text: return item;
     case Kind::Double: {
-        double v = 0;
-        return ParseNumber(item, &v) ? QVariant(v) : QVariant();
+        bool ok = false;
+        const double v = AmountText::parse(item, &ok);
+        return ok ? QVariant(v) : QVariant();
     }
     case Kind::Integer: {
         double v = 0;
@@ -142,8 +144,9 @@ QVariant ExportCsvReader::Convert(const QString& item, ListingRecordsets::Kind k
     return QVariant();
 }
 
-bool ExportCsvReader::Read(const QByteArray& bytes, int listType, Recordset& rs, QString* error)
+bool ExportCsvReader::Read(const QByteArray& bytes, int listType, Recordset& rs, QString* error, QStringList* heldBack)
 {
+    if (heldBack) heldBack->clear();
     auto refuse = [&](const QString& message) {
         if (error) *error = message;
         return false;
@@ -183,9 +186,18 @@ bool ExportCsvReader::Read(const QByteArray& bytes, int listType, Recordset& rs,
         if (record.items[idColumn].trimmed().isEmpty()) continue;
         QVariantList values;
         values.reserve(columns.size());
+        QStringList unread;
         for (const Column& c : columns) {
             const QString& item = record.items[c.index];
-            values.append(c.shipping ? QVariant(SiteText::GetDollarAmount(item)) : Convert(item, c.kind));
+            const QVariant value = c.shipping ? QVariant(SiteText::GetDollarAmount(item)) : Convert(item, c.kind);
+            // An amount that is no number would be saved as 0: the row waits for the site to mend it.
+            if (c.kind == Kind::Double && value.isNull() && !item.trimmed().isEmpty())
+                unread << QStringLiteral("%1 \"%2\"").arg(c.field, item);
+            values.append(value);
+        }
+        if (!unread.isEmpty()) {
+            if (heldBack) *heldBack << record.items[idColumn].trimmed() + QStringLiteral(" (") + unread.join(QStringLiteral(", ")) + u')';
+            continue;
         }
         rows.append(values);
     }

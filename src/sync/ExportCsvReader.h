@@ -7,7 +7,7 @@
 // quotes or out. The header names the columns and ends with an empty item
 // (a trailing comma), and every record has as many items as the header
 // (so also ends with a comma). Dates are "dd/MM/yyyy HH:mm:ss" local time,
-// numbers plain decimals.
+// numbers decimals, amounts perhaps with thousands separators ("1,200.50").
 //
 // A file whose header lacks a column of the list, or with a record of
 // another item count, is refused whole: a record with an item too many or
@@ -38,12 +38,17 @@ public:
     // one skipped. False, with the message in error, when the header lacks a
     // column ("The TradeMe data file has changed (missing title)") or a record
     // has the wrong item count ("The TradeMe data file has changed (row 7)");
-    // then rs is left as it was. Values that do not convert stay Null.
-    static bool Read(const QByteArray& bytes, int listType, Recordset& rs, QString* error = nullptr);
+    // then rs is left as it was. A record with an amount that is no number is
+    // held back (not added), named in heldBack as its listing number and the
+    // items ("4101 (start_price "12,50")"); other values that do not convert
+    // stay Null.
+    static bool Read(const QByteArray& bytes, int listType, Recordset& rs, QString* error = nullptr,
+                     QStringList* heldBack = nullptr);
 
     // An item converted to a field's kind; Null when it does not convert.
-    // Text is kept as it is; numbers are plain decimals, whatever the
-    // machine's locale; dates "d/M/yyyy[ H:mm[:ss]]" as local serial days.
+    // Text is kept as it is; amounts are read by the one amount reader, whole
+    // ("1,200.50"), counts are plain decimals, whatever the machine's locale;
+    // dates "d/M/yyyy[ H:mm[:ss]]" as local serial days.
     static QVariant Convert(const QString& item, ListingRecordsets::Kind kind);
     static bool ParseDate(const QString& text, double* serial);
     static bool ParseNumber(const QString& text, double* value);

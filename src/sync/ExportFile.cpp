@@ -61,8 +61,9 @@ void ExportFile::Download(int listType, const QUrl& url, QObject* context, Done 
                       });
 }
 
-bool ExportFile::ReadFile(int listType, Recordset& rs, QString* error)
+bool ExportFile::ReadFile(int listType, Recordset& rs, QString* error, QStringList* heldBack)
 {
+    if (heldBack) heldBack->clear();
     auto unreadable = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("An error occurred reading data file (%1).\r\n%2").arg(listType).arg(reason);
@@ -74,7 +75,7 @@ bool ExportFile::ReadFile(int listType, Recordset& rs, QString* error)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) return unreadable(file.errorString());
     file.close();
-    if (!ExportCsvReader::Read(bytes, listType, rs, error)) return false;
+    if (!ExportCsvReader::Read(bytes, listType, rs, error, heldBack)) return false;
     modCommon::DeleteFile(FileName(listType));
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <functional>
@@ -39,5 +40,7 @@ public:
     // to report: "An error occurred reading data file (n)." and the reason
     // for a file that cannot be read, the reader's message for a header or
     // record it does not know; the file then stays for a look, rs as it was.
-    static bool ReadFile(int listType, Recordset& rs, QString* error);
+    // heldBack: the records held back for an amount that is no number
+    // (ExportCsvReader::Read).
+    static bool ReadFile(int listType, Recordset& rs, QString* error, QStringList* heldBack = nullptr);
 };

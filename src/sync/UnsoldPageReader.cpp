@@ -1,5 +1,6 @@
 #include "UnsoldPageReader.h"
 
+#include "platform/AmountText.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -77,14 +78,12 @@ bool readTime(QStringList& words, QTime& time)
     return time.isValid() && words.isEmpty();
 }
 
-// An amount the page writes after "$" ("1,200.00"): thousands commas are
-// passed over, so the value is not cut at the first comma.
+// An amount the page writes after "$" ("1,200.00"), read by its leading
+// number with the one amount reader; Null when the line holds none.
 QVariant amount(const QString& text)
 {
-    QString digits = text;
-    digits.remove(u',');
     bool found = false;
-    const double value = vb::Val(digits, &found);
+    const double value = AmountText::parse(text, &found, AmountText::Reading::Leading);
     return found ? QVariant(value) : QVariant();
 }
 

@@ -40,6 +40,17 @@ QString recipeValue(const QString& field, const QVariant& v)
     return v.toString();
 }
 
+// A row of one listing set, as the save keeps track of it.
+QString rowKey(int listType, int row) { return QStringLiteral("%1/%2").arg(listType).arg(row); }
+
+// A record that holds a sale: a buyer, or a step past the end of the auction
+// (15 "Completed" and 16 "Relist item" end unsold listings too).
+bool holdsSale(const Recordset& rs)
+{
+    const int step = rs.value(QStringLiteral("ActionId")).toInt();
+    return !rs.text(QStringLiteral("CustomerId")).isEmpty() || (step > 1 && step != 15 && step != 16);
+}
+
 // The fields a row cannot be saved without.
 QStringList requiredDates(int listType, bool updateAuction)
 {
@@ -56,7 +67,7 @@ QStringList requiredDates(int listType, bool updateAuction)
 struct UpdateSaver::Pending {
     QSet<QString> handledRows;         // "listType/row": flags cleared after the commit
     QStringList unknownTypes;
-    QHash<QString, bool> takeAddress;  // buyer -> the seller's answer
+    QHash<QString, bool> takeAddress;  // "listType/row" -> the seller's answer to that row's address question
     QHash<QString, qint64> completions;
     QString error;                     // why the write failed
 };
@@ -233,7 +244,8 @@ bool UpdateSaver::writeRow(int listType, Recordset& row, Pending& pending)
 
     if (sold && (updateAuction || updateAddress)) {
         const QString address = row.text(QStringLiteral("buyer_delivery_address"));
-        if (!UpdateCustomer(buyer, row.text(QStringLiteral("buyer_email")), address, pending.takeAddress.value(buyer, false)))
+        if (!UpdateCustomer(buyer, row.text(QStringLiteral("buyer_email")), address,
+                            pending.takeAddress.value(rowKey(listType, row.AbsolutePosition()), false)))
             return fail(ctx.gConnection->lastError());
     }
 
@@ -259,6 +271,10 @@ bool UpdateSaver::writeRow(int listType, Recordset& row, Pending& pending)
     if (!ctx.gDatabase->OpenDB(sql, binds, false, false, true, &rs)) return fail(ctx.gConnection->lastError());
     const bool isNew = rs.isEOF();
     if (isNew && sold && !updateAuction) return true;  // a sale the comparison did not find: nothing to change
+    // A listing sold by fixed-price offer may still be among the site's unsold
+    // listings (the Sold row of the same save may just have written it): the
+    // sale stands, with its buyer and tasks.
+    if (unsold && !isNew && holdsSale(rs)) return true;
     if (isNew) {
         rs.AddNew();
         ctx.gDatabase->InitialiseAuctionTable(rs);
@@ -415,7 +431,13 @@ bool UpdateSaver::Save()
     Pending pending;
     QSet<QString> skip;
     QStringList undated;
-    auto key = [](int listType, int row) { return QStringLiteral("%1/%2").arg(listType).arg(row); };
+    const auto key = rowKey;
+    // Each buyer's address as their row will hold it when the save reaches a
+    // row (the address on file, then each one the seller accepts), and the
+    // addresses already settled: each address that differs is asked about
+    // once, and the buyer keeps the last one the seller accepted.
+    QHash<QString, QString> addressOnFile;
+    QSet<QString> settled;  // buyer, address
 
     // First what needs no writing: rows that cannot be saved, and the seller's answers.
     for (int t = 0; t < 3; ++t) {
@@ -435,19 +457,27 @@ bool UpdateSaver::Save()
             if (address != rs.text(QStringLiteral("buyer_delivery_address")))
                 rs.setValue(QStringLiteral("buyer_delivery_address"), address);
             const QString buyer = rs.text(QStringLiteral("buyer_name"));
-            if (!(updateAuction || rs.value(QStringLiteral("UpdateAddress")).toBool()) || pending.takeAddress.contains(buyer) ||
-                rs.text(QStringLiteral("buyer_email")).isEmpty())
+            if (!(updateAuction || rs.value(QStringLiteral("UpdateAddress")).toBool()) || buyer.isEmpty() ||
+                rs.text(QStringLiteral("buyer_email")).isEmpty() || address.isEmpty())
                 continue;
-            QString stored;
-            bool take = false;
-            if (AddressDiffers(buyer, address, &stored)) {
-                take = MsgBox(QStringLiteral("The address on file for the buyer ") + buyer +
-                                  QStringLiteral(" is different to the delivery address.  Do you want to update the buyer address?") + CrLf +
-                                  CrLf + QStringLiteral("Current customer address:") + CrLf + stored + CrLf + CrLf +
-                                  QStringLiteral("Update to:") + CrLf + address,
-                              vbmsg::YesNo + vbmsg::Question, ctx.gAppTitle) == vbmsg::Yes;
+            if (!addressOnFile.contains(buyer)) {
+                QString stored;
+                AddressDiffers(buyer, address, &stored);
+                addressOnFile.insert(buyer, stored);
             }
-            pending.takeAddress.insert(buyer, take);
+            const QString current = addressOnFile.value(buyer);
+            const QString buyerAddress = buyer + u'\n' + address;
+            if (current == address || settled.contains(buyerAddress)) continue;
+            settled.insert(buyerAddress);
+            // A buyer without an address takes the first one without a question.
+            const bool take = current.isEmpty() ||
+                              MsgBox(QStringLiteral("The address on file for the buyer ") + buyer +
+                                         QStringLiteral(" is different to the delivery address.  Do you want to update the buyer address?") +
+                                         CrLf + CrLf + QStringLiteral("Current customer address:") + CrLf + current + CrLf + CrLf +
+                                         QStringLiteral("Update to:") + CrLf + address,
+                                     vbmsg::YesNo + vbmsg::Question, ctx.gAppTitle) == vbmsg::Yes;
+            pending.takeAddress.insert(key(t, rs.AbsolutePosition()), take);
+            if (take) addressOnFile.insert(buyer, address);
         }
         rs.Update();
     }

@@ -83,6 +83,7 @@ public:
     void CreateListingRecordsets();
     // Reads "tmdata<mListType>.csv" into rs; false (reported) when the file
     // cannot be read or its header or a record is not what the reader knows.
+    // Records held back for an amount that is no number are named in one message.
     bool ReadCSVFile(Recordset& rs);
 
     // ---- Unsold pages ----

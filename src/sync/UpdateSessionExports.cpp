@@ -1,6 +1,8 @@
 #include "UpdateSession.h"
 
 #include "ExportFile.h"
+#include "core/ProgramContext.h"
+#include "platform/MessageService.h"
 
 #include <QUrl>
 
@@ -27,7 +29,15 @@ void UpdateSession::DownloadCSV(std::function<void(bool)> done)
 bool UpdateSession::ReadCSVFile(Recordset& rs)
 {
     QString error;
-    if (ExportFile::ReadFile(mListType, rs, &error)) return true;
-    ShowUpdateError(error);
-    return false;
+    QStringList heldBack;
+    if (!ExportFile::ReadFile(mListType, rs, &error, &heldBack)) {
+        ShowUpdateError(error);
+        return false;
+    }
+    // As rows without a date are at the save: left out, named, and read again by the next run.
+    if (!heldBack.isEmpty())
+        MsgBox(QStringLiteral("These listings were not read because the site gave an amount that is not a number:\r\n") +
+                   heldBack.join(QStringLiteral("\r\n")),
+               vbmsg::Exclamation, ProgramContext::current().gAppTitle);
+    return true;
 }

@@ -11,9 +11,9 @@
 #include "core/ProgramContext.h"
 #include "core/clsLinks.h"
 #include "core/modCommon.h"
+#include "platform/AmountText.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
-#include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
 #include <QAction>
@@ -169,8 +169,13 @@ void frmUpdate::mnuPopupShipping_Click()
                                              ProgramContext::current().gAppTitle, shipping.isNull() ? QString() : shipping.toString(),
                                              &answer))
         return;
-    const double amount = vb::Val(answer);
-    if (!(amount > 0 && std::isfinite(amount)) && answer != QLatin1String("0")) return;
+    bool ok = false;
+    const double amount = AmountText::parse(answer, &ok, AmountText::Reading::Leading);
+    if (!ok && !answer.trimmed().isEmpty()) {
+        MsgBox(AmountText::NotAnAmount(QStringLiteral("shipping cost"), answer), vbmsg::Exclamation, ProgramContext::current().gAppTitle);
+        return;
+    }
+    if (!(amount > 0) && answer != QLatin1String("0")) return;
     m_session->mShippingTotals.append({rs->text(QStringLiteral("listing_id")), rs->text(QStringLiteral("buyer_name")), amount});
     m_session->CheckSoldShipping();
     fill(ListingRecordsets::Sold);

@@ -122,6 +122,49 @@ private slots:
         QVERIFY(exclusions.isEmpty());
     }
 
+    // The listings of an item's title, whatever the case of any letter
+    // ("kākahu" and "KĀKAHU" are "Kākahu"); "%" and "_" in a title are
+    // letters, not wildcards. The limit counts them all.
+    void titlesFoldEveryLetter_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("same");
+        QTest::addColumn<QStringList>("other");
+        QTest::newRow("macrons") << "Kākahu" << QStringList{"kākahu", "KĀKAHU", "Kākahu"} << QStringList{"Kakahu", "Kākahu wool"};
+        QTest::newRow("other letters") << "Zoë's Müller jug" << QStringList{"ZOË'S MÜLLER JUG", "zoë's müller jug"}
+                                       << QStringList{"Zoe's Muller jug"};
+        QTest::newRow("wildcards are letters") << "50% off_sale" << QStringList{"50% OFF_SALE"}
+                                               << QStringList{"50x off sale", "50% off_sale!", "5% off_sale"};
+        QTest::newRow("backslash") << "Path \\ tool" << QStringList{"PATH \\ TOOL"} << QStringList{"Path \\\\ tool"};
+    }
+    void titlesFoldEveryLetter()
+    {
+        QFETCH(QString, title);
+        QFETCH(QStringList, same);
+        QFETCH(QStringList, other);
+        exec("INSERT INTO Item (ItemId, Description, Stocked, MaxListings) VALUES ('A', ?, 1, ?)", {title, int(same.size())});
+        for (const QString& t : same) auction("A", t, 1, 2);
+        for (const QString& t : other) auction("A", t, 1, 2);
+        for (const QString& t : same) auction("A", t, 5, 2);
+        Recordset rs;
+        QVERIFY(ProgramContext::current().gDatabase->OpenDB("SELECT * FROM Item WHERE ItemId='A'", false, true, true, &rs) && !rs.isEOF());
+        const ListingLimits::StockedItem it = ListingLimits::StockedItem::FromRecord(rs);
+
+        ListingLimits limits;
+        watch(limits);
+        QVERIFY(limits.CountCurrentListings(it, 7));
+        QCOMPARE(limits.mCurrentListings, qint16(same.size()));
+        QCOMPARE(limits.mSoldNotShipped, qint16(same.size()));
+        QHash<QString, ListingLimits::Counts> all;
+        QVERIFY(ListingLimits::LoadCounts(&all));
+        QCOMPARE(all.value("A").Listings, qint16(same.size()));
+        QCOMPARE(all.value("A").SoldNotShipped, qint16(same.size()));
+        // As many running as the limit allows: no further listing.
+        QCOMPARE(limits.CheckListingLimits(it), qint16(0));
+        QCOMPARE(exclusions, QStringList{"A|" + title + "|Maximum current listings reached"});
+        QCOMPARE(ProgramContext::current().gDatabase->GetCurrentListings("A", title), int(same.size()));
+    }
+
     // Codes and titles are values of the query, never part of its text.
     void quotedTitle()
     {

@@ -6,6 +6,7 @@
 #include "DatabaseFixture.h"
 #include "TestEnvironment.h"
 #include "automation/AutomationForms.h"
+#include "automation/OfferCells.h"
 #include "automation/frmFixedPriceOffer.h"
 #include "automation/frmFixedPriceOptions.h"
 #include "core/ProgramContext.h"
@@ -498,6 +499,8 @@ private slots:
         QTest::newRow("12.50 typed") << 20.0 << 3 << "12.50" << 0 << "enter" << 12.5 << 3;
         QTest::newRow("15abc typed") << 0.0 << 3 << "15abc" << 1 << "ok" << 15.0 << 1;
         QTest::newRow("negative") << 0.0 << 3 << "-5" << 0 << "ok" << -5.0 << 3;
+        QTest::newRow("thousands typed") << 20.0 << 3 << "1,500" << 0 << "enter" << 1500.0 << 3;
+        QTest::newRow("dollar sign typed") << 0.0 << 3 << "$1,250.50" << 0 << "ok" << 1250.5 << 3;
         QTest::newRow("escape") << 20.0 << 3 << "" << 0 << "escape" << 0.0 << 3;
         QTest::newRow("7 days then cancel") << 20.0 << 3 << "" << 7 << "cancel" << 0.0 << 7;
     }
@@ -533,26 +536,57 @@ private slots:
         QCOMPARE(d.pValidFor, days);
     }
 
-    // A price that reads as 0 is refused and the dialog stays.
+    // A price of 0 is refused, and so is a text that holds no amount (never
+    // an offer of 0, or of 1 for "1,5"); the dialog stays.
     void optionsDialogNeedsAPrice_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("empty") << "";
-        QTest::newRow("zero") << "0";
-        QTest::newRow("dollar sign") << "$20";
+        QTest::addColumn<QString>("message");
+        const QString setIt = "Please set the Offer Price first.";
+        QTest::newRow("empty") << "" << setIt;
+        QTest::newRow("zero") << "0" << setIt;
+        QTest::newRow("zero dollars") << "$0.00" << setIt;
+        QTest::newRow("text") << "abc" << "The offer price \"abc\" is not an amount.  Type a number such as 1,250.00.";
+        QTest::newRow("decimal comma") << "1,5" << "The offer price \"1,5\" is not an amount.  Type a number such as 1,250.00.";
     }
     void optionsDialogNeedsAPrice()
     {
         QFETCH(QString, typed);
+        QFETCH(QString, message);
         frmFixedPriceOptions d;
         d.pOfferPrice = 20;
         d.show();
         d.offerPrice()->setText(typed);
-        messages().answer(vbmsg::OK, "Please set the Offer Price first.");
+        messages().answer(vbmsg::OK, message);
         d.cmdOK_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(messages().prompts().last().text, message);
+        QCOMPARE(messages().prompts().last().style, int(vbmsg::Information));
         QVERIFY(d.isVisible());
         d.cmdCancel_Click();
         QCOMPARE(d.pOfferPrice, 0.0);
+    }
+
+    // The offer window with the real options dialog: a price typed "1,500"
+    // is an offer of 1500 in the row and on the site, never one of $1.
+    void typedPriceReachesTheRow()
+    {
+        auction("1", 2, 0, 0);
+        FormsRegistry::instance().overrideForm("frmFixedPriceOptions", [](QWidget* parent) {
+            auto* d = new frmFixedPriceOptions(parent);
+            QTimer::singleShot(0, d, [d] {
+                d->offerPrice()->clear();
+                QTest::keyClicks(d->offerPrice(), "1,500");
+                QTest::keyClick(d->offerPrice(), Qt::Key_Return);
+            });
+            return d;
+        });
+        auto w = open();
+        select(*w, 0);
+        emit w->list()->doubleClicked(w->model()->index(0, 0));
+        QCOMPARE(w->cell(0, 9)->text(), QStringLiteral("$1500.00"));
+        QCOMPARE(w->cell(0, 0)->checkState(), Qt::Checked);
+        QCOMPARE(OfferCells::ReadPrice(w->cell(0, 9)->text()), 1500.0);
     }
 };
 

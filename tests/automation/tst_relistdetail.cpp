@@ -142,7 +142,20 @@ private slots:
         // Amounts as the windows write them, and a leading number.
         QTest::newRow("grouped reserve") << "150" << "1,500.00" << "$2,000" << false << 7 << "" << "" << "150|1500|2000|True|7|00:00";
         QTest::newRow("leading number") << "15 dollars" << "20" << "" << false << 7 << "" << "" << "15|20|0|True|7|00:00";
-        QTest::newRow("no number") << "abc" << "" << "" << false << 7 << "" << Rule4 << "";
+        QTest::newRow("thousands") << "1,500" << "2,000" << "" << false << 7 << "" << "" << "1500|2000|0|True|7|00:00";
+        // A text that holds no amount is refused, never read as 0.
+        QTest::newRow("no number") << "abc" << "" << "" << false << 7 << ""
+                                   << "The start price \"abc\" is not an amount.  Type a number such as 1,250.00." << "";
+        QTest::newRow("decimal comma") << "5" << "10,5" << "" << false << 7 << ""
+                                       << "The reserve \"10,5\" is not an amount.  Type a number such as 1,250.00." << "";
+        QTest::newRow("buy-now not an amount") << "5" << "10" << "lots" << false << 7 << ""
+                                               << "The Buy It Now price \"lots\" is not an amount.  Type a number such as 1,250.00."
+                                               << "";
+        // A start of exactly a tenth of the reserve passes, counted in cents.
+        QTest::newRow("0.70 of 7") << "0.70" << "7" << "" << false << 7 << "" << "" << "0.7|7|0|True|7|00:00";
+        QTest::newRow("0.60 of 6") << "0.60" << "6" << "" << false << 7 << "" << "" << "0.6|6|0|True|7|00:00";
+        QTest::newRow("1.20 of 12") << "1.20" << "12" << "" << false << 7 << "" << "" << "1.2|12|0|True|7|00:00";
+        QTest::newRow("0.69 of 7") << "0.69" << "7" << "" << false << 7 << "" << Rule1 << "";
     }
     void okChecks()
     {

@@ -227,6 +227,30 @@ private slots:
         QVERIFY(std::is_sorted(times.begin(), times.end()));
     }
 
+    // A typed amount: by its leading number, an empty box 0, no amount refused.
+    void readAmount_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("value");
+        QTest::newRow("empty") << "" << true << 0.0;
+        QTest::newRow("blanks") << "  " << true << 0.0;
+        QTest::newRow("thousands") << "1,500" << true << 1500.0;
+        QTest::newRow("as the windows write it") << "$2,000.00" << true << 2000.0;
+        QTest::newRow("words after") << "15 dollars" << true << 15.0;
+        QTest::newRow("no amount") << "abc" << false << 0.0;
+        QTest::newRow("decimal comma") << "1,5" << false << 0.0;
+    }
+    void readAmount()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(double, value);
+        bool got = !ok;
+        QCOMPARE(RelistOptionRules::ReadAmount(text, &got), value);
+        QCOMPARE(got, ok);
+    }
+
     // The dialog's checks; the last failing one speaks.
     void checks_data()
     {
@@ -242,6 +266,14 @@ private slots:
         const QString reserveBelowStart = "The Reserve price must be equal or greater than the Start Price.";
         QTest::newRow("a tenth of the reserve") << 1.0 << 10.0 << true << 0.0 << true << 7 << 0.0 << "";
         QTest::newRow("below a tenth") << 0.99 << 10.0 << true << 0.0 << true << 7 << 0.0 << tenth;
+        // Exactly a tenth passes, whatever binary fractions make of it.
+        for (const auto& [start, reserve] : {std::pair{0.7, 7.0}, std::pair{0.6, 6.0}, std::pair{1.2, 12.0}, std::pair{0.9, 9.0},
+                                             std::pair{1.1, 11.0}, std::pair{2.3, 23.0}, std::pair{0.51, 5.1}})
+            QTest::newRow(qPrintable(QString("a tenth: %1 of %2").arg(start).arg(reserve)))
+                << start << reserve << true << 0.0 << true << 7 << 0.0 << "";
+        QTest::newRow("a cent below a tenth") << 0.69 << 7.0 << true << 0.0 << true << 7 << 0.0 << tenth;
+        QTest::newRow("start a cent above the reserve") << 7.01 << 7.0 << true << 0.0 << true << 7 << 0.0
+                                                        << "The Reserve price must be equal or greater than the Start Price.";
         QTest::newRow("reserve empty") << 1.0 << 0.0 << true << 0.0 << true << 7 << 0.0 << reserveBelowStart;
         QTest::newRow("under 50c") << 0.4 << 0.4 << true << 0.0 << true << 7 << 0.0 << "The Start Price must be at least 50c";
         QTest::newRow("buy now below reserve") << 5.0 << 10.0 << false << 8.0 << true << 7 << 0.0

@@ -256,6 +256,25 @@ private slots:
         QCOMPARE(q.FillRow(2, vb::now()).texts.at(3), "1");
     }
 
+    // A relist row's running listings are those of its title whatever the
+    // case of any letter, as the limits count them; a plain title too.
+    void relistCountsEveryCase()
+    {
+        item("M", "Misc thing", false);
+        sale({.id = "510", .item = "M", .title = "Kākahu", .step = 16});
+        sale({.id = "511", .item = "M", .title = "KĀKAHU", .step = 1});
+        sale({.id = "512", .item = "M", .title = "kākahu", .step = 1});
+        sale({.id = "513", .item = "M", .title = "Kakahu", .step = 1});
+        sale({.id = "520", .item = "M", .title = "Flax kete", .step = 16});
+        sale({.id = "521", .item = "M", .title = "FLAX KETE", .step = 1});
+        sale({.id = "522", .item = "M", .title = "Flax kete%", .step = 1});
+        RelistQueue q;
+        q.Build();
+        QCOMPARE(queued(q), QStringList({"510 Relist 1", "520 Relist 1"}));
+        QCOMPARE(q.record(1).CurrentListings, qint16(2));
+        QCOMPARE(q.record(2).CurrentListings, qint16(1));
+    }
+
     // Codes and titles with quotes reach the database as values.
     void quotes()
     {

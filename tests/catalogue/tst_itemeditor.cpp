@@ -453,6 +453,24 @@ private slots:
         QCOMPARE(w->soldNotShipped()->text(), QString("1"));
     }
 
+    // A title counts its sales whatever the case of any letter, as a search
+    // finds them: "kākahu" and "KĀKAHU" are the seller's "Kākahu".
+    void countsFoldEveryLetter()
+    {
+        item("KAK", "Kākahu");
+        sale("1", "KAK", "kākahu", 1);
+        sale("2", "KAK", "KĀKAHU", 1);
+        sale("3", "KAK", "Kākahu", 1);
+        sale("4", "KAK", "Kakahu", 1);    // another title: no macron
+        sale("5", "KAK", "Kākahu%", 1);   // a LIKE wildcard is no wildcard
+        sale("6", "KAK", "KĀKAHU", 5);
+        sale("7", "KAK", "kākahu", 11);
+        auto w = open();
+        browse(*w, "KAK");
+        QCOMPARE(w->currentListings()->text(), QString("3"));
+        QCOMPARE(w->soldNotShipped()->text(), QString("2"));
+    }
+
     void view()
     {
         shop();

@@ -261,9 +261,10 @@ private slots:
         w->amount(1)->tidy();
         QCOMPARE(w->amount(1)->text(), QStringLiteral("12.50"));
         QCOMPARE(w->amount(4)->text(), QStringLiteral("32.50"));
+        // What holds no amount stays as typed (never shown as 0) and adds nothing.
         w->amount(1)->setText("abc");
         w->amount(1)->tidy();
-        QCOMPARE(w->amount(1)->text(), QStringLiteral("0"));
+        QCOMPARE(w->amount(1)->text(), QStringLiteral("abc"));
         QCOMPARE(w->amount(4)->text(), QStringLiteral("20.00"));
         // The item names an empty title.
         w->items()->setCurrentText("MISC");
@@ -285,6 +286,27 @@ private slots:
         w->cmdUpdate_Click();
         QVERIFY(messages().verifyDone());
         QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+    }
+
+    // An amount typed with a thousands separator is stored as typed; a text
+    // that holds no amount is refused at Update, never stored as 0.
+    void amountsAsTyped()
+    {
+        sale("4101", 2, "", "", QVariant(), 10);
+        auto w = open({{"mRemoteId", "4101"}, {"mRemoteEdit", true}});
+        w->amount(0)->setText("1,500");
+        w->amount(1)->setText("abc");
+        messages().answer(vbmsg::OK, "The shipping amount \"abc\" is not an amount.");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->tabs()->currentIndex(), 2);
+        QCOMPARE(w->editMode(), int(RecordEditor::Editing));
+        QCOMPARE(scalar("SELECT Winningbid FROM Auction WHERE AuctionId='4101'").toDouble(), 10.0);
+        w->amount(1)->setText("12abc");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+        QCOMPARE(table("SELECT Winningbid, Shipping FROM Auction WHERE AuctionId='4101'"), QStringList{"1500|12"});
     }
 
     // The seller's way: Data > Auctions, a sale entered by hand, then worked from the main list.

@@ -190,6 +190,13 @@ private slots:
         QTest::newRow("zero shipping accepted") << QStringList{"kiri", "k@x.nz", "", "", "10", "0"} << QStringList{"Yes:" + zeroShip} << true;
         QTest::newRow("no winner refused") << QStringList{"", "", "", "", "10", "5"} << QStringList{"No:" + noWinner} << false;
         QTest::newRow("all set") << QStringList{"kiri", "k@x.nz", "Kiri", "1 Road", "1,000.00", "5"} << QStringList{} << true;
+        // A text that holds no amount is refused, never stored as 0.
+        QTest::newRow("bid not an amount") << QStringList{"kiri", "k@x.nz", "", "", "abc", "5"}
+                                           << QStringList{"The winning bid \"abc\" is not an amount.  Type a number such as 1,250.00."}
+                                           << false;
+        QTest::newRow("shipping not an amount, no winner") << QStringList{"", "", "", "", "0", "1,5"}
+                                                           << QStringList{"The shipping amount \"1,5\" is not an amount."} << false;
+        QTest::newRow("leading number") << QStringList{"kiri", "k@x.nz", "", "", "12abc", "5"} << QStringList{} << true;
     }
     void endedChecks()
     {
@@ -232,6 +239,12 @@ private slots:
         d->amount(1)->setText("12.5");
         d->amount(1)->tidy();
         QCOMPARE(d->amount(1)->text(), QStringLiteral("12.50"));
+        d->amount(1)->setText("abc");
+        d->amount(1)->tidy();
+        QCOMPARE(d->amount(1)->text(), QStringLiteral("abc"));  // refused at Update, never shown as 0
+        d->amount(1)->setText("12.5abc");
+        d->amount(1)->tidy();
+        QCOMPARE(d->amount(1)->text(), QStringLiteral("12.50"));  // its leading number
         d->cmdUpdate_Click();
         QVERIFY(messages().verifyDone());
         QVERIFY(closed(*d));

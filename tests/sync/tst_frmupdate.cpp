@@ -538,19 +538,22 @@ private slots:
         w.close();
     }
 
-    // The typed shipping total: "0" is a charge of nothing, text and empty answers change nothing, the later of two wins.
+    // The typed shipping total: "0" is a charge of nothing, "1,500" is 1500, text is
+    // refused with a message, empty answers change nothing, the later of two wins.
     void shippingTotal_data()
     {
-        QTest::addColumn<QStringList>("answers");  // "<cancel>" cancels the box
+        QTest::addColumn<QStringList>("answers");  // "<cancel>" cancels the box; "!" marks a text refused as no amount
         QTest::addColumn<QString>("shown");
         QTest::newRow("zero") << QStringList{"0"} << "$0.00";
         QTest::newRow("amount") << QStringList{"7.5"} << "$7.50";
-        QTest::newRow("text") << QStringList{"abc"} << "$5.00";
+        QTest::newRow("thousands") << QStringList{"1,500"} << "$1500.00";
+        QTest::newRow("text") << QStringList{"!abc"} << "$5.00";
+        QTest::newRow("decimal comma") << QStringList{"!7,5"} << "$5.00";
         QTest::newRow("empty") << QStringList{""} << "$5.00";
         QTest::newRow("negative") << QStringList{"-3"} << "$5.00";
         QTest::newRow("cancelled") << QStringList{"<cancel>"} << "$5.00";
         QTest::newRow("later wins") << QStringList{"8", "9"} << "$9.00";
-        QTest::newRow("text after an amount") << QStringList{"8", "abc"} << "$8.00";
+        QTest::newRow("text after an amount") << QStringList{"8", "!abc"} << "$8.00";
     }
     void shippingTotal()
     {
@@ -567,8 +570,14 @@ private slots:
         };
         QCOMPARE(w.listModel(1).CellText(row(), 9), QStringLiteral("$5.00"));
         for (const QString& a : answers) {
-            if (a == "<cancel>") messages.cancelInput("Enter the shipping cost for this auction.");
-            else messages.answerInput(a, "(Enter 0 for no shipping charge)");
+            if (a == "<cancel>") {
+                messages.cancelInput("Enter the shipping cost for this auction.");
+            } else if (a.startsWith(u'!')) {
+                messages.answerInput(a.mid(1), "(Enter 0 for no shipping charge)");
+                messages.answer(vbmsg::OK, "The shipping cost \"" + a.mid(1) + "\" is not an amount.");
+            } else {
+                messages.answerInput(a, "(Enter 0 for no shipping charge)");
+            }
             w.selectRow(1, row());
             w.mnuPopupShipping_Click();
         }

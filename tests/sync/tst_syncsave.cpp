@@ -524,6 +524,48 @@ private slots:
                  QStringList(2, "Sean Smith\r\n1 Main Road\r\nHamilton"));
     }
 
+    // A buyer on file with two new sales to two addresses: each address that
+    // differs gets its own question, showing the address the buyer will have
+    // by then; the buyer keeps the address the seller accepted last, and each
+    // sale its own delivery address.
+    void addressQuestionPerAddress_data()
+    {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("asked");  // current -> new, per question
+        QTest::addColumn<QString>("kept");
+        const QString po = "PO Box 1\r\nHamilton", main = "Sean Smith\r\n1 Main Road\r\nHamilton",
+                      beach = "Sean Smith\r\n9 Beach Road\r\nNapier";
+        const int yes = vbmsg::Yes, no = vbmsg::No;
+        QTest::newRow("Yes, Yes") << QList<int>{yes, yes} << QStringList{po + " -> " + main, main + " -> " + beach} << beach;
+        QTest::newRow("Yes, No") << QList<int>{yes, no} << QStringList{po + " -> " + main, main + " -> " + beach} << main;
+        QTest::newRow("No, Yes") << QList<int>{no, yes} << QStringList{po + " -> " + main, po + " -> " + beach} << beach;
+        QTest::newRow("No, No") << QList<int>{no, no} << QStringList{po + " -> " + main, po + " -> " + beach} << po;
+    }
+    void addressQuestionPerAddress()
+    {
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, kept);
+        insert("Customer", {{{"CustomerId", "sean1"}, {"Name", "Sean"}, {"Email", "sean@example.co.nz"}, {"Address", "PO Box 1\r\nHamilton"}}});
+        add(ListingRecordsets::Sold, sold());
+        add(ListingRecordsets::Sold, sold({{"listing_id", "4102"}, {"buyer_delivery_address", "Sean Smith, 9 Beach Road, Napier"}}));
+        add(ListingRecordsets::Sold, sold({{"listing_id", "4103"}}));  // the first address again: asked no more
+        compareAll();
+        for (int a : answers) messages().answer(a, "is different to the delivery address");
+        QVERIFY(UpdateSaver(sets).Save());
+        QVERIFY(messages().verifyDone());
+        QStringList shown;
+        for (const ScriptedMessages::Prompt& p : messages().prompts())
+            shown << p.text.section("Current customer address:\r\n", 1).section("\r\n\r\nUpdate to:\r\n", 0, 0) + " -> " +
+                         p.text.section("\r\n\r\nUpdate to:\r\n", 1);
+        QCOMPARE(shown, asked);
+        QCOMPARE(table("SELECT Address FROM Customer"), QStringList{kept});
+        QCOMPARE(table("SELECT Name FROM Customer"), QStringList{kept.startsWith("PO Box") ? "Sean" : "Sean Smith"});
+        QCOMPARE(table("SELECT AuctionId || ':' || DeliveryAddress FROM Auction ORDER BY AuctionId"),
+                 (QStringList{"4101:Sean Smith\r\n1 Main Road\r\nHamilton", "4102:Sean Smith\r\n9 Beach Road\r\nNapier",
+                              "4103:Sean Smith\r\n1 Main Road\r\nHamilton"}));
+    }
+
     // The same address on file: no question; the e-mail is brought up to date.
     void sameAddressNoQuestion()
     {
@@ -629,6 +671,46 @@ private slots:
         QVERIFY(ctx().gDatabase->CheckLog());
         QCOMPARE(sale("4101", "ActionId, dateNextAction - ?2, MaxBidAmount, HasBids", {vb::today()}), expected);
         QCOMPARE(this->history("4101"), history);
+    }
+
+    // A listing sold by fixed-price offer that the site still shows among the
+    // unsold listings: the sale stands, with its buyer and its tasks, and is
+    // not offered for relisting; in one save or in a later run alike.
+    void unsoldRowLeavesASale_data()
+    {
+        QTest::addColumn<Rows>("existing");
+        QTest::addColumn<bool>("oneSave");
+        QTest::newRow("both rows new in one save") << Rows{} << true;
+        QTest::newRow("a running listing, both rows in one save") << Rows{runningSale()} << true;
+        QTest::newRow("the unsold row in the next run") << Rows{} << false;
+    }
+    void unsoldRowLeavesASale()
+    {
+        QFETCH(Rows, existing);
+        QFETCH(bool, oneSave);
+        insert("Auction", existing);
+        const QVariantMap byOffer = sold({{"sold_type", "Fixed Price Offer"}, {"sale_price", 40.0}});
+        const QVariantMap stillUnsold = unsold({{"offer_price", "$40.00"}, {"title", "Blue teapot (offer)"}});
+        add(ListingRecordsets::Sold, byOffer);
+        if (oneSave) add(ListingRecordsets::Unsold, stillUnsold);
+        compareAll();
+        QVERIFY(UpdateSaver(sets).Save());
+        const QString recorded = sale("4101", "ActionId, CustomerId, Winningbid, AuctionType, FixedPriceOffered, Description, DateEnded");
+        QVERIFY2(recorded.startsWith("2|sean1|40|O|1|Blue teapot|"), qPrintable(recorded));
+        if (!oneSave) {
+            fresh();
+            add(ListingRecordsets::Sold, byOffer);
+            add(ListingRecordsets::Unsold, stillUnsold);
+            compareAll();
+            QVERIFY(UpdateSaver(sets).Save());
+        }
+        QCOMPARE(sale("4101", "ActionId, CustomerId, Winningbid, AuctionType, FixedPriceOffered, Description, DateEnded"), recorded);
+        const QStringList rows = history("4101");
+        QCOMPARE(rows.size(), 2);  // the sale, then its next task
+        QVERIFY2(rows[0].startsWith("Auction ended Mon 4 Jan 8:15 PM (sold by Fixed Price Offer)|"), qPrintable(rows[0]));
+        QCOMPARE(rows.filter("(UNSOLD)").size(), 0);
+        QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), 1);
+        QVERIFY(ctx().gDatabase->CheckLog());
     }
 
     // Rows the site gave no date for are left out, named in one message, and keep their flags.

@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace Sql {
 
 QString Quote(const QVariant& value)
@@ -44,5 +46,21 @@ QString LikeExactly(const QString& text)
 }
 
 QString LikeContains(const QString& text) { return u'%' + LikeExactly(text) + u'%'; }
+
+QString SameText(const QString& column, const QString& expression)
+{
+    // The expression becomes a pattern of itself, escaped as LikeExactly escapes.
+    return u'(' + column + QStringLiteral(" = ") + expression + QStringLiteral(" OR (") + BeyondAscii(expression) +
+           QStringLiteral(" AND ") + column + QStringLiteral(" LIKE replace(replace(replace(") + expression +
+           QStringLiteral(R"sql(,'\','\\'),'%','\%'),'_','\_') ESCAPE '\')))sql");
+}
+
+QString SameText(const QString& column, const QString& parameter, const QString& value)
+{
+    const bool plain = std::all_of(value.cbegin(), value.cend(), [](QChar c) { return c >= u' ' && c <= u'~'; });
+    return plain ? column + QStringLiteral(" = ") + parameter : SameText(column, parameter);
+}
+
+QString BeyondAscii(const QString& expression) { return expression + QStringLiteral(" GLOB '*[^ -~]*'"); }
 
 }  // namespace Sql

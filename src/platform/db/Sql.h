@@ -16,4 +16,17 @@ QString Identifier(const QString& name);
 QString LikeContains(const QString& text);
 // The LIKE pattern that finds the whole text, ignoring case; use with ESCAPE '\'.
 QString LikeExactly(const QString& text);
+// The condition that a text column holds the same text as an expression (a
+// numbered parameter "?2" or another column: it is used more than once) with
+// the case of every letter folded, as searches fold it: "kākahu", "Kākahu"
+// and "KĀKAHU" are one title ("=" on a NOCASE column folds A-Z only). As in
+// searches, an expression of printable ASCII alone compares with "="; "%"
+// and "_" in the text match only themselves.
+QString SameText(const QString& column, const QString& expression);
+// The same for a bound text: plain text is compared with "=" alone, which
+// the index serves whole.
+QString SameText(const QString& column, const QString& parameter, const QString& value);
+// Whether an expression holds a character beyond printable ASCII: the text
+// SameText compares by folding.
+QString BeyondAscii(const QString& expression);
 }  // namespace Sql
