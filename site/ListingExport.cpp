@@ -69,7 +69,18 @@ QByteArray ListingExport::HeaderLine(bool sold, StandInSite::ExportFault fault)
     return (names.join(u',') + QStringLiteral(",\r\n")).toUtf8();
 }
 
-QByteArray ListingExport::Csv(const QList<StandInSite::Listing>& listings, bool sold, const QMap<QString, QString>& buyers,
+QString ListingExport::DeliveryAddress(const StandInSite::Listing& sale, const QMap<QString, StandInSite::Buyer>& buyers)
+{
+    if (sale.buyerAddress.isEmpty()) return {};
+    // The site's addresses start with the name to deliver to (the program
+    // takes the first line as the buyer's name); a buyer without one of
+    // record is named by the member name.
+    QString name = buyers.value(sale.buyerName.toLower()).name;
+    if (name.isEmpty()) name = sale.buyerName;
+    return name.isEmpty() ? sale.buyerAddress : name + QStringLiteral(", ") + sale.buyerAddress;
+}
+
+QByteArray ListingExport::Csv(const QList<StandInSite::Listing>& listings, bool sold, const QMap<QString, StandInSite::Buyer>& buyers,
                               StandInSite::ExportFault fault)
 {
     QByteArray out = HeaderLine(sold, fault);
@@ -84,7 +95,8 @@ QByteArray ListingExport::Csv(const QList<StandInSite::Listing>& listings, bool 
         const QString buyNow = l.buyNowPrice > 0 ? Price(l.buyNowPrice) : QString();
         if (sold) {
             items << Date(l.end) << Item(l.soldType) << Price(l.salePrice) << Item(l.buyerName)
-                  << buyers.value(l.buyerName.toLower()) << Item(l.buyerEmail) << Item(l.buyerAddress) << Item(l.shipping)
+                  << Item(buyers.value(l.buyerName.toLower()).member) << Item(l.buyerEmail) << Item(DeliveryAddress(l, buyers))
+                  << Item(l.shipping)
                   << Date(l.start) << Price(l.startPrice) << Price(l.reservePrice) << buyNow << yesNo(l.featured)
                   << yesNo(l.gallery) << yesNo(l.bold) << yesNo(l.homepage);
         } else {

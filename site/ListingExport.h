@@ -19,9 +19,12 @@ public:
     static QStringList Header(bool sold);
     // The header line, ended by a comma and CR LF.
     static QByteArray HeaderLine(bool sold, StandInSite::ExportFault fault = StandInSite::ExportFault::None);
-    // The whole export; buyers maps lower-case member names to member numbers.
-    static QByteArray Csv(const QList<StandInSite::Listing>& listings, bool sold, const QMap<QString, QString>& buyers,
+    // The whole export; buyers by lower-case member name.
+    static QByteArray Csv(const QList<StandInSite::Listing>& listings, bool sold, const QMap<QString, StandInSite::Buyer>& buyers,
                           StandInSite::ExportFault fault = StandInSite::ExportFault::None);
+    // A sale's delivery address as the site gives it: the buyer's name, then
+    // the address's parts, joined by ", "; "" when the sale has no address.
+    static QString DeliveryAddress(const StandInSite::Listing& sale, const QMap<QString, StandInSite::Buyer>& buyers);
     // One item: quoted when it holds a comma, a double quote or a line
     // break; a double quote written as four.
     static QString Item(const QString& value);

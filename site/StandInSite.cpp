@@ -189,7 +189,7 @@ struct StandInSite::Impl {
     mutable QMutex mutex;
     QList<Account> accounts;
     QMap<QString, QString> sessions;  // token -> userId
-    QMap<QString, QString> buyers;    // lower-case member name -> member number
+    QMap<QString, Buyer> buyers;      // by lower-case member name
     QList<Listing> listings;
     ExportFault exportFault = ExportFault::None;
     QSet<QString> feedback;           // "seller/auction" pairs with feedback placed
@@ -373,10 +373,22 @@ void StandInSite::setDownloadsFolder(const QString& folder)
     d->downloadsFolder = folder;
 }
 
-void StandInSite::addBuyer(const QString& userId, const QString& member)
+void StandInSite::addBuyer(const QString& userId, const QString& member, const QString& name)
 {
     QMutexLocker lock(&d->mutex);
-    d->buyers.insert(userId.toLower(), member);
+    d->buyers.insert(userId.toLower(), Buyer{userId, member, name});
+}
+
+StandInSite::Buyer StandInSite::buyer(const QString& userId) const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->buyers.value(userId.toLower());
+}
+
+QString StandInSite::deliveryAddress(const Listing& sale) const
+{
+    QMutexLocker lock(&d->mutex);
+    return ListingExport::DeliveryAddress(sale, d->buyers);
 }
 
 void StandInSite::setFeedbackScenario(const QString& auctionId, FeedbackScenario scenario)
@@ -489,7 +501,7 @@ bool StandInSite::loadFixture(const QString& path, QString* error)
     }
     for (const QJsonValue v : doc.object().value(QStringLiteral("buyers")).toArray()) {
         const QJsonObject b = v.toObject();
-        addBuyer(b.value("userId").toString(), b.value("member").toString());
+        addBuyer(b.value("userId").toString(), b.value("member").toString(), b.value("name").toString());
     }
     // Seconds dropped: the exports write whole seconds, so the times compare equal.
     QDateTime now = QDateTime::currentDateTime();
@@ -774,7 +786,7 @@ void StandInSite::Impl::routes()
         QMutexLocker lock(&mutex);
         if (q(req.get_param_value("searchtype")).compare(QLatin1String("SELLER"), Qt::CaseInsensitive) == 0 &&
             buyers.contains(wanted.toLower())) {
-            res.set_redirect(s(QStringLiteral("/Members/Listings.aspx?member=%1").arg(buyers.value(wanted.toLower()))), 302);
+            res.set_redirect(s(QStringLiteral("/Members/Listings.aspx?member=%1").arg(buyers.value(wanted.toLower()).member)), 302);
             return;
         }
         res.set_content(page(QStringLiteral("Search results - TradeMe"),
@@ -784,7 +796,9 @@ void StandInSite::Impl::routes()
     server.Get("/Members/Listings.aspx", [this](const httplib::Request& req, httplib::Response& res) {
         const QString member = q(req.get_param_value("member"));
         QMutexLocker lock(&mutex);
-        const QString name = buyers.key(member);
+        QString name;
+        for (const Buyer& b : std::as_const(buyers))
+            if (b.member == member) name = b.userId;
         res.set_content(page(QStringLiteral("Member %1 - TradeMe").arg(member),
                              QStringLiteral("<h1>%1</h1>\n<p>Member number %2</p>").arg(esc(name), esc(member))),
                         "text/html; charset=utf-8");

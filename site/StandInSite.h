@@ -52,6 +52,13 @@ public:
         bool offerClosed = false;  // the site no longer takes a fixed price offer for it
         QString body;            // the description its listing form shows
     };
+    // A member who buys from the sellers: found by the seller search, named
+    // on the member page and first in the delivery addresses of the sold export.
+    struct Buyer {
+        QString userId;  // the member name
+        QString member;  // the member number
+        QString name;    // the buyer's own name; "" unknown (the member name stands in)
+    };
     struct Request {
         QString method;
         QString path;
@@ -99,8 +106,13 @@ public:
     void setDownload(const QString& name, const QByteArray& bytes);
     void removeDownload(const QString& name);
     void setDownloadsFolder(const QString& folder);
-    // A buyer the seller search finds (member name and number).
-    void addBuyer(const QString& userId, const QString& member);
+    // A buyer the seller search finds (member name and number), and the
+    // buyer's own name. A later buyer of the same member name replaces one.
+    void addBuyer(const QString& userId, const QString& member, const QString& name = QString());
+    // The buyer of a member name (any case), or one with an empty userId.
+    Buyer buyer(const QString& userId) const;
+    // A sale's delivery address as the sold export gives it (README.md, "Listing exports").
+    QString deliveryAddress(const Listing& sale) const;
     // The seller accounts' listings, in the order added.
     void addListing(const Listing& listing);
     void clearListings();

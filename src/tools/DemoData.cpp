@@ -59,11 +59,26 @@ QString DemoData::itemTitle(int n)
     return n <= int(goods.size()) ? base : QStringLiteral("%1 #%2").arg(base).arg(n);
 }
 
+QList<DemoBuyer> DemoData::Buyers(const DemoDataOptions& options)
+{
+    const int count = options.buyers > 0 ? options.buyers : std::max(1, options.sales / 3);
+    QList<DemoBuyer> buyers;
+    buyers.reserve(count);
+    for (int b = 1; b <= count; ++b) {
+        const QString first = QString::fromUtf8(firstNames[b % firstNames.size()]);
+        const QString last = QString::fromUtf8(lastNames[(b / 10) % lastNames.size()]);
+        const QString id = QStringLiteral("%1%2").arg(first.toLower()).arg(b);
+        buyers.append({id, first + u' ' + last, id + QStringLiteral("@example.co.nz"), QString::number(3000000 + b)});
+    }
+    return buyers;
+}
+
 bool DemoData::Fill(Connection& connection, const DemoDataOptions& options, QString* error)
 {
     QRandomGenerator rng(options.seed);
     const double today = options.today != 0 ? options.today : vb::today();
-    const int buyers = options.buyers > 0 ? options.buyers : std::max(1, options.sales / 3);
+    const QList<DemoBuyer> people = Buyers(options);
+    const int buyers = int(people.size());
     auto failed = [&](const QString& why) {
         if (error) *error = why;
         return false;
@@ -86,12 +101,10 @@ bool DemoData::Fill(Connection& connection, const DemoDataOptions& options, QStr
     Insert customer(connection, "INSERT INTO Customer (CustomerId, Name, Email, EmailCC, Address, Comment, DontEmail) "
                                 "VALUES (?, ?, ?, ?, ?, ?, 0)");
     for (int b = 1; b <= buyers; ++b) {
-        const QString first = QString::fromUtf8(firstNames[b % firstNames.size()]);
-        const QString last = QString::fromUtf8(lastNames[(b / 10) % lastNames.size()]);
-        const QString id = QStringLiteral("%1%2").arg(first.toLower()).arg(b);
-        const QString address = QStringLiteral("%1 %2\r\n%3 Main Road\r\n%4").arg(first, last).arg(b % 200 + 1).arg(QString::fromUtf8(towns[b % towns.size()]));
-        const QVariant cc = b % 7 == 0 ? QVariant(QStringLiteral("%1.copy@example.net").arg(id)) : QVariant();
-        if (!customer.run({id, first + u' ' + last, id + QStringLiteral("@example.co.nz"), cc, address,
+        const DemoBuyer& p = people[b - 1];
+        const QString address = QStringLiteral("%1\r\n%2 Main Road\r\n%3").arg(p.name).arg(b % 200 + 1).arg(QString::fromUtf8(towns[b % towns.size()]));
+        const QVariant cc = b % 7 == 0 ? QVariant(QStringLiteral("%1.copy@example.net").arg(p.customerId)) : QVariant();
+        if (!customer.run({p.customerId, p.name, p.email, cc, address,
                            b % 11 == 0 ? QVariant(QStringLiteral("Prefers \"courier\" delivery")) : QVariant()}))
             return failed(customer.error());
     }
@@ -116,7 +129,7 @@ bool DemoData::Fill(Connection& connection, const DemoDataOptions& options, QStr
         const double ended = start + 7 + 20.5 / 24;
         const bool sold = !running && !unsold;
         const int buyer = rng.bounded(buyers) + 1;
-        const QString buyerId = QStringLiteral("%1%2").arg(QString::fromUtf8(firstNames[buyer % firstNames.size()]).toLower()).arg(buyer);
+        const QString buyerId = people[buyer - 1].customerId;
         const double bid = sold ? 5 + rng.bounded(40000) / 100.0 : 0;
         const bool paid = sold && (step == 7 || step >= 10);
         const bool sent = sold && (step >= 12 && step != 16);

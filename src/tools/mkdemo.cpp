@@ -1,12 +1,18 @@
 // Makes a demo database: a copy of the template data.mdb filled with
 // realistic data, set up for a seller account of the stand-in site.
 // Usage: mkdemo TEMPLATE OUTPUT [SALES [USERID EMAIL PASSWORD MEMBER]]
+//        mkdemo --site-buyers [SALES]
+// The second form writes the demo's buyers as entries of the stand-in's
+// fixture "buyers" list (site/fixtures/demo.json), one a line, for the demo's
+// number of sales unless given.
 
 #include "DemoData.h"
 #include "platform/db/Connection.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 int main(int argc, char** argv)
@@ -14,8 +20,22 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
+    if (args.value(1) == QLatin1String("--site-buyers")) {
+        DemoDataOptions options;
+        options.sales = args.size() > 2 ? args[2].toInt() : DemoData::DemoSales;
+        QTextStream out(stdout);
+        const QList<DemoBuyer> buyers = DemoData::Buyers(options);
+        for (qsizetype i = 0; i < buyers.size(); ++i) {
+            const QJsonObject entry{{QStringLiteral("userId"), buyers[i].customerId},
+                                    {QStringLiteral("member"), buyers[i].member},
+                                    {QStringLiteral("name"), buyers[i].name}};
+            out << "    " << QJsonDocument(entry).toJson(QJsonDocument::Compact) << (i + 1 < buyers.size() ? ",\n" : "\n");
+        }
+        return 0;
+    }
     if (args.size() < 3) {
-        err << "usage: mkdemo TEMPLATE OUTPUT [SALES [USERID EMAIL PASSWORD MEMBER]]\n";
+        err << "usage: mkdemo TEMPLATE OUTPUT [SALES [USERID EMAIL PASSWORD MEMBER]]\n"
+               "       mkdemo --site-buyers [SALES]\n";
         return 2;
     }
     const QString output = args[2];

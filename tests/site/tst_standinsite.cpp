@@ -686,6 +686,47 @@ private slots:
         dropConnections();
     }
 
+    // The sold export's delivery addresses start with the name to deliver to,
+    // as the site's own do: the buyer's name, else the member name.
+    void soldExportGivesTheNameFirst_data()
+    {
+        QTest::addColumn<QString>("buyer");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("exported");  // the item as the CSV holds it
+        QTest::newRow("named buyer") << "mere2" << "Flat 2, 45 Queen Street, Auckland 1010"
+                                     << "\"Mere O'Brien, Flat 2, 45 Queen Street, Auckland 1010\"";
+        QTest::newRow("named buyer in another case") << "MERE2" << "Flat 2, 45 Queen Street"
+                                                     << "\"Mere O'Brien, Flat 2, 45 Queen Street\"";
+        QTest::newRow("buyer without a name") << "kiri" << "7 Beach Road, Paihia 0200" << "\"kiri, 7 Beach Road, Paihia 0200\"";
+        QTest::newRow("not a known buyer") << "stranger" << "RD 2" << "\"stranger, RD 2\"";
+        QTest::newRow("name with a quote") << "quoted" << "1 Main Road" << "\"Tama \"\"\"\"TK\"\"\"\" Kereama, 1 Main Road\"";
+        QTest::newRow("pick-up, no address") << "mere2" << "" << "";
+    }
+    void soldExportGivesTheNameFirst()
+    {
+        QFETCH(QString, buyer);
+        QFETCH(QString, address);
+        QFETCH(QString, exported);
+        site->addBuyer(QStringLiteral("mere2"), QStringLiteral("3000002"), QStringLiteral("Mere O'Brien"));
+        site->addBuyer(QStringLiteral("kiri"), QStringLiteral("3000005"));
+        site->addBuyer(QStringLiteral("quoted"), QStringLiteral("3000006"), QStringLiteral("Tama \"TK\" Kereama"));
+        StandInSite::Listing sale = endedListing(kiwi.userId, QStringLiteral("6201"));
+        sale.kind = QStringLiteral("sold");
+        sale.soldType = QStringLiteral("Auction");
+        sale.salePrice = 25;
+        sale.buyerName = buyer;
+        sale.buyerEmail = QStringLiteral("buyer@example.co.nz");
+        sale.buyerAddress = address;
+        site->addListing(sale);
+        const Answer a = send(at(QStringLiteral("/MyTradeMe/Export/MyListingsCSV.aspx?ListingType=Sold&show_deleted=1&filter=all")),
+                              sessionHeader(site->openSession(kiwi.userId)));
+        QCOMPARE(a.status, 200);
+        const QStringList lines = a.text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[1].contains(QStringLiteral(",buyer@example.co.nz,%1,").arg(exported)), qPrintable(lines[1]));
+        QCOMPARE(site->deliveryAddress(sale), exported.isEmpty() ? QString() : exported.mid(1, exported.size() - 2).replace("\"\"\"\"", "\""));
+    }
+
     void unreadableFixtureIsRefused_data()
     {
         QTest::addColumn<QByteArray>("content");  // empty: no file at all

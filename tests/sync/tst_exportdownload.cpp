@@ -173,7 +173,7 @@ private slots:
                 QCOMPARE(rs.text("sold_type"), l.soldType);
                 QCOMPARE(rs.value("sale_price"), price(l.salePrice));
                 QCOMPARE(rs.text("buyer_email"), l.buyerEmail);
-                QCOMPARE(rs.text("buyer_delivery_address"), l.buyerAddress);
+                QCOMPARE(rs.text("buyer_delivery_address"), site->deliveryAddress(l));
                 QCOMPARE(rs.text("selected_shipping"), SiteText::GetDollarAmount(l.shipping));
                 QCOMPARE(rs.text("feature"), QString(l.featured ? "yes" : "no"));
                 QCOMPARE(rs.text("homepage_feature"), QString(l.homepage ? "yes" : "no"));
@@ -194,12 +194,18 @@ private slots:
         QVERIFY(download(1));
         QVERIFY(session->ReadCSVFile(*session->mListings[1]));
         Recordset& rs = *session->mListings[1];
-        QStringList titles, buyers, shipping;
+        QStringList titles, buyers, shipping, addresses;
         for (rs.MoveFirst(); !rs.isEOF(); rs.MoveNext()) {
             titles << rs.text("title");
             buyers << rs.text("buyer_name");
             shipping << rs.text("selected_shipping");
+            addresses << rs.text("buyer_name") + u'|' + rs.text("buyer_delivery_address");
         }
+        // Delivery addresses as the site gives them: the buyer's own name first
+        // (the save takes the first line as the name); a pick-up has none.
+        QVERIFY(addresses.contains(QStringLiteral("mere2|Mere O'Brien, Flat 2, 45 Queen Street, Auckland Central, Auckland 1010")));
+        QVERIFY(addresses.contains(QStringLiteral("o'brien_fan|Siobhan O'Brien, RD 2, 88 Gorge Road, Taumarunui 3992")));
+        QVERIFY(addresses.contains(QStringLiteral("aroha10|")));
         QVERIFY(titles.contains(QStringLiteral("Stainless steel 12\" ruler, set of 2")));
         QVERIFY(buyers.contains(QStringLiteral("o'brien_fan")));
         QVERIFY(shipping.contains(QStringLiteral("0")));    // pick-up

@@ -22,6 +22,7 @@
 #include "sync/SyncForms.h"
 #include "sync/UpdateSession.h"
 #include "sync/frmUpdate.h"
+#include "tools/DemoData.h"
 #include "MainWindowDriver.h"
 #include "platform/FormsRegistry.h"
 #include "mainwindow/frmMain.h"
@@ -178,6 +179,32 @@ private slots:
         QCOMPARE(table("SELECT * FROM Auction ORDER BY AuctionId"), auctions);
         QCOMPARE(table("SELECT * FROM Customer ORDER BY CustomerId"), buyers);
         QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), history);
+    }
+
+    // On the demo database its buyers have addresses on file; the site's
+    // delivery addresses differ, and the seller takes them: the buyer keeps
+    // the name (the address's first line), whose e-mails greet by it.
+    void takenAddressKeepsTheBuyersName()
+    {
+        DemoDataOptions demo;
+        demo.sales = DemoData::DemoSales;
+        QString error;
+        QVERIFY2(DemoData::Fill(*ctx().gConnection, demo, &error), qPrintable(error));
+        QCOMPARE(scalar("SELECT Name FROM Customer WHERE CustomerId='mere2'").toString(), QStringLiteral("Mere O'Brien"));
+        QVERIFY(logIn());
+        ScriptedMessages& messages = env->messages();
+        for (int i = 0; i < 2; ++i) messages.answer(vbmsg::Yes, "is different to the delivery address.");
+        RecordingUpdateView view;
+        QVERIFY(runAndSave(view));
+        QVERIFY(messages.verifyDone());
+        QStringList asked;
+        for (const auto& p : messages.prompts()) asked << p.text.section(u' ', 7, 7);  // "The address on file for the buyer <id> is ..."
+        asked.sort();
+        QCOMPARE(asked, (QStringList{"mere2", "sean1"}));
+        QCOMPARE(table("SELECT CustomerId, Name, Address FROM Customer WHERE CustomerId IN ('mere2', 'sean1', 'o''brien_fan') ORDER BY CustomerId"),
+                 (QStringList{"mere2|Mere O'Brien|Mere O'Brien\r\nFlat 2\r\n45 Queen Street\r\nAuckland Central\r\nAuckland 1010",
+                              "o'brien_fan|Siobhan O'Brien|Siobhan O'Brien\r\nRD 2\r\n88 Gorge Road\r\nTaumarunui 3992",
+                              "sean1|Sean O'Brien|Sean O'Brien\r\n12 Kowhai Street\r\nRiverlea\r\nHamilton 3216"}));
     }
 
     // The seller's way: Task > Update in the main window logs in, shows the
