@@ -141,6 +141,15 @@ QString mailRefusal(const StandInSite::MailMessage& m)
     return QString();
 }
 
+// A page of the maker's site (its own look, not the auction site's header).
+std::string makerPage(const QString& title, const QString& body)
+{
+    return s(QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
+                            "<body>\n<div id=\"header\"><a href=\"/help\">Tutorial</a> | <a href=\"/contact.aspx\">Contact us</a></div>\n"
+                            "%2\n</body></html>\n")
+                 .arg(esc(title), body));
+}
+
 std::string mailPage(const QString& text)
 {
     return s(QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Vendaro mail form</title></head>\n"
@@ -700,7 +709,25 @@ void StandInSite::Impl::routes()
         res.set_content(bytes.toStdString(), "application/octet-stream");
     });
 
-    // For the download tests: an empty answer, and a slow one.
+    // The maker's pages the Help menu opens: the tutorial and the contact page.
+    server.Get("/help", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(makerPage(QStringLiteral("Vendaro tutorial"),
+                                  QStringLiteral("<h1>Vendaro tutorial</h1>\n"
+                                                 "<h2>Getting started</h2>\n<p>Enter your TradeMe e-mail address and password under "
+                                                 "Tools &gt; Options, then choose Task &gt; Update to bring your listings in.</p>\n"
+                                                 "<h2>Every day</h2>\n<ol><li>Task &gt; Update: new sales, and listings that closed unsold.</li>\n"
+                                                 "<li>The task list: e-mail buyers, record payments and dispatches.</li>\n"
+                                                 "<li>Relist unsold items, leave feedback and make fixed price offers.</li></ol>\n")),
+                        "text/html; charset=utf-8");
+    });
+    server.Get("/contact.aspx", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(makerPage(QStringLiteral("Contact us - Vendaro"),
+                                  QStringLiteral("<h1>Contact us</h1>\n<p>Questions about Vendaro? E-mail "
+                                                 "<a href=\"mailto:support@vendaro.co.nz\">support@vendaro.co.nz</a>; we answer "
+                                                 "within one working day.</p>\n")),
+                        "text/html; charset=utf-8");
+    });
+
     // The maker's mail-form service (the outbox sender's page posts here).
     server.Post("/mailform/send.aspx", [this](const httplib::Request& req, httplib::Response& res) {
         // No reply: held while the mode lasts, then answered as the mode then says.
@@ -735,6 +762,7 @@ void StandInSite::Impl::routes()
 
     sellRoutes();
 
+    // For the download tests: an empty answer, and a slow one.
     server.Get("/_test/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
     server.Get("/_test/slow", [](const httplib::Request& req, httplib::Response& res) {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000")));

@@ -1,5 +1,6 @@
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
+#include "StandInSite.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
@@ -15,6 +16,7 @@
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
+#include "platform/transfer/Downloader.h"
 
 #include <QAction>
 #include <QDialog>
@@ -25,6 +27,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTreeView>
 
@@ -764,6 +767,38 @@ private slots:
         w.action(entry)->trigger();
         verifyStub(form, vars);
         QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), 1);
+    }
+
+    // The demo's maker site is the stand-in: it has a page at each address
+    // the Help entries open.
+    void helpPagesOnTheStandIn_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("tutorial") << "mnuHelpTutorial" << "<h1>Vendaro tutorial</h1>";
+        QTest::newRow("contact") << "mnuHelpContact" << "<h1>Contact us</h1>";
+    }
+    void helpPagesOnTheStandIn()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, heading);
+        StandInSite site;
+        QVERIFY(site.start());
+        // The site stops once the client has let go of its kept-alive connection.
+        const auto release = qScopeGuard([] {
+            Downloader::manager()->clearConnectionCache();
+            qputenv("VENDARO_MAKER_URL", Maker.toUtf8());
+        });
+        frmMain& w = opened();
+        qputenv("VENDARO_MAKER_URL", site.baseUrl().toUtf8());
+        w.action(entry)->trigger();
+        QCOMPARE(browsers.size(), 1);
+        const QString address = browsers[0]->property("StartingAddress").toString();
+        QVERIFY2(address.startsWith(site.baseUrl() + u'/'), qPrintable(address));
+        const Downloader::Result page = Downloader::Get(QUrl(address), 10000);
+        QVERIFY2(page.ok, qPrintable(address + QStringLiteral(": ") + page.error));
+        QCOMPARE(page.status, 200);
+        QVERIFY(page.data.contains(heading.toUtf8()));
     }
 
     void helpPages_data()
