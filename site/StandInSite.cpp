@@ -206,6 +206,7 @@ struct StandInSite::Impl {
     QString requiredVersion = QStringLiteral("2.1004");
     QMap<QString, QByteArray> downloads;  // file name -> bytes
     QString downloadsFolder;
+    StandInSite::SameSite sameSite = StandInSite::SameSite::Lax;
     QList<Request> log;
     QList<MailMessage> mail;
     MailFault mailFault = MailFault::None;
@@ -606,6 +607,12 @@ void StandInSite::clearRequests()
     d->log.clear();
 }
 
+void StandInSite::setCookieSameSite(SameSite policy)
+{
+    QMutexLocker lock(&d->mutex);
+    d->sameSite = policy;
+}
+
 QString StandInSite::openSession(const QString& userId)
 {
     QMutexLocker lock(&d->mutex);
@@ -648,7 +655,11 @@ void StandInSite::Impl::routes()
         for (const Account& a : accounts) {
             if (a.email.compare(email, Qt::CaseInsensitive) == 0 && a.password == password) {
                 const QString token = newSession(a.userId);
-                res.set_header("Set-Cookie", s(StandInSite::sessionCookieName() + u'=' + token + QStringLiteral("; Path=/; HttpOnly")));
+                // Written out: the browser's default for a cookie without it lets
+                // a cross-site post carry it for two minutes, which hides that fault.
+                const QString sameSiteValue = sameSite == StandInSite::SameSite::Strict ? QStringLiteral("Strict") : QStringLiteral("Lax");
+                res.set_header("Set-Cookie", s(StandInSite::sessionCookieName() + u'=' + token +
+                                               QStringLiteral("; Path=/; HttpOnly; SameSite=") + sameSiteValue));
                 res.set_redirect(s(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QString::fromLatin1(loginCheckPath))), 302);
                 return;
             }

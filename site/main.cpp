@@ -1,10 +1,12 @@
 // vendaro-site: the stand-in auction site for the demo.
 // Usage: vendaro-site [--port N] [--any-port] [--port-file FILE] [--fixture FILE]
-//                     [--downloads FOLDER] [--required-version V]
+//                     [--downloads FOLDER] [--required-version V] [--samesite-strict]
 // --any-port takes a free port when N is taken; --port-file receives the port
 // actually served, written only once the site listens. --downloads serves a
 // folder's files as the maker's downloads; --required-version is the version
-// the maker's site asks every seller to have.
+// the maker's site asks every seller to have. --samesite-strict sets the
+// session cookie SameSite=Strict (a test switch: a post or a link from another
+// site then never carries the session).
 
 #include "StandInSite.h"
 
@@ -18,6 +20,7 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     quint16 port = 8765;
     bool anyPort = false;
+    bool sameSiteStrict = false;
     QString fixture;
     QString portFile;
     QString downloads;
@@ -25,6 +28,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == QLatin1String("--any-port")) anyPort = true;
+        else if (args[i] == QLatin1String("--samesite-strict")) sameSiteStrict = true;
         else if (args[i] == QLatin1String("--port") && hasValue) port = quint16(args[++i].toUInt());
         else if (args[i] == QLatin1String("--fixture") && hasValue) fixture = args[++i];
         else if (args[i] == QLatin1String("--port-file") && hasValue) portFile = args[++i];
@@ -40,6 +44,7 @@ int main(int argc, char** argv)
     }
     if (!downloads.isEmpty()) site.setDownloadsFolder(downloads);
     if (!requiredVersion.isEmpty()) site.setRequiredVersion(requiredVersion);
+    if (sameSiteStrict) site.setCookieSameSite(StandInSite::SameSite::Strict);
     if (!site.start(port) && !(anyPort && site.start(0))) {
         out << "vendaro-site: cannot listen on 127.0.0.1:" << port << " (is another program using it?)\n";
         return 1;

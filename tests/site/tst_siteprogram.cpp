@@ -3,13 +3,24 @@
 #include "StandInSite.h"
 #include "TestEnvironment.h"
 
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <memory>
 
 class tst_siteprogram : public QObject {
     Q_OBJECT
 
     static QString program() { return QStringLiteral(VENDARO_SITE_PROGRAM); }
+
+    static QString portIn(const QString& portFile)
+    {
+        QFile file(portFile);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+    }
 
     // Starts the program and waits for its port file (or its end).
     static bool start(QProcess& site, const QStringList& arguments, const QString& portFile)
@@ -43,6 +54,40 @@ private slots:
         QVERIFY(port != taken);
         flexible.kill();
         flexible.waitForFinished();
+    }
+
+    // The program's test switch: the login's session cookie is SameSite=Strict
+    // with --samesite-strict, Lax without it.
+    void sameSiteSwitch_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("attribute");
+        QTest::newRow("as usual") << QStringList{} << QByteArray("; HttpOnly; SameSite=Lax");
+        QTest::newRow("strict") << QStringList{"--samesite-strict"} << QByteArray("; SameSite=Strict");
+    }
+    void sameSiteSwitch()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, attribute);
+        QTemporaryDir dir;
+        QFile fixture(dir.filePath("site.json"));
+        QVERIFY(fixture.open(QIODevice::WriteOnly));
+        fixture.write(R"({ "accounts": [ { "userId": "kiwi_seller", "email": "k@example.co.nz", "password": "p", "member": "1" } ] })");
+        fixture.close();
+        QProcess site;
+        QVERIFY(start(site, arguments + QStringList{"--port", "0", "--fixture", fixture.fileName()}, dir.filePath("site.port")));
+        QNetworkAccessManager nam;
+        QNetworkRequest login(QUrl(QStringLiteral("http://127.0.0.1:%1/Members/Login.aspx").arg(portIn(dir.filePath("site.port")))));
+        login.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        login.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+        std::unique_ptr<QNetworkReply> reply(nam.post(login, QByteArrayLiteral("email=k%40example.co.nz&password=p")));
+        QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+        QVERIFY(reply->isFinished() || finished.wait(10000));
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 302);
+        const QByteArray cookie = reply->rawHeader("Set-Cookie");
+        QVERIFY2(cookie.startsWith("vsession=") && cookie.endsWith(attribute), cookie.constData());
+        site.kill();
+        site.waitForFinished();
     }
 };
 

@@ -38,6 +38,7 @@ struct Answer {
     QByteArray body;
     QString location;
     QList<QNetworkCookie> cookies;
+    QByteArray setCookie;  // the Set-Cookie header as sent
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
 
     QString text() const { return QString::fromUtf8(body); }
@@ -171,6 +172,7 @@ class tst_standinsite : public QObject {
         answer.body = reply->readAll();
         answer.location = QString::fromUtf8(reply->rawHeader("Location"));
         answer.cookies = reply->header(QNetworkRequest::SetCookieHeader).value<QList<QNetworkCookie>>();
+        answer.setCookie = reply->rawHeader("Set-Cookie");
         answer.error = reply->error();
         delete reply;
         return answer;
@@ -362,6 +364,41 @@ private slots:
         const Answer check = send(at(loginCheckPath), sessionHeader(QString::fromLatin1(cookie->value())));
         QCOMPARE(check.status, 200);
         QVERIFY(check.text().contains(QStringLiteral("%1 (").arg(loggedIn)));
+    }
+
+    // The session cookie's SameSite, written out: Lax as the site starts, or
+    // as the test switch sets it.
+    void sessionCookieSameSite_data()
+    {
+        QTest::addColumn<QList<int>>("set");  // StandInSite::SameSite values, in order
+        QTest::addColumn<QByteArray>("attribute");
+        QTest::addColumn<int>("policy");
+        using P = StandInSite::SameSite;
+        using C = QNetworkCookie::SameSite;
+        QTest::newRow("as started") << QList<int>{} << QByteArray("SameSite=Lax") << int(C::Lax);
+        QTest::newRow("strict") << QList<int>{int(P::Strict)} << QByteArray("SameSite=Strict") << int(C::Strict);
+        QTest::newRow("lax") << QList<int>{int(P::Lax)} << QByteArray("SameSite=Lax") << int(C::Lax);
+        QTest::newRow("strict, then lax") << QList<int>{int(P::Strict), int(P::Lax)} << QByteArray("SameSite=Lax") << int(C::Lax);
+    }
+    void sessionCookieSameSite()
+    {
+        QFETCH(QList<int>, set);
+        QFETCH(QByteArray, attribute);
+        QFETCH(int, policy);
+        const Answer before = postLogin(kiwi.email, kiwi.password);
+        for (int p : set) site->setCookieSameSite(StandInSite::SameSite(p));
+        const Answer a = postLogin(kiwi.email, kiwi.password);
+        QCOMPARE(a.status, 302);
+        QList<QByteArray> parts = a.setCookie.split(';');
+        for (QByteArray& part : parts) part = part.trimmed();
+        QVERIFY(parts.value(0).startsWith(sessionHeader(QString())));
+        QCOMPARE(parts.mid(1), (QList<QByteArray>{"Path=/", "HttpOnly", attribute}));
+        QVERIFY(a.session());
+        QCOMPARE(int(a.session()->sameSitePolicy()), policy);
+        // The policy is the header's only: the session is a session either way,
+        // and a login made before keeps its cookie as it was set.
+        QVERIFY(send(at(loginCheckPath), sessionHeader(QString::fromLatin1(a.session()->value()))).text().contains(QStringLiteral("kiwi_seller (")));
+        QVERIFY(before.setCookie.endsWith("; SameSite=Lax"));
     }
 
     void memberPagesNeedASession_data()
