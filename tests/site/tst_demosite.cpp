@@ -1,7 +1,8 @@
 // The demo and its stand-in site agree: every buyer of the demo database is a
 // member the stand-in knows, under the name and member number the demo data
 // gives, so the member pages the program looks buyers up on answer for them;
-// and feedback left on a demo sale from the main window is placed.
+// and feedback left on a demo sale from the main window is placed, under the
+// strict session cookie too.
 
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
@@ -76,7 +77,11 @@ private slots:
         SiteSeller::UseAccount(SiteSeller::Kiwi());
         site.clearRequests();
     }
-    void cleanup() { env.reset(); }
+    void cleanup()
+    {
+        site.setCookieSameSite(StandInSite::SameSite::Lax);
+        env.reset();
+    }
 
     // Every buyer of the demo database, by its own rows: a member of the
     // stand-in under the demo data's member number and name.
@@ -129,12 +134,23 @@ private slots:
     }
 
     // The seller's way on the demo: Do Task on a sale at the feedback step
-    // places the feedback for the demo buyer's member number.
+    // places the feedback for the demo buyer's member number, under the
+    // site's session cookie and under the strict one of the test switch.
+    void feedbackOnADemoSale_data()
+    {
+        QTest::addColumn<int>("cookie");
+        QTest::addColumn<int>("nth");  // the due sale taken (the site takes one feedback an auction)
+        QTest::newRow("as the site starts") << int(StandInSite::SameSite::Lax) << 0;
+        QTest::newRow("strict") << int(StandInSite::SameSite::Strict) << 1;
+    }
     void feedbackOnADemoSale()
     {
+        QFETCH(int, cookie);
+        QFETCH(int, nth);
+        site.setCookieSameSite(StandInSite::SameSite(cookie));
         ctx().gConfiguration.DefaultList = false;
         const QStringList due = DatabaseFixture::rows("SELECT AuctionId, CustomerId FROM Auction WHERE ActionId=13 AND CustomerId IS NOT NULL "
-                                                      "ORDER BY AuctionId LIMIT 1");
+                                                      "ORDER BY AuctionId LIMIT 1 OFFSET ?", {nth});
         QCOMPARE(due.size(), 1);
         const QString id = due[0].section(u'|', 0, 0);
         const QString buyer = due[0].section(u'|', 1, 1);
