@@ -657,9 +657,10 @@ void StandInSite::Impl::routes()
                 const QString token = newSession(a.userId);
                 // Written out: the browser's default for a cookie without it lets
                 // a cross-site post carry it for two minutes, which hides that fault.
-                const QString sameSiteValue = sameSite == StandInSite::SameSite::Strict ? QStringLiteral("Strict") : QStringLiteral("Lax");
-                res.set_header("Set-Cookie", s(StandInSite::sessionCookieName() + u'=' + token +
-                                               QStringLiteral("; Path=/; HttpOnly; SameSite=") + sameSiteValue));
+                const QString sameSiteValue = sameSite == StandInSite::SameSite::Strict ? QStringLiteral("; SameSite=Strict")
+                                              : sameSite == StandInSite::SameSite::Lax  ? QStringLiteral("; SameSite=Lax")
+                                                                                        : QString();
+                res.set_header("Set-Cookie", s(StandInSite::sessionCookieName() + u'=' + token + QStringLiteral("; Path=/; HttpOnly") + sameSiteValue));
                 res.set_redirect(s(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QString::fromLatin1(loginCheckPath))), 302);
                 return;
             }
@@ -756,6 +757,8 @@ void StandInSite::Impl::routes()
         if (mailFault == MailFault::EmptyReply) return res.set_content("", "text/html; charset=utf-8");
         QString refusal = mailRefusal(m);
         if (refusal.isEmpty() && mailFault == MailFault::Reject) refusal = QStringLiteral("the mail service is not accepting email at the moment.");
+        // A refusal echoes what was refused, never the success marker the sender looks for.
+        refusal.replace(QLatin1String("[success]"), QLatin1String("(success)"), Qt::CaseInsensitive);
         if (!refusal.isEmpty()) return res.set_content(mailPage(QStringLiteral("Your email was not sent: ") + refusal), "text/html; charset=utf-8");
         mail.append(m);
         res.set_content(mailPage(QStringLiteral("[success] Your email to %1 has been sent.").arg(m.to)), "text/html; charset=utf-8");

@@ -176,11 +176,12 @@ public:
     QString openSession(const QString& userId);
     static QString sessionCookieName();
     // The SameSite attribute of the session cookie of the logins that follow,
-    // always written out (Lax unless set). Either keeps the cookie from every
+    // written out (Lax unless set). Either keeps the cookie from every
     // post from another site (Strict also from a link followed from another
     // site), so a cross-site post shows its fault at once, where the real
     // site's cookie, without the attribute, lets it through for two minutes.
-    enum class SameSite { Lax, Strict };
+    // Unset writes none, as the real site does (the test of a login's age).
+    enum class SameSite { Lax, Strict, Unset };
     void setCookieSameSite(SameSite policy);
 
 private:

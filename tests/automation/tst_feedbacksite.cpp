@@ -81,6 +81,9 @@ private slots:
         site.addAccount(SiteSeller::Kiwi());
         site.addBuyer("kiri", "3000001");
         site.addBuyer("mere", "3000002");
+        // The session never goes with a post from another site: every post the
+        // program's pages make must be the site's own, whatever the login's age.
+        site.setCookieSameSite(StandInSite::SameSite::Strict);
         QVERIFY(site.start());
         qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
     }

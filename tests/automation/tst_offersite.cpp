@@ -63,6 +63,9 @@ private slots:
         site.addListing(unsold("5001", 2));
         site.addListing(unsold("5002", 3));
         site.addListing(unsold("5003", 0));
+        // The session never goes with a post from another site: every post the
+        // program's pages make must be the site's own, whatever the login's age.
+        site.setCookieSameSite(StandInSite::SameSite::Strict);
         QVERIFY(site.start());
         qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
     }

@@ -82,6 +82,9 @@ private slots:
         site.addListing(listing("6002", "unsold", "Rimu spoon"));
         site.addListing(listing("6003", "unsold", "Totara box"));
         site.addListing(listing("6004", "unsold", "USB-C > HDMI adapter"));
+        // The session never goes with a post from another site: every post the
+        // program's pages make must be the site's own, whatever the login's age.
+        site.setCookieSameSite(StandInSite::SameSite::Strict);
         QVERIFY(site.start());
         qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
     }
