@@ -626,10 +626,11 @@ private slots:
     {
         QFETCH(QString, savedWidth);
         if (!savedWidth.isEmpty()) AppSettings::SaveSetting(Section, "listColumn2", savedWidth);
-        QFont larger = QApplication::font();
-        larger.setPointSizeF(larger.pointSizeF() * 1.25);  // a desktop with larger text
+        const QFont usual = QApplication::font();
+        QFont larger = usual;
+        larger.setPointSizeF(usual.pointSizeF() * 1.25);  // a desktop with larger text
         QApplication::setFont(larger);
-        const auto restore = qScopeGuard([] { QApplication::setFont(QFont()); });
+        const auto restore = qScopeGuard([usual] { QApplication::setFont(usual); });
         addSale("2871040204A", 4, vb::today(), "Blue teapot", "ann", 45002);
         addSale("9", 4, vb::today(), "Kauri bowl", "ann", 45001);
         exec("UPDATE Auction SET Highlight=1 WHERE AuctionId='2871040204A'");
