@@ -7,6 +7,7 @@
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
+#include "platform/ScreenFit.h"
 #include "platform/Vb.h"
 #include "platform/browser/WebBrowser.h"
 
@@ -22,11 +23,14 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -196,11 +200,12 @@ int BatchQueueWindow::NextRow(const QVector<bool>& checked, int* value)
 
 void BatchQueueWindow::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    // The kept size first, so the dialog is placed on the screen at that size.
     if (!m_loaded) {
         m_loaded = true;
         loadSettings();
     }
+    QDialog::showEvent(event);
     Form_Activate();
 }
 
@@ -212,6 +217,7 @@ void BatchQueueWindow::Form_Activate()
         // Until the seller has widths of their own, the columns fit what they hold.
         if (!AppSettings::HasSetting(QStringLiteral("Settings\\") + m_setup.formName, QStringLiteral("listColumn1")))
             m_list->header()->resizeSections(QHeaderView::ResizeToContents);
+        fitToColumns();
         m_list->setCurrentIndex(m_model->index(0, 0));
         m_list->scrollToTop();
         m_list->setFocus();
@@ -228,12 +234,39 @@ void BatchQueueWindow::loadSettings()
         return vb::twipsToPixels(AppSettings::GetSetting(section, key, QString::number(vb::pixelsToTwips(pixels))).toDouble());
     };
     const int state = m_setup.keepsWindowState ? AppSettings::GetSetting(section, QStringLiteral("WindowState"), QStringLiteral("0")).toInt() : 0;
-    resize(qMax(minimumWidth(), twips(QStringLiteral("Width"), width())), qMax(minimumHeight(), twips(QStringLiteral("Height"), height())));
+    // A size saved on a larger screen comes back within this one.
+    resize(ScreenFit::within(this, QSize(qMax(minimumWidth(), twips(QStringLiteral("Width"), width())),
+                                         qMax(minimumHeight(), twips(QStringLiteral("Height"), height())))));
     if (state == 2) setWindowState(Qt::WindowMaximized);
     for (int c = 0; c < m_model->columnCount(); ++c) {
         const int w = twips(QStringLiteral("listColumn%1").arg(c + 1), m_list->columnWidth(c));
         if (w > 0) m_list->setColumnWidth(c, w);
     }
+}
+
+void BatchQueueWindow::fitToColumns()
+{
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    // The last column stretches to the list's edge: what it needs is its contents.
+    int columns = 0, last = -1;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        if (!m_list->isColumnHidden(c)) {
+            columns += m_list->columnWidth(c);
+            last = c;
+        }
+    if (last >= 0 && m_list->header()->stretchLastSection()) {
+        const int contents = std::max(static_cast<QAbstractItemView*>(m_list)->sizeHintForColumn(last), m_list->header()->sectionSizeHint(last));
+        columns += contents - m_list->columnWidth(last);
+    }
+    // Around the columns: the list's frame, the window's margins and room for a vertical scroll bar.
+    const int scrollBar = m_list->verticalScrollBar()->isVisible() ? 0 : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list);
+    const int wanted = columns + (width() - m_list->viewport()->width()) + scrollBar;
+    if (wanted <= width()) return;
+    const QRect room = ScreenFit::room(this);
+    const int centre = geometry().center().x();
+    resize(std::min(wanted, room.width()), height());
+    // Still centred where it opened, and wholly on the screen.
+    move(std::clamp(centre - width() / 2, room.left(), std::max(room.left(), room.right() + 1 - width())), y());
 }
 
 void BatchQueueWindow::saveSettings()

@@ -147,6 +147,8 @@ private:
     void finishBatch(bool showSummary);
     void loadSettings();
     void saveSettings();
+    // Widens the window to show every column, within the screen.
+    void fitToColumns();
     void list_MouseUp(const QPoint& pos);
     void openAuction();
     void openBuyer();

@@ -3,6 +3,7 @@
 #include "ProgramContext.h"
 #include "platform/AppSettings.h"
 #include "platform/MessageService.h"
+#include "platform/ScreenFit.h"
 #include "platform/Vb.h"
 
 #include <QApplication>
@@ -10,7 +11,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QStyle>
+
+#include <algorithm>
 
 namespace {
 QString section() { return QStringLiteral("Messages\\") + ProgramContext::current().gDatabaseTitle; }
@@ -43,12 +47,20 @@ QString BreakLongWords(const QString& text, const QFontMetrics& metrics, int wid
 frmMessageBox::frmMessageBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmMessageBox"));
-    lblMessage = new QLabel(this);
+    scrMessage = new QScrollArea(this);
+    scrMessage->setObjectName(QStringLiteral("scrMessage"));
+    scrMessage->setFrameShape(QFrame::NoFrame);
+    scrMessage->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrMessage->setFocusPolicy(Qt::NoFocus);
+    scrMessage->viewport()->setAutoFillBackground(false);
+    lblMessage = new QLabel;
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setWordWrap(true);
     lblMessage->setTextFormat(Qt::PlainText);
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblMessage->setAutoFillBackground(false);
+    scrMessage->setWidget(lblMessage);
     picImage = new QLabel(this);
     picImage->setObjectName(QStringLiteral("picImage"));
     picOptions = new QWidget(this);
@@ -97,12 +109,16 @@ bool frmMessageBox::Form_Load()
         picImage->clear();
     }
 
-    // The text wraps at 6500 twips and is cut at 6000 twips of height.
+    // The text wraps at 6500 twips; past 6000 twips of height (or what the
+    // screen has room for) it scrolls rather than being cut off.
     const int margin = px(120);
     const QRect natural = lblMessage->fontMetrics().boundingRect(QRect(0, 0, px(6500), 100000), Qt::TextWordWrap, lblMessage->text());
     const int labelWidth = std::min(natural.width() + 2, px(6500));
-    const int labelHeight = std::min(natural.height() + 2, px(6000));
     const int stripHeight = std::max(cmdOK->sizeHint().height(), chkDontShowAgain->sizeHint().height()) + 2 * margin;
+    const int screenRoom = ScreenFit::room(this).height() - stripHeight - 2 * margin;
+    const int textHeight = natural.height() + 2;
+    const int labelHeight = std::min({textHeight, px(6000), std::max(screenRoom, lblMessage->fontMetrics().height())});
+    const bool scrolls = textHeight > labelHeight;
     const int width = std::max(iconSize + margin + margin + labelWidth + px(480), px(5400));
     const int height = std::max(labelHeight + margin + margin + stripHeight, px(2500));
     setFixedSize(width, height);
@@ -114,7 +130,12 @@ bool frmMessageBox::Form_Load()
     chkDontShowAgain->setGeometry(margin, (stripHeight - check.height()) / 2, check.width(), check.height());
 
     const int labelTop = (height - margin - stripHeight - margin - labelHeight) / 2 + margin;
-    lblMessage->setGeometry(margin + iconSize + margin, labelTop, labelWidth, labelHeight);
+    scrMessage->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const int scrollBar = scrolls ? scrMessage->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scrMessage) : 0;
+    scrMessage->setGeometry(margin + iconSize + margin, labelTop, labelWidth + scrollBar, labelHeight);
+    lblMessage->setFixedSize(labelWidth, std::max(textHeight, labelHeight));
+    // A text that scrolls is reached by the keyboard too.
+    scrMessage->setFocusPolicy(scrolls ? Qt::StrongFocus : Qt::NoFocus);
     const int iconTop = iconSize > labelHeight ? labelTop - (iconSize - labelHeight) / 2 : labelTop;
     picImage->setGeometry(margin, iconTop, iconSize, iconSize);
     return true;

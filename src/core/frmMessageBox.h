@@ -7,6 +7,7 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 class frmMessageBox : public QDialog {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
     static bool IsSwitchedOff(const QString& message);
 
     QLabel* lblMessage;
+    QScrollArea* scrMessage;  // shows the label; a text taller than the window scrolls in it
     QLabel* picImage;
     QCheckBox* chkDontShowAgain;
     QWidget* picOptions;

@@ -36,7 +36,7 @@ int main(int argc, char* argv[])
 
     emailer::frmMain window(sender);
     QObject::connect(&sender, &OutboxSender::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    window.showMinimized();
+    window.showInBackground();
     sender.SendNextMessage();
     if (sender.isFinished()) return 0;
     return app.exec();

@@ -57,7 +57,8 @@ QVariant AuctionListModel::data(const QModelIndex& index, int role) const
             return bold;
         }
         return {};
-    case Qt::ForegroundRole: return r.Highlight ? QVariant(QColor(Qt::red)) : QVariant();
+    // The row's own colour; the list's delegate keeps it readable on the list's background.
+    case Qt::ForegroundRole: return QColor(r.Highlight ? Qt::red : Qt::black);
     case Qt::UserRole: return r.AuctionType;  // the Tag of the auction number
     default: return {};
     }

@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "AuctionListDelegate.h"
 #include "AuctionListModel.h"
 #include "MenuAccelerators.h"
 #include "SearchPanel.h"
@@ -45,6 +46,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 const QString Section = QStringLiteral("Settings\\frmMain");
 const QString CrLf = QStringLiteral("\r\n");
@@ -88,6 +92,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     list = new QTreeView(central);
     list->setObjectName(QStringLiteral("list"));
     list->setModel(model);
+    listDelegate = new AuctionListDelegate(list);
+    list->setItemDelegate(listDelegate);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
@@ -367,8 +373,8 @@ void frmMain::ApplyLook()
     const Configuration& config = ctx.gConfiguration;
     setWindowTitle(!config.DatabaseDesc.isEmpty() ? config.DatabaseDesc + QStringLiteral(" - ") + ctx.gAppTitle
                                                   : ctx.gAppTitle + QStringLiteral(" - ") + ctx.gDatabaseTitle);
-    list->setStyleSheet(config.ShowGrid ? QStringLiteral("QTreeView::item { border-bottom: 1px solid #d8d8d8; border-right: 1px solid #d8d8d8; }")
-                                        : QString());
+    listDelegate->setGridLines(config.ShowGrid);
+    list->viewport()->update();
 }
 
 void frmMain::ApplyConfiguration()
@@ -557,6 +563,7 @@ void frmMain::Refreshlist()
 
     QString error;
     if (ctx.gConnection && !model->load(*ctx.gConnection, sql, condition.binds, &error)) clsDatabase::ReportError(sql, error);
+    fitAuctionColumn();
     layoutList();
     if (model->rowCount() == 0) {
         listHistory->clear();
@@ -608,6 +615,40 @@ void frmMain::layoutList()
     listHistory->setVisible(rows);
     picDetails->setVisible(rows);
     if (picWait->isVisible()) picWait->move((centralWidget()->width() - picWait->width()) / 2, (centralWidget()->height() - picWait->height()) / 2);
+}
+
+void frmMain::fitAuctionColumn()
+{
+    // The auction number is the seller's key to a sale: its column widens to
+    // the widest one listed, whatever width it was given. Digits are equally
+    // wide, so each shape of number (its length, its letters where they stand)
+    // is measured once, on a bold row where there is one.
+    std::vector<int> digitsOnly;       // by length: a row with a number of digits only
+    QHash<QString, int> withLetters;   // shape -> a row
+    auto better = [this](int known, int r) { return known < 0 || (model->row(r).Highlight && !model->row(known).Highlight); };
+    for (int r = 0; r < model->rowCount(); ++r) {
+        const QString& id = model->row(r).AuctionId;
+        if (std::all_of(id.cbegin(), id.cend(), [](QChar c) { return c.isDigit(); })) {
+            if (digitsOnly.size() <= size_t(id.size())) digitsOnly.resize(size_t(id.size()) + 1, -1);
+            int& known = digitsOnly[size_t(id.size())];
+            if (better(known, r)) known = r;
+            continue;
+        }
+        QString shape = id;
+        for (QChar& c : shape)
+            if (c.isDigit()) c = u'0';
+        auto it = withLetters.find(shape);
+        if (it == withLetters.end()) it = withLetters.insert(shape, -1);
+        int& known = *it;
+        if (better(known, r)) known = r;
+    }
+    int widest = list->header()->sectionSizeHint(AuctionListModel::ColAuction);
+    auto measure = [&](int r) {
+        if (r >= 0) widest = std::max(widest, list->sizeHintForIndex(model->index(r, AuctionListModel::ColAuction)).width());
+    };
+    for (const int r : digitsOnly) measure(r);
+    for (const int r : std::as_const(withLetters)) measure(r);
+    if (list->columnWidth(AuctionListModel::ColAuction) < widest) list->setColumnWidth(AuctionListModel::ColAuction, widest);
 }
 
 void frmMain::showItemsListed() { lblItemsListed->setText(QStringLiteral("%1 Items listed").arg(model->rowCount())); }

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class AuctionListDelegate;
 class AuctionListModel;
 class SearchPanel;
 class NullableDateEdit;
@@ -147,6 +148,7 @@ public:
     QLabel* lblMode;
     QTreeView* list;
     AuctionListModel* model;
+    AuctionListDelegate* listDelegate;
     SearchPanel* picSearch;
     QComboBox* cboSearch[2] = {};  // the search panel's task and item combos
     QWidget* picDetails;
@@ -205,6 +207,7 @@ private:
     void showItemsListed();
     int selectedRow() const;
     void selectRow(int row);
+    void fitAuctionColumn();
     void EndCopyHighlight(QWidget* field);
     void enableListCommands(bool enabled);
     void sortList();

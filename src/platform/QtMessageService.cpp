@@ -1,10 +1,11 @@
 #include "QtMessageService.h"
 
+#include "MessageDialog.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QMessageBox>
 #include <QWidget>
 
 #include <vector>
@@ -23,10 +24,9 @@ QString titleOr(const QString& title) { return title.isEmpty() ? MessageService:
 
 int QtMessageService::MsgBox(const QString& prompt, int style, const QString& title)
 {
-    QMessageBox box(parentWindow());
+    MessageDialog box(parentWindow());
     box.setWindowTitle(titleOr(title));
-    box.setTextFormat(Qt::PlainText);  // a message quotes what sellers and buyers typed
-    box.setText(prompt);
+    box.setText(prompt);  // plain text: a message quotes what sellers and buyers typed
     switch (vbmsg::iconOf(style)) {
     case vbmsg::Critical: box.setIcon(QMessageBox::Critical); break;
     case vbmsg::Question: box.setIcon(QMessageBox::Question); break;
@@ -35,29 +35,30 @@ int QtMessageService::MsgBox(const QString& prompt, int style, const QString& ti
     default: box.setIcon(QMessageBox::NoIcon); break;
     }
 
-    struct Choice { QMessageBox::StandardButton button; int result; };
+    struct Choice { QDialogButtonBox::StandardButton button; int result; };
     std::vector<Choice> choices;
     switch (vbmsg::buttonsOf(style)) {
-    case vbmsg::OKCancel: choices = {{QMessageBox::Ok, vbmsg::OK}, {QMessageBox::Cancel, vbmsg::Cancel}}; break;
+    case vbmsg::OKCancel: choices = {{QDialogButtonBox::Ok, vbmsg::OK}, {QDialogButtonBox::Cancel, vbmsg::Cancel}}; break;
     case vbmsg::AbortRetryIgnore:
-        choices = {{QMessageBox::Abort, vbmsg::Abort}, {QMessageBox::Retry, vbmsg::Retry}, {QMessageBox::Ignore, vbmsg::Ignore}};
+        choices = {{QDialogButtonBox::Abort, vbmsg::Abort}, {QDialogButtonBox::Retry, vbmsg::Retry}, {QDialogButtonBox::Ignore, vbmsg::Ignore}};
         break;
     case vbmsg::YesNoCancel:
-        choices = {{QMessageBox::Yes, vbmsg::Yes}, {QMessageBox::No, vbmsg::No}, {QMessageBox::Cancel, vbmsg::Cancel}};
+        choices = {{QDialogButtonBox::Yes, vbmsg::Yes}, {QDialogButtonBox::No, vbmsg::No}, {QDialogButtonBox::Cancel, vbmsg::Cancel}};
         break;
-    case vbmsg::YesNo: choices = {{QMessageBox::Yes, vbmsg::Yes}, {QMessageBox::No, vbmsg::No}}; break;
-    case vbmsg::RetryCancel: choices = {{QMessageBox::Retry, vbmsg::Retry}, {QMessageBox::Cancel, vbmsg::Cancel}}; break;
-    default: choices = {{QMessageBox::Ok, vbmsg::OK}}; break;
+    case vbmsg::YesNo: choices = {{QDialogButtonBox::Yes, vbmsg::Yes}, {QDialogButtonBox::No, vbmsg::No}}; break;
+    case vbmsg::RetryCancel: choices = {{QDialogButtonBox::Retry, vbmsg::Retry}, {QDialogButtonBox::Cancel, vbmsg::Cancel}}; break;
+    default: choices = {{QDialogButtonBox::Ok, vbmsg::OK}}; break;
     }
-    QMessageBox::StandardButtons buttons;
+    QDialogButtonBox::StandardButtons buttons;
     for (const Choice& c : choices) buttons |= c.button;
     box.setStandardButtons(buttons);
     const size_t defaultIndex = std::min<size_t>(size_t(vbmsg::defaultButtonOf(style)), choices.size() - 1);
     box.setDefaultButton(choices[defaultIndex].button);
+    box.fitToScreen();
 
-    const auto pressed = QMessageBox::StandardButton(box.exec());
+    box.exec();
     for (const Choice& c : choices)
-        if (c.button == pressed) return c.result;
+        if (c.button == box.clickedButton()) return c.result;
     // Closed by Esc or the window's close box: the cancelling answer.
     for (const Choice& c : choices)
         if (c.result == vbmsg::Cancel) return c.result;

@@ -1,6 +1,7 @@
 #pragma once
-// The message service of the running program: QMessageBox, QInputDialog,
-// QFileDialog and QColorDialog, parented to the active window.
+// The message service of the running program: MessageDialog (a message box
+// that fits the screen), QInputDialog, QFileDialog and QColorDialog, parented
+// to the active window.
 
 #include "MessageService.h"
 

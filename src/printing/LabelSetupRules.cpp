@@ -95,9 +95,17 @@ QString LabelSetupRules::MeasureProblem(int index, double cm)
     const bool across = index == Left || index == Right || index == Width;
     const double page = across ? printing::PageWidthCm : printing::PageHeightCm;
     const bool label = index == Width || index == Height;
-    if (std::isfinite(cm) && cm < page && (label ? cm > 0 : cm >= 0)) return QString();
+    // Compared in the hundredths a field shows, so 21.0 and 2 x 10.5 are the
+    // page's width, whatever the binary fractions make of them. A label may
+    // take the whole page (full-width and whole-sheet stock); a margin may not.
+    const bool fits = std::isfinite(cm) && std::abs(cm) < 1e9 && [&] {
+        const qint64 value = std::llround(cm * 100);
+        const qint64 limit = std::llround(page * 100);
+        return label ? value > 0 && value <= limit : value >= 0 && value < limit;
+    }();
+    if (fits) return QString();
     return QString::fromLatin1(names[index]) + (label ? QStringLiteral(" must be more than 0.00 cm") : QStringLiteral(" must be 0.00 cm or more")) +
-           QStringLiteral(" and less than ") + MeasureText(page) + QStringLiteral(", the ") +
+           (label ? QStringLiteral(" and at most ") : QStringLiteral(" and less than ")) + MeasureText(page) + QStringLiteral(", the ") +
            (across ? QStringLiteral("width") : QStringLiteral("height")) + QStringLiteral(" of the page.");
 }
 

@@ -31,7 +31,8 @@ public:
     static qint64 HeightExcess(const QString& top, const QString& bottom, const QString& height, const QString& down);
     static QString FitMessage(qint64 excessTwips);
     // Why a measure cannot be printed, or "" when it can: no measure is
-    // negative or as large as the page, and a label has a width and a height.
+    // negative, a margin is less than the page, and a label has a width and a
+    // height up to the page's own (compared in hundredths of a centimetre).
     static QString MeasureProblem(int index, double cm);
 
     // A full sheet of test labels, then the marker row.

@@ -9,6 +9,7 @@
 #include "core/modCommon.h"
 #include "platform/MessageService.h"
 #include "platform/TypingLimit.h"
+#include "platform/ScreenFit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
 
@@ -25,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -59,24 +61,24 @@ frmConfig::frmConfig(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Settings"));
 
     tabDetails = named(new QTabWidget(this), "tabDetails");
-    tabDetails->addTab(buildGeneral(), QStringLiteral("General"));
-    tabDetails->addTab(buildTradeMe(), QStringLiteral("TradeMe"));
-    tabDetails->addTab(buildEmail(), QStringLiteral("Email"));
-    tabDetails->addTab(buildTasks(TaskChain::PrePaymentRows(), QStringLiteral("Next task to do"),
+    tabDetails->addTab(scrolling(buildGeneral()), QStringLiteral("General"));
+    tabDetails->addTab(scrolling(buildTradeMe()), QStringLiteral("TradeMe"));
+    tabDetails->addTab(scrolling(buildEmail()), QStringLiteral("Email"));
+    tabDetails->addTab(scrolling(buildTasks(TaskChain::PrePaymentRows(), QStringLiteral("Next task to do"),
                                   QStringLiteral("For each task done (before payment received), enter the next task to do and the number "
-                                                 "of days that task is due to be completed.")),
+                                                 "of days that task is due to be completed."))),
                        QStringLiteral("Tasks (pre payment)"));
-    tabDetails->addTab(buildTasks(TaskChain::PostPaymentRows(), QStringLiteral("Next task"),
+    tabDetails->addTab(scrolling(buildTasks(TaskChain::PostPaymentRows(), QStringLiteral("Next task"),
                                   QStringLiteral("For each task done (after payment received), enter the next task to do and the number "
-                                                 "of days that task is due to be completed.")),
+                                                 "of days that task is due to be completed."))),
                        QStringLiteral("Tasks (post payment)"));
-    tabDetails->addTab(buildText(txtFeedback, "txtFeedback", QStringLiteral("Positive fedback comments"),
+    tabDetails->addTab(scrolling(buildText(txtFeedback, "txtFeedback", QStringLiteral("Positive fedback comments"),
                                  QStringLiteral("Feedback comments entered here will be randomly selected for use with placing automatic "
-                                                "feedback.  Separate each comment with a new line.")),
+                                                "feedback.  Separate each comment with a new line."))),
                        QStringLiteral("Feedback"));
-    tabDetails->addTab(buildText(txtNotes, "txtNotes", QStringLiteral("Standard Notes"),
+    tabDetails->addTab(scrolling(buildText(txtNotes, "txtNotes", QStringLiteral("Standard Notes"),
                                  QStringLiteral("Standard notes are notes that you commonly add to an auction item - seperate each new "
-                                                "note with a new line.  Use the dropdown box on the main screen to add a comment.")),
+                                                "note with a new line.  Use the dropdown box on the main screen to add a comment."))),
                        QStringLiteral("Notes"));
     // Step 15 has a label for its description only.
     lblActions[15] = named(new QLabel(this), "lblActions(15)");
@@ -108,7 +110,9 @@ frmConfig::frmConfig(QWidget* parent) : QDialog(parent)
         txtDays[n]->installEventFilter(this);
         connect(cboNextAction[n], &QComboBox::currentIndexChanged, this, &frmConfig::RefreshActionVisibility);
     }
-    resize(780, 540);
+    connect(tabDetails, &QTabWidget::currentChanged, this, &frmConfig::tabDetails_Click);
+    // Within the screen, however large the desktop's scale: the pages scroll.
+    resize(ScreenFit::within(this, QSize(780, 540)));
     Form_Load();
 }
 
@@ -282,6 +286,18 @@ QWidget* frmConfig::buildText(QPlainTextEdit*& edit, const QString& name, const 
     return page;
 }
 
+QWidget* frmConfig::scrolling(QWidget* page)
+{
+    auto* area = new QScrollArea;
+    area->setWidget(page);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);  // Tab goes from field to field, not to the page
+    area->viewport()->setAutoFillBackground(false);
+    page->setAutoFillBackground(false);
+    return area;
+}
+
 void frmConfig::setColor(const QColor& color)
 {
     mColor = color;
@@ -440,6 +456,17 @@ bool frmConfig::txtTradeMeEmail_LostFocus()
     return false;
 }
 
+void frmConfig::tabDetails_Click(int tab)
+{
+    // Opening the Email tab carries the focus to its first field: past the
+    // sender address while it is locked, whose message is for the seller
+    // who goes into it.
+    if (tab != Email) return;
+    const bool locked = !txtTradeMeEmail->text().isEmpty();
+    txtEmailFrom->setReadOnly(locked);
+    if (locked && focusWidget() == txtEmailFrom) txtEmailCC->setFocus(Qt::OtherFocusReason);
+}
+
 void frmConfig::txtEmailFrom_GotFocus()
 {
     const bool locked = !txtTradeMeEmail->text().isEmpty();
@@ -486,7 +513,12 @@ bool frmConfig::eventFilter(QObject* watched, QEvent* event)
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return QDialog::eventFilter(watched, event);
         if (in) {
-            if (watched == txtEmailFrom) txtEmailFrom_GotFocus();
+            // The seller going into the sender field: by the mouse, Tab or its
+            // shortcut; not the focus the Email tab's opening moves there.
+            if (watched == txtEmailFrom) {
+                if (reason == Qt::OtherFocusReason) txtEmailFrom->setReadOnly(!txtTradeMeEmail->text().isEmpty());
+                else txtEmailFrom_GotFocus();
+            }
         } else if (watched == txtTradeMeEmail) {
             txtTradeMeEmail_LostFocus();
         } else if (watched == txtFeedback) {

@@ -94,6 +94,9 @@ private:
     QWidget* buildTasks(const QList<int>& rows, const QString& nextHeading, const QString& note);
     QWidget* buildText(QPlainTextEdit*& edit, const QString& name, const QString& caption, const QString& note);
     void setColor(const QColor& color);
+    // A tab's page in a scroll area, so the dialog fits a small screen.
+    static QWidget* scrolling(QWidget* page);
+    void tabDetails_Click(int tab);
     // Puts the focus back in a field after its rule refused the text.
     void refocus(QWidget* field);
     QString title() const;

@@ -25,6 +25,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
 const QString Last45 = QStringLiteral("Last 45 days");
@@ -202,12 +204,14 @@ void frmUpdate::loadSettings()
     resize(qMax(minimumWidth(), twips(QStringLiteral("Width"), width())), qMax(minimumHeight(), twips(QStringLiteral("Height"), height())));
     if (state == 2) setWindowState(Qt::WindowMaximized);
     else if (state == 1) setWindowState(Qt::WindowMinimized);
+    // Keys count the columns from 1, the hidden sort key first; it keeps its width.
     for (int i = 0; i < 3; ++i) {
         QTreeView* view = m_lists[i];
+        m_fitColumns[i].clear();
         for (int j = 1; j < m_models[i]->columnCount(); ++j) {
-            const QString key = QStringLiteral("listColumn(%1)%2").arg(i).arg(j);
+            const QString key = columnKey(i, j);
             if (AppSettings::GetSetting(Section(), key).isEmpty()) {
-                m_autoWidths[i] = true;  // no widths of the seller's yet: fitted to the first rows shown
+                m_fitColumns[i] << j;  // no width of the seller's yet: fitted to the first rows shown
                 continue;
             }
             const int width = twips(key, view->header()->defaultSectionSize());
@@ -215,6 +219,8 @@ void frmUpdate::loadSettings()
         }
     }
 }
+
+QString frmUpdate::columnKey(int list, int column) { return QStringLiteral("listColumn(%1)%2").arg(list).arg(column + 1); }
 
 void frmUpdate::saveSettings()
 {
@@ -228,8 +234,8 @@ void frmUpdate::saveSettings()
     values.append({QStringLiteral("WindowState"), QString::number(state)});
     // The first column is the hidden sort key: its width is not the seller's.
     for (int i = 0; i < 3; ++i)
-        for (int j = 2; j < m_models[i]->columnCount(); ++j)
-            values.append({QStringLiteral("listColumn(%1)%2").arg(i).arg(j), QString::number(vb::pixelsToTwips(m_lists[i]->columnWidth(j)))});
+        for (int j = 1; j < m_models[i]->columnCount(); ++j)
+            values.append({columnKey(i, j), QString::number(vb::pixelsToTwips(m_lists[i]->columnWidth(j)))});
     AppSettings::SaveSettings(Section(), values);
 }
 
@@ -468,11 +474,10 @@ void frmUpdate::fill(int listType)
     bool unsaved = false;
     for (const ReviewListModel* m : m_models) unsaved = unsaved || m->AnyBold();
     m_session->mUnsavedChanges = unsaved;
-    if (m_autoWidths[listType] && model.rowCount() > 0) {
-        m_autoWidths[listType] = false;
+    if (!m_fitColumns[listType].isEmpty() && model.rowCount() > 0) {
         // Long titles and addresses must not push the other columns out of sight.
         constexpr int widest = 320;
-        for (int j = 1; j < model.columnCount(); ++j) {
+        for (const int j : std::exchange(m_fitColumns[listType], {})) {
             view->resizeColumnToContents(j);
             view->setColumnWidth(j, qMin(widest, view->columnWidth(j) + 12));
         }
@@ -493,8 +498,12 @@ void frmUpdate::fill(int listType)
 
 void frmUpdate::refillLists()
 {
+    // Every fill brings its tab to the front; a refill after a command leaves
+    // the seller on the tab the command came from.
+    const int tab = sstab->currentIndex();
     for (int i = 0; i < 3; ++i)
         if (m_session->mListings[i]) fill(i);
+    sstab->setCurrentIndex(tab);
 }
 
 void frmUpdate::sstab_Click()

@@ -7,6 +7,7 @@
 #include "sync/UpdateView.h"
 
 #include <QDialog>
+#include <QList>
 #include <QVariant>
 
 #include <array>
@@ -37,6 +38,8 @@ public:
     int pAutoUpdate = 0;
 
     static QString Section();  // "Settings\frmUpdate"
+    // The setting that keeps a review list's column width (column 0-based; the keys count from 1).
+    static QString columnKey(int list, int column);
 
     // ---- UpdateView ----
     void ShowWait(const QString& Message) override;
@@ -126,7 +129,7 @@ private:
     WebBrowser* m_web = nullptr;
     std::array<ReviewListModel*, 3> m_models{};
     std::array<QTreeView*, 3> m_lists{};
-    std::array<bool, 3> m_autoWidths{};
+    std::array<QList<int>, 3> m_fitColumns;  // per list: the columns without a width of the seller's yet
 
     QWidget* picFilter;
     QComboBox* cboFilter;

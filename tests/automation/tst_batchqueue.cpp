@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardItem>
 #include <QStandardItemModel>
 #include <QTest>
@@ -342,25 +343,36 @@ private slots:
         QVERIFY2(opened[0].startsWith("frmBrowser:") && opened[0].contains("4711") && !opened[0].contains("4711A"), qPrintable(opened[0]));
     }
 
-    // Size, state and column widths are kept; the window is never made smaller than its least.
+    // Size, state and column widths are kept; the window is never made smaller
+    // than its least, nor opened larger than the screen.
     void settings()
     {
         {
             auto w = open({true});
-            w->resize(vb::twipsToPixels(12000), vb::twipsToPixels(7000));
+            w->resize(vb::twipsToPixels(11500), vb::twipsToPixels(7000));
             w->list()->setColumnWidth(1, vb::twipsToPixels(3000));
             w->cmdCancel_Click();
         }
         const QString section = "Settings\\frmQueue";
         QCOMPARE(AppSettings::GetSetting(section, "WindowState"), QStringLiteral("0"));
-        QCOMPARE(AppSettings::GetSetting(section, "Width").toInt(), vb::pixelsToTwips(vb::twipsToPixels(12000)));
+        QCOMPARE(AppSettings::GetSetting(section, "Width").toInt(), vb::pixelsToTwips(vb::twipsToPixels(11500)));
         QCOMPARE(AppSettings::GetSetting(section, "listColumn2").toInt(), vb::pixelsToTwips(vb::twipsToPixels(3000)));
+        {
+            auto w = open({true});
+            QCOMPARE(w->width(), vb::twipsToPixels(11500));
+            QCOMPARE(w->list()->columnWidth(1), vb::twipsToPixels(3000));
+            w->resize(10, 10);
+            QCOMPARE(w->width(), vb::twipsToPixels(9000));
+            QCOMPARE(w->height(), vb::twipsToPixels(5000));
+            w->cmdCancel_Click();
+        }
+        // A size kept from a larger screen comes back within this one.
+        AppSettings::SaveSetting(section, "Width", "40000");
+        AppSettings::SaveSetting(section, "Height", "30000");
         auto w = open({true});
-        QCOMPARE(w->width(), vb::twipsToPixels(12000));
-        QCOMPARE(w->list()->columnWidth(1), vb::twipsToPixels(3000));
-        w->resize(10, 10);
-        QCOMPARE(w->width(), vb::twipsToPixels(9000));
-        QCOMPARE(w->height(), vb::twipsToPixels(5000));
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const QRect screen = w->screen()->availableGeometry();
+        QVERIFY2(screen.contains(w->frameGeometry()), qPrintable(QStringLiteral("%1x%2").arg(w->frameGeometry().width()).arg(w->frameGeometry().height())));
     }
 };
 

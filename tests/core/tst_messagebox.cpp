@@ -12,6 +12,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 
 #include <functional>
@@ -195,12 +199,16 @@ private slots:
         frmMessageBox box;
         fill(box, message);
         QVERIFY(box.Form_Load());
-        const QRect label = box.lblMessage->geometry();
+        // The text's box in the window; the label inside it holds the whole text.
+        const QRect label = box.scrMessage->geometry();
         const int lineHeight = box.lblMessage->fontMetrics().height();
+        const int scrollBar = box.scrMessage->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn
+                                  ? box.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box.scrMessage)
+                                  : 0;
 
         QVERIFY2(box.width() >= px(5400), qPrintable(QString::number(box.width())));
         QVERIFY2(box.height() >= px(2500), qPrintable(QString::number(box.height())));
-        QVERIFY2(label.width() <= px(6500), qPrintable(QString::number(label.width())));
+        QVERIFY2(label.width() - scrollBar <= px(6500), qPrintable(QString::number(label.width())));
         QVERIFY2(label.height() <= px(6000), qPrintable(QString::number(label.height())));
         // Text, icon and button strip stay inside the window and apart.
         QVERIFY(box.rect().contains(label));
@@ -213,20 +221,26 @@ private slots:
 
         if (message.size() > 100) {
             // Wrapped at 6500 twips, not one endless line.
-            QVERIFY2(label.width() >= px(6500) - 40, qPrintable(QString::number(label.width())));
+            QVERIFY2(label.width() - scrollBar >= px(6500) - 40, qPrintable(QString::number(label.width())));
             QVERIFY(label.height() >= 2 * lineHeight);
         }
+        // Every line of the text fits the label; one taller than 6000 twips
+        // scrolls in a box 6000 twips high, none of it cut off.
+        const int needed = box.lblMessage->heightForWidth(box.lblMessage->width());
+        QVERIFY2(needed <= box.lblMessage->height(), qPrintable(QStringLiteral("needs %1, has %2").arg(needed).arg(box.lblMessage->height())));
         if (message.size() > 10000) {
-            QCOMPARE(label.height(), px(6000));  // cut at 6000 twips
+            QCOMPARE(label.height(), px(6000));
+            QCOMPARE(scrollBar > 0, true);
+            QVERIFY(box.lblMessage->height() > label.height());  // the rest is scrolled to
         } else {
-            // Every line of the text fits the label.
-            const int needed = box.lblMessage->heightForWidth(label.width());
-            QVERIFY2(needed <= label.height(), qPrintable(QStringLiteral("needs %1, has %2").arg(needed).arg(label.height())));
+            QCOMPARE(scrollBar, 0);
+            QCOMPARE(box.lblMessage->height(), label.height());
         }
         // No line is wider than the label (a long word wraps too).
-        const QRect drawn = box.lblMessage->fontMetrics().boundingRect(QRect(0, 0, label.width(), 100000), Qt::TextWordWrap,
+        const QRect drawn = box.lblMessage->fontMetrics().boundingRect(QRect(0, 0, box.lblMessage->width(), 100000), Qt::TextWordWrap,
                                                                        box.lblMessage->text());
-        QVERIFY2(drawn.width() <= label.width(), qPrintable(QStringLiteral("drawn %1, label %2").arg(drawn.width()).arg(label.width())));
+        QVERIFY2(drawn.width() <= box.lblMessage->width(),
+                 qPrintable(QStringLiteral("drawn %1, label %2").arg(drawn.width()).arg(box.lblMessage->width())));
     }
 
     void iconFollowsTheType_data()
@@ -252,8 +266,8 @@ private slots:
         frmMessageBox warning;
         fill(warning, Hint, vbmsg::Exclamation);
         QVERIFY(warning.Form_Load());
-        QCOMPARE(box.lblMessage->x(), warning.lblMessage->x());
-        QVERIFY(box.lblMessage->x() >= box.picImage->geometry().right());
+        QCOMPARE(box.scrMessage->x(), warning.scrMessage->x());
+        QVERIFY(box.scrMessage->x() >= box.picImage->geometry().right());
     }
 
     void captionAndCheckBox_data()
@@ -300,6 +314,31 @@ private slots:
         OnModal watch;
         modCommon::ShowMessage(Hint, vbmsg::Exclamation, true, "Vendaro hint", false);
         QCOMPARE(watch.opened, 0);
+    }
+
+    // A hint longer than the window scrolls to its last word, and the window,
+    // its OK button with it, stays on the screen.
+    void longHintScrollsToItsEnd()
+    {
+        frmMessageBox box;
+        fill(box, words(3000) + " THE-END", vbmsg::Information);
+        QVERIFY(box.Form_Load());
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(box.screen()->availableGeometry().contains(box.frameGeometry()));
+        QVERIFY(box.rect().contains(QRect(box.cmdOK->mapTo(&box, QPoint(0, 0)), box.cmdOK->size())));
+        QScrollBar* bar = box.scrMessage->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        for (int i = 0; i < 200 && bar->value() < bar->maximum(); ++i) QTest::keyClick(box.scrMessage, Qt::Key_PageDown);
+        QCOMPARE(bar->value(), bar->maximum());
+        // The last line is inside the visible part of the text.
+        const QRect last = box.lblMessage->fontMetrics().boundingRect(QRect(0, 0, box.lblMessage->width(), 1000000), Qt::TextWordWrap,
+                                                                      box.lblMessage->text());
+        const QRect visible(QPoint(0, bar->value()), box.scrMessage->viewport()->size());
+        QVERIFY2(visible.bottom() + 2 >= last.height(), qPrintable(QStringLiteral("%1 of %2").arg(visible.bottom()).arg(last.height())));
+        QVERIFY(box.grab().save(QDir(TestEnvironment::screenshotFolder()).filePath("message-box-long.png")));
+        QTest::mouseClick(box.cmdOK, Qt::LeftButton);
+        QCOMPARE(box.result(), int(QDialog::Accepted));
     }
 
     void looksLikeAWarning()

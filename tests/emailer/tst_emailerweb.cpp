@@ -10,10 +10,12 @@
 #include "platform/browser/WebBrowser.h"
 #include "platform/db/Connection.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -51,17 +53,20 @@ class tst_emailerweb : public QObject {
         for (const auto& r : site.requests()) n += r.method == QLatin1String("POST") && r.path == QLatin1String("/mailform/send.aspx");
         return n;
     }
-    // Runs the sender with its window, as the program does, until it ends.
-    void run(int replyTimeoutMs = Patience)
+    // Runs the sender with its window, as the program does, until it ends;
+    // watch, when given, sees the window while it works.
+    void run(int replyTimeoutMs = Patience, const std::function<void(emailer::frmMain&)>& watch = {})
     {
         AppSettings::SaveSetting(QStringLiteral("Settings"), QStringLiteral("emailer"), QStringLiteral("Valid"));
         OutboxSender sender(folder());
         sender.setReplyTimeoutMs(replyTimeoutMs);
         QVERIFY(sender.Begin());
         emailer::frmMain window(sender);
-        window.show();
+        window.showInBackground();
+        if (watch) connect(&sender, &OutboxSender::captionChanged, &window, [&] { watch(window); });
         sender.SendNextMessage();
         QTRY_VERIFY_WITH_TIMEOUT(sender.isFinished(), 3 * Patience);
+        if (watch) watch(window);
         QVERIFY(!QFile::exists(sender.pagePath()));
     }
 
@@ -97,6 +102,30 @@ private slots:
         QCOMPARE(mail[1].cc, QString());
         QCOMPARE(mail[1].body, QStringLiteral("Line 1\r\nLine 2"));
         QCOMPARE(queued(), 0);
+    }
+
+    // The sender works in the background: minimised from the start and after
+    // every page its browser loads, never taking the focus, and the browser
+    // wholly out of the window.
+    void worksMinimisedWithoutTheFocus()
+    {
+        for (int i = 1; i <= 3; ++i) queue(QStringLiteral("buyer%1@example.com").arg(i), QString(), QStringLiteral("Hi"), QStringLiteral("Body"));
+        int looks = 0;
+        QStringList faults;
+        run(Patience, [&](emailer::frmMain& window) {
+            ++looks;
+            if (!window.testAttribute(Qt::WA_ShowWithoutActivating)) faults << "shown so that it takes the focus";
+            if (!(window.windowState() & Qt::WindowMinimized)) faults << "not minimised";
+            QWidget* view = window.web()->widget();
+            if (view->geometry().intersects(window.rect())) faults << QStringLiteral("browser at x %1 to %2").arg(view->x()).arg(view->geometry().right());
+            if (QWidget* focus = QApplication::focusWidget(); focus && (focus == view || view->isAncestorOf(focus)))
+                faults << "the browser has the focus";
+            if (looks == 1) window.grab().save(QDir(TestEnvironment::screenshotFolder()).filePath("emailer.png"));
+        });
+        QCOMPARE(site.mailMessages().size(), 3);
+        QVERIFY(looks >= 4);
+        faults.removeDuplicates();
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(", ")));
     }
 
     void refusedMessageWalksTheQuestions()

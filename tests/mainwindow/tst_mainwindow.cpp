@@ -9,6 +9,7 @@
 #include "mainwindow/MenuAccelerators.h"
 #include "mainwindow/frmMain.h"
 #include "platform/AppSettings.h"
+#include "platform/ColorContrast.h"
 #include "platform/FormsRegistry.h"
 #include "platform/NullableDateEdit.h"
 #include "platform/Vb.h"
@@ -19,7 +20,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -33,6 +36,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -50,6 +54,41 @@ const QString ListColumns = QStringLiteral(
     "SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, Customer.Email, Auction.ActionId, "
     "Auction.DateNextAction, Auction.DateStart, Auction.Highlight, Auction.AuctionType "
     "FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId ");
+
+// A dark desktop palette, as dark themes set it.
+QPalette darkPalette()
+{
+    QPalette p;
+    p.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    p.setColor(QPalette::WindowText, Qt::white);
+    p.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    p.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x42));
+    p.setColor(QPalette::Text, Qt::white);
+    p.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    p.setColor(QPalette::ButtonText, Qt::white);
+    p.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    return p;
+}
+
+// How well the text drawn in a cell stands out: the contrast between the
+// cell's most common colour (its background) and its colour furthest from it.
+double drawnContrast(const QImage& image, const QRect& cell)
+{
+    QHash<QRgb, int> counts;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x) ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) best = std::max(best, ColorContrast::ratio(QColor(background), QColor(it.key())));
+    return best;
+}
 
 QStringList idsOf(const AuctionListModel& model)
 {
@@ -515,6 +554,94 @@ private slots:
         ctx().gConfiguration.ListColor = stored;
         frmMain& w = opened();
         QCOMPARE(w.list->palette().color(QPalette::Base), colour);
+    }
+
+    // ---- the list reads on every background ------------------------------------
+
+    // Every combination of grid lines, selection, a highlighted sale, the
+    // desktop's palette and the list colour: the text stands out from its
+    // row, as measured on the drawn list.
+    void listReadsWell_data()
+    {
+        QTest::addColumn<bool>("grid");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<bool>("highlight");
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<double>("listColor");
+        const QList<QPair<QString, double>> colours{{"white", 16777215.0}, {"window colour", double(0x80000005)},
+                                                    {"navy", double(0x602000)}, {"pale yellow", double(0xC0FFFF)}};
+        for (bool dark : {false, true})
+            for (const auto& [name, colour] : colours)
+                for (bool grid : {false, true})
+                    for (bool selected : {false, true})
+                        for (bool highlight : {false, true})
+                            QTest::addRow("%s palette, %s list%s%s%s", dark ? "dark" : "light", qPrintable(name), grid ? ", grid" : "",
+                                          selected ? ", selected" : "", highlight ? ", highlighted" : "")
+                                << grid << selected << highlight << dark << colour;
+    }
+    void listReadsWell()
+    {
+        QFETCH(bool, grid);
+        QFETCH(bool, selected);
+        QFETCH(bool, highlight);
+        QFETCH(bool, dark);
+        QFETCH(double, listColor);
+        const QPalette light = QApplication::palette();
+        const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
+        if (dark) QApplication::setPalette(darkPalette());
+        addSale("100", 4, vb::today(), "Blue teapot and matching cups", "ann", 45002);
+        addSale("200", 4, vb::today(), "Kauri bowl with a long description", "ann", 45001);
+        if (highlight) exec("UPDATE Auction SET Highlight=1, Bold=1");
+        exec("UPDATE Configuration SET ShowGrid=?, ListColor=?", {grid, listColor});
+        ctx().gConfiguration.ShowGrid = grid;
+        ctx().gConfiguration.ListColor = listColor;
+        frmMain& w = opened();
+        w.resize(1100, 700);
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        clickRow(selected ? "100" : "200");
+        const int row = w.model->rowOf("100");
+        QCoreApplication::processEvents();
+        const QImage drawn = w.list->viewport()->grab().toImage();
+        for (int column : {int(AuctionListModel::ColAuction), int(AuctionListModel::ColTitle)}) {
+            const QRect cell = w.list->visualRect(w.model->index(row, column)).adjusted(2, 2, -3, -3);  // the text, not the lines around it
+            const double ratio = drawnContrast(drawn, cell);
+            QVERIFY2(ratio >= 3.0, qPrintable(QStringLiteral("column %1: contrast %2").arg(column).arg(ratio, 0, 'f', 2)));
+        }
+        if (QTest::currentDataTag() == QByteArray("dark palette, white list, grid, selected, highlighted") ||
+            QTest::currentDataTag() == QByteArray("light palette, white list, grid, selected, highlighted") ||
+            QTest::currentDataTag() == QByteArray("dark palette, navy list, grid, highlighted"))
+            w.list->grab().save(QDir(TestEnvironment::screenshotFolder()).filePath(
+                QStringLiteral("main-list-%1.png").arg(QString::fromLatin1(QTest::currentDataTag()).replace(", ", "-").replace(' ', '-'))));
+    }
+
+    // The auction number column shows the longest number listed whole, the
+    // bold one of a highlighted sale too, whatever width it was left at.
+    void auctionNumbersShowWhole_data()
+    {
+        QTest::addColumn<QString>("savedWidth");  // "" for none
+        QTest::newRow("as designed") << "";
+        QTest::newRow("left narrow by the seller") << "60";
+    }
+    void auctionNumbersShowWhole()
+    {
+        QFETCH(QString, savedWidth);
+        if (!savedWidth.isEmpty()) AppSettings::SaveSetting(Section, "listColumn2", savedWidth);
+        const QFont usual = QApplication::font();
+        QFont larger = usual;
+        larger.setPointSizeF(usual.pointSizeF() * 1.25);  // a desktop with larger text
+        QApplication::setFont(larger);
+        const auto restore = qScopeGuard([usual] { QApplication::setFont(usual); });
+        addSale("2871040204A", 4, vb::today(), "Blue teapot", "ann", 45002);
+        addSale("9", 4, vb::today(), "Kauri bowl", "ann", 45001);
+        exec("UPDATE Auction SET Highlight=1 WHERE AuctionId='2871040204A'");
+        frmMain& w = opened();
+        const int row = w.model->rowOf("2871040204A");
+        QVERIFY(row >= 0);
+        const QModelIndex cell = w.model->index(row, AuctionListModel::ColAuction);
+        QVERIFY2(w.list->columnWidth(AuctionListModel::ColAuction) >= w.list->sizeHintForIndex(cell).width(),
+                 qPrintable(QStringLiteral("%1 for %2").arg(w.list->columnWidth(AuctionListModel::ColAuction)).arg(w.list->sizeHintForIndex(cell).width())));
+        // Next Action, the last column, still takes the rest.
+        QVERIFY(w.list->header()->stretchLastSection());
     }
 
     // ---- the list's index of auction numbers -----------------------------------

@@ -1,7 +1,10 @@
 #include "TestEnvironment.h"
+#include "platform/MessageDialog.h"
 #include "platform/QtMessageService.h"
 
+#include <QDir>
 #include <QPushButton>
+#include <QScreen>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -118,14 +121,14 @@ private slots:
         int seenButtons = -1, seenDefault = -1, seenIcon = -1;
         QString seenTitle;
         QTimer::singleShot(0, this, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget());
             QVERIFY(box);
             seenButtons = int(box->buttons().size());
-            seenDefault = int(box->standardButton(box->defaultButton()));
+            seenDefault = int(box->defaultButton());
             seenIcon = int(box->icon());
             seenTitle = box->windowTitle();
             if (click == 0) QTest::keyClick(box, Qt::Key_Escape);
-            else box->button(QMessageBox::StandardButton(click))->click();
+            else box->button(QDialogButtonBox::StandardButton(click))->click();
         });
         QtMessageService real;
         QCOMPARE(real.MsgBox("Text", style, ""), result);
@@ -133,6 +136,74 @@ private slots:
         QCOMPARE(seenDefault, defaultButton);
         QCOMPARE(seenIcon, icon);
         QCOMPARE(seenTitle, QStringLiteral("Vendaro"));
+    }
+
+    // A message longer than the screen (a whole e-mail quoted in a question)
+    // keeps the box within the screen: the text scrolls, the buttons stay in
+    // reach and answer, and no character is lost.
+    void longMessagesFitTheScreen_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("scrolls");
+        QTest::addColumn<QString>("screenshot");
+        QString email;
+        for (int i = 0; email.size() < 100 * 1024; ++i)
+            email += QStringLiteral("Line %1 of the message: Kia ora, your parcel left today by courier.\r\n").arg(i);
+        QString lines;
+        for (int i = 1; i <= 120; ++i) lines += QStringLiteral("Listing %1 could not be read.\n").arg(i);
+        QTest::newRow("a 100 KB e-mail") << QStringLiteral("Email not sent. Error message received:\r\n\r\n") + email + QStringLiteral("\r\n\r\nTry again?") << true
+                                         << "message-long-email.png";
+        QTest::newRow("120 lines") << lines << true << "";
+        QTest::newRow("one long unbroken line") << QString(20000, u'x') << true << "";
+        QTest::newRow("a short question") << QStringLiteral("Do you want to update now?") << false << "message-short.png";
+    }
+    void longMessagesFitTheScreen()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, scrolls);
+        QFETCH(QString, screenshot);
+        QRect frame, area, yes, no, inside;
+        bool scrolled = false;
+        QString shown;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<MessageDialog*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QVERIFY(QTest::qWaitForWindowExposed(box));
+            frame = box->frameGeometry();
+            area = box->screen()->availableGeometry();
+            inside = box->rect();
+            yes = QRect(box->button(QDialogButtonBox::Yes)->mapTo(box, QPoint(0, 0)), box->button(QDialogButtonBox::Yes)->size());
+            no = QRect(box->button(QDialogButtonBox::No)->mapTo(box, QPoint(0, 0)), box->button(QDialogButtonBox::No)->size());
+            scrolled = box->textScrolls();
+            shown = box->text();
+            if (!screenshot.isEmpty()) box->grab().save(QDir(TestEnvironment::screenshotFolder()).filePath(screenshot));
+            QTest::mouseClick(box->button(QDialogButtonBox::No), Qt::LeftButton);
+        });
+        QtMessageService real;
+        QCOMPARE(real.MsgBox(text, vbmsg::YesNo + vbmsg::Critical, "Vendaro email outbox"), int(vbmsg::No));
+        QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("box %1x%2 at %3,%4 on a screen of %5x%6")
+                                                      .arg(frame.width()).arg(frame.height()).arg(frame.x()).arg(frame.y())
+                                                      .arg(area.width()).arg(area.height())));
+        QVERIFY(inside.contains(yes));
+        QVERIFY(inside.contains(no));
+        QCOMPARE(scrolled, scrolls);
+        QCOMPARE(shown, QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+
+    // Enter answers with the default button; Esc with the cancelling one.
+    void keysAnswerALongQuestion()
+    {
+        QString lines;
+        for (int i = 1; i <= 300; ++i) lines += QStringLiteral("Line %1\n").arg(i);
+        for (const auto& [key, expected] : {std::pair{Qt::Key_Return, int(vbmsg::Yes)}, std::pair{Qt::Key_Escape, int(vbmsg::No)}}) {
+            QTimer::singleShot(0, this, [key = key] {
+                QWidget* box = QApplication::activeModalWidget();
+                QVERIFY(box);
+                QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key);
+            });
+            QtMessageService real;
+            QCOMPARE(real.MsgBox(lines + "Try again?", vbmsg::YesNo + vbmsg::Critical, ""), expected);
+        }
     }
 };
 

@@ -279,8 +279,9 @@ private slots:
         QCOMPARE(Rules::FitMessage(excess), QStringLiteral("The total height of the report is too long for the page by 0.30 cm.\r\n"
                                                            "Try reducing the top/bottom margins or reduce the label height slightly."));
         QVERIFY(Rules::HeightExcess("1.50 cm", "1.50 cm", "3.80 cm", "7") <= 0);  // 16778 twips
-        // Exactly the page's height fits.
+        // Exactly the page's height fits: one whole-sheet label, or two of half its height.
         QCOMPARE(Rules::HeightExcess("0.00 cm", "0.00 cm", "29.70 cm", "1"), qint64(0));
+        QVERIFY(Rules::HeightExcess("0.00 cm", "0.00 cm", "14.85 cm", "2") <= 0);
     }
 
     void measureProblems_data()
@@ -294,7 +295,15 @@ private slots:
         QTest::newRow("margin down most of the page") << int(Rules::Bottom) << 25.0 << false;
         QTest::newRow("page-high margin") << int(Rules::Bottom) << 29.7 << true;
         QTest::newRow("label without width") << int(Rules::Width) << 0.0 << true;
-        QTest::newRow("label as wide as the page") << int(Rules::Width) << 21.0 << true;
+        // Full-width and whole-sheet label stock: a label as large as the page fits.
+        QTest::newRow("label as wide as the page") << int(Rules::Width) << 21.0 << false;
+        QTest::newRow("label as high as the page") << int(Rules::Height) << 29.7 << false;
+        QTest::newRow("label as wide as the page, typed in mm") << int(Rules::Width) << Rules::ParseMeasure("210 mm") << false;
+        QTest::newRow("label as high as the page, from a sum") << int(Rules::Height) << 29.69 + 0.01 << false;  // 29.700000000000003
+        QTest::newRow("label a hundredth wider than the page") << int(Rules::Width) << 21.01 << true;
+        QTest::newRow("label a hundredth higher than the page") << int(Rules::Height) << 29.71 << true;
+        QTest::newRow("label half the page high") << int(Rules::Height) << 14.85 << false;
+        QTest::newRow("label that shows as 0.00 cm") << int(Rules::Width) << 0.004 << true;
         QTest::newRow("label without height") << int(Rules::Height) << 0.0 << true;
         QTest::newRow("usual label") << int(Rules::Height) << 3.5 << false;
         QTest::newRow("too large to convert") << int(Rules::Top) << 4e6 << true;

@@ -313,7 +313,8 @@ private slots:
         QTest::addColumn<QString>("said");
         QTest::newRow("too long") << int(Rules::Top) << "1.00 cm" << "too long for the page by 0.30 cm.";
         QTest::newRow("negative margin") << int(Rules::Left) << "-1" << "The left margin must be 0.00 cm or more";
-        QTest::newRow("page-wide label") << int(Rules::Width) << "21" << "The label width must be more than 0.00 cm";
+        QTest::newRow("label wider than the page") << int(Rules::Width) << "21.01"
+                                                   << "The label width must be more than 0.00 cm and at most 21.00 cm, the width of the page.";
         QTest::newRow("no label height") << int(Rules::Height) << "0" << "The label height must be more than 0.00 cm";
     }
     void setupRefuses()
@@ -338,6 +339,32 @@ private slots:
         }
         QVERIFY(told.isEmpty());
         QCOMPARE(layoutRow(), before);
+    }
+
+    // Full-width and whole-sheet label stock: labels whose total is exactly the page are taken.
+    void setupTakesPageSizedLabels_data()
+    {
+        QTest::addColumn<QStringList>("typed");  // across, down, width, height
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("1 x 2 of 21.0 x 14.85 cm") << QStringList{"1", "2", "21.0", "14.85"} << "0|0|0|0|21|14.85|1|2|10|Liberation Sans";
+        QTest::newRow("one 21.0 x 29.7 cm label") << QStringList{"1", "1", "210 mm", "297mm"} << "0|0|0|0|21|29.7|1|1|10|Liberation Sans";
+        QTest::newRow("2 x 1 of 10.5 x 29.7 cm") << QStringList{"2", "1", "10.5", "29.7"} << "0|0|0|0|10.5|29.7|2|1|10|Liberation Sans";
+    }
+    void setupTakesPageSizedLabels()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QString, saved);
+        frmLabelsSetup d;
+        d.show();
+        for (int margin : {Rules::Top, Rules::Left, Rules::Bottom, Rules::Right}) d.numValue(margin)->setText("0");
+        d.numValue(Rules::Across)->setText(typed[0]);
+        d.numValue(Rules::Down)->setText(typed[1]);
+        d.numValue(Rules::Width)->setText(typed[2]);
+        d.numValue(Rules::Height)->setText(typed[3]);
+        d.cmdOK_Click();  // no message is expected
+        QVERIFY(!d.isVisible());
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(layoutRow(), saved);
     }
 
     // A save that fails keeps the dialog open, and Test print then prints nothing.

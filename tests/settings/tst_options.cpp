@@ -380,6 +380,36 @@ private slots:
         QCOMPARE(env->messages().prompts().size(), 2);
     }
 
+    // Opening the Email tab, by the mouse or the keyboard, takes the focus
+    // past the locked sender field without its message; the seller going
+    // into the field gets it, each time.
+    void emailTabOpensPastTheLockedSender()
+    {
+        auto d = dialog();
+        d->show();
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+        for (int visit = 0; visit < 3; ++visit) {
+            d->tabDetails->setCurrentIndex(frmConfig::TradeMe);
+            d->txtTradeMeEmail->setFocus(Qt::MouseFocusReason);
+            QCOMPARE(QApplication::focusWidget(), d->txtTradeMeEmail);
+            if (visit == 2) QTest::keyClick(d->tabDetails, Qt::Key_Tab, Qt::ControlModifier);
+            else d->tabDetails->setCurrentIndex(frmConfig::Email);
+            QCOMPARE(d->tabDetails->currentIndex(), int(frmConfig::Email));
+            QVERIFY(d->txtEmailFrom->isReadOnly());
+            QCOMPARE(QApplication::focusWidget(), d->txtEmailCC);
+            QCOMPARE(env->messages().prompts().size(), 0);
+        }
+        const QString locked = "Your email address must be set to your TradeMe email address.";
+        env->messages().answer(vbmsg::OK, locked);
+        QTest::mouseClick(d->txtEmailFrom, Qt::LeftButton);
+        QCOMPARE(env->messages().prompts().size(), 1);
+        env->messages().answer(vbmsg::OK, locked);
+        d->txtEmailCC->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(d->txtEmailCC, Qt::Key_Backtab);
+        QCOMPARE(env->messages().prompts().size(), 2);
+        QVERIFY(env->messages().verifyDone());
+    }
+
     void textsAreSavedAsTheyShouldBe()
     {
         auto d = dialog();

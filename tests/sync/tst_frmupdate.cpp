@@ -11,6 +11,7 @@
 #include "core/modDatabase.h"
 #include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
+#include "platform/MessageService.h"
 #include "platform/SiteConfig.h"
 #include "platform/Vb.h"
 #include "platform/browser/FakeBrowser.h"
@@ -27,6 +28,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QHeaderView>
 #include <QNetworkCookie>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -34,6 +36,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -58,6 +61,33 @@ protected:
 
 private:
     std::function<void(QDialog*)> m_onShow;
+};
+
+// The message service of the test, telling what the window shows at each prompt.
+class WatchedMessages : public MessageService {
+public:
+    WatchedMessages(ScriptedMessages& inner, std::function<void(const QString&)> seen) : m_inner(inner), m_seen(std::move(seen))
+    {
+        MessageService::install(this);
+    }
+    ~WatchedMessages() override { MessageService::install(&m_inner); }
+    int MsgBox(const QString& prompt, int style, const QString& title) override
+    {
+        m_seen(prompt);
+        return m_inner.MsgBox(prompt, style, title);
+    }
+    bool InputBox(const QString& prompt, const QString& title, const QString& defaultText, QString* answer) override
+    {
+        m_seen(prompt);
+        return m_inner.InputBox(prompt, title, defaultText, answer);
+    }
+    QString GetOpenFileName(const QString& t, const QString& f, const QString& x) override { return m_inner.GetOpenFileName(t, f, x); }
+    QString GetSaveFileName(const QString& t, const QString& p, const QString& x) override { return m_inner.GetSaveFileName(t, p, x); }
+    QColor ChooseColor(const QColor& initial, const QString& title) override { return m_inner.ChooseColor(initial, title); }
+
+private:
+    ScriptedMessages& m_inner;
+    std::function<void(const QString&)> m_seen;
 };
 
 QString closedText(const QDateTime& when)
@@ -647,6 +677,70 @@ private slots:
         const int after = w.listModel(0).ListingId(0) == "2900000002" ? 0 : 1;
         QCOMPARE(w.listModel(0).ItemCode(after), QStringLiteral("BOX"));
         QVERIFY(!w.waitShowing());
+        messages.answer(vbmsg::No, "Do you want to update now?");
+        w.close();
+    }
+
+    // "Process this listing" asks its questions over the Sold list it works
+    // on; the save it asks for first leaves every list refilled, and the
+    // processed row is no longer red.
+    void processingAsksOverTheSoldList()
+    {
+        ScriptedMessages& messages = env->messages();
+        expectEndNotes(messages);
+        frmUpdate w;
+        QVERIFY(run(w));
+        QVERIFY(messages.verifyDone());
+        ReviewListModel& sold = w.listModel(1);
+        const int red = sold.RowRed(0) ? 0 : 1;
+        QVERIFY(sold.RowRed(red));
+        w.tabs()->setCurrentIndex(1);
+        w.selectRow(1, red);
+        QStringList tabsSeen;  // the tab in front at each question of the processing
+        WatchedMessages watch(messages, [&](const QString& prompt) {
+            if (prompt.contains("Has the buyer") || prompt.contains("Finished processing"))
+                tabsSeen << w.tabs()->tabText(w.tabs()->currentIndex()).section(' ', 0, 0);
+        });
+        messages.answer(vbmsg::Yes, "You must save changes before you can process this listing.");
+        messages.answer(vbmsg::No, "Has the buyer paid for this item?");
+        messages.answer(vbmsg::No, "Has the buyer been sent a winning bidder email?");
+        messages.answer(vbmsg::Yes, "Finished processing.");
+        w.mnuPopupProcess_Click();
+        QVERIFY(messages.verifyDone());
+        QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId='2900000102'").toInt(), 2);
+        QCOMPARE(tabsSeen, (QStringList{"Sold", "Sold", "Sold"}));
+        QCOMPARE(w.tabs()->currentIndex(), 1);
+        // Saved: no list holds a row still to save; the processed row is plain.
+        for (int list = 0; list < 3; ++list) QVERIFY2(!w.listModel(list).AnyBold(), qPrintable(QString::number(list)));
+        const int row = sold.ListingId(0) == "2900000102" ? 0 : 1;
+        QVERIFY(!sold.RowRed(row));
+        w.close();
+    }
+
+    // The widths the seller gives the review lists' columns, the auction
+    // number's too, come back next time and stay through the first fill;
+    // a column without a width of the seller's is fitted to its rows.
+    void columnWidthsAreKept()
+    {
+        ctx().gConfiguration.DateLastUpdate = vb::now();
+        const QList<int> widths{0, 131, 97, 222};
+        {
+            frmUpdate w;
+            for (int j = 1; j < widths.size(); ++j) w.list(1)->setColumnWidth(j, widths[j]);
+            w.reject();
+        }
+        QCOMPARE(AppSettings::GetSetting(frmUpdate::Section(), "listColumn(1)2"), QString::number(vb::pixelsToTwips(131)));
+        QVERIFY(AppSettings::GetSetting(frmUpdate::Section(), "listColumn(1)1").isEmpty());  // the hidden sort key
+        // One width never saved: fitted at the first fill, the others kept.
+        AppSettings::DeleteSetting(frmUpdate::Section(), "listColumn(1)5");
+        ScriptedMessages& messages = env->messages();
+        expectEndNotes(messages);
+        frmUpdate w;
+        QVERIFY(run(w));
+        QCOMPARE(w.listModel(1).rowCount(), 2);
+        for (int j = 1; j < widths.size(); ++j) QCOMPARE(w.list(1)->columnWidth(j), widths[j]);
+        QTreeView* list = w.list(1);
+        QCOMPARE(list->columnWidth(4), qMin(320, qMax(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(4), list->header()->sectionSizeHint(4)) + 12));
         messages.answer(vbmsg::No, "Do you want to update now?");
         w.close();
     }
