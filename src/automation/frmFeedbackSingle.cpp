@@ -4,6 +4,7 @@
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
 #include "core/modWebProcessing.h"
+#include "platform/FocusChain.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
 #include "platform/browser/WebBrowser.h"
@@ -75,7 +76,8 @@ frmFeedbackSingle::frmFeedbackSingle(QWidget* parent) : QDialog(parent)
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    for (QPushButton* b : {cmdOK, cmdCancel}) b->setAutoDefault(false);
+    // Enter leaves the feedback; in a custom comment it starts a new line.
+    cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     auto* buttons = new QHBoxLayout;
@@ -88,7 +90,6 @@ frmFeedbackSingle::frmFeedbackSingle(QWidget* parent) : QDialog(parent)
     outer->addWidget(yours, 1);
     outer->addLayout(buttons);
     resize(vb::twipsToPixels(6000), vb::twipsToPixels(4800));  // room for a custom comment of a few lines
-
 }
 
 void frmFeedbackSingle::createBrowser()
@@ -107,7 +108,10 @@ void frmFeedbackSingle::createBrowser()
 void frmFeedbackSingle::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    const bool first = !m_activated;
     Form_Activate();
+    // The sale's boxes are shown, not typed: the caret starts at the comment's kind.
+    if (first) FocusChain::Prepare(this);
 }
 
 void frmFeedbackSingle::Form_Activate()

@@ -75,10 +75,9 @@ frmEmailSingle::frmEmailSingle(QWidget* parent) : QDialog(parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblWaitMessage);
     buttons->addStretch(1);
-    for (QPushButton* b : {cmdCancel, cmdSend}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    // Enter sends from a one-line box; in the message it starts a new line.
+    cmdSend->setDefault(true);
+    for (QPushButton* b : {cmdCancel, cmdSend}) buttons->addWidget(b);
     grid->addLayout(buttons, row, 0, 1, 2);
     connect(cmdSend, &QPushButton::clicked, this, [this] { cmdSend_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });

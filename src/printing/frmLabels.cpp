@@ -9,6 +9,7 @@
 #include "core/clsLinks.h"
 #include "core/modWebProcessing.h"
 #include "platform/AppSettings.h"
+#include "platform/FocusChain.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/Vb.h"
@@ -107,6 +108,8 @@ frmLabels::frmLabels(QWidget* parent) : QDialog(parent)
     stripMargins->addLayout(strip);
     layout->addLayout(stripMargins);
     layout->addWidget(StatusBar);
+    // The label to start at goes with the list's choices, before Print and Setup.
+    FocusChain::FollowLayout(this);
 
     mnuPopup = new QMenu(QStringLiteral("Options"), this);
     mnuPopup->setObjectName(QStringLiteral("mnuPopup"));

@@ -5,6 +5,7 @@
 #include "LookupModel.h"
 #include "core/ProgramContext.h"
 #include "core/clsDatabase.h"
+#include "platform/FocusChain.h"
 #include "platform/MessageService.h"
 #include "platform/NullableDateEdit.h"
 #include "platform/TypingLimit.h"
@@ -152,6 +153,10 @@ bool RecordEditor::inUse(const QString& code, bool* failed)
 void RecordEditor::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // The buttons were made before the editor's fields: Tab goes from the code
+    // box through the fields as laid out, the buttons last.
+    if (!m_tabOrderSet) FocusChain::FollowLayout(this);
+    m_tabOrderSet = true;
     placeLookup();
     // The window is drawn first; the list fills from the event loop.
     QTimer::singleShot(0, this, &RecordEditor::Form_Activate);

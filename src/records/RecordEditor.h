@@ -142,6 +142,7 @@ private:
     int m_mode = Browse;
     QString m_held;
     bool m_activated = false;
+    bool m_tabOrderSet = false;
     bool m_lostToOwnDialog = false;  // the window went inactive for a message or dialog of its own
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -3,6 +3,7 @@
 #include "core/ProgramContext.h"
 #include "core/MainWindowApi.h"
 #include "core/clsDatabase.h"
+#include "platform/FocusChain.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/TypingLimit.h"
@@ -11,6 +12,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,18 +31,16 @@ TaskDialog::TaskDialog(const char* name, const QString& caption, QWidget* parent
     m_fields = new QGridLayout;
     m_fields->setColumnStretch(1, 1);
     outer->addLayout(m_fields, 1);
-    // Plain buttons, none of them default: Enter in the buyer box looks the
-    // buyer up, it does not save the dialog.
+    // Enter in a field updates; a box with an Enter of its own (the buyer box's
+    // look-up, a new line in the address) keeps it.
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     cmdUpdate = new QPushButton(QStringLiteral("&Update"), this);
     cmdUpdate->setObjectName(QStringLiteral("cmdUpdate"));
+    cmdUpdate->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    for (QPushButton* b : {cmdUpdate, cmdCancel}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    for (QPushButton* b : {cmdUpdate, cmdCancel}) buttons->addWidget(b);
     connect(cmdUpdate, &QPushButton::clicked, this, [this] { cmdUpdate_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     outer->addLayout(buttons);
@@ -52,6 +52,21 @@ void TaskDialog::showEvent(QShowEvent* event)
     if (m_loaded) return;
     m_loaded = true;
     Form_Load();
+    // The buttons were made before the fields: Tab and the caret start at the first field.
+    FocusChain::Prepare(this);
+}
+
+bool TaskDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a ">>" opens its editor, as on any button, instead of updating.
+    if (event->type() == QEvent::KeyPress && qobject_cast<QToolButton*>(watched)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            static_cast<QToolButton*>(watched)->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString TaskDialog::addressText(const QPlainTextEdit* box) { return box->toPlainText().replace(CrLf, QStringLiteral("\n")).replace(u'\n', CrLf); }
@@ -68,6 +83,7 @@ QToolButton* TaskDialog::formButton(const char* name, const QString& tip, std::f
     b->setText(QStringLiteral(">>"));
     b->setToolTip(tip);
     connect(b, &QToolButton::clicked, this, std::move(click));
+    b->installEventFilter(this);
     return b;
 }
 

@@ -3,7 +3,8 @@
 // caller sets mAuctionId; the dialog loads the sale when it is first shown and
 // takes its caption from it; Update validates, writes the buyer row and the
 // sale row, then completes the step; Cancel (or the frame's close) writes
-// nothing.
+// nothing. It opens with the caret in its first field to type into, Tab goes
+// through the fields before the buttons, and Enter is Update.
 
 #include "SaleTasks.h"
 
@@ -41,6 +42,7 @@ protected:
     TaskDialog(const char* name, const QString& caption, QWidget* parent);
 
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The grid the dialog lays its fields out in (caption, field, button).
     QGridLayout* fields() const { return m_fields; }

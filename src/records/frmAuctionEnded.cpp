@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -49,10 +50,25 @@ frmAuctionEnded::frmAuctionEnded(QWidget* parent) : TaskDialog("frmAuctionEnded"
     FieldRows::addRow(g, 4, QStringLiteral("Winning bid"), numTotal[0], nullptr, Qt::AlignLeft);
     FieldRows::addRow(g, 5, QStringLiteral("Shipping"), numTotal[1], nullptr, Qt::AlignLeft);
 
-    // Chosen from the list, the box left, or Enter pressed in it.
+    // Chosen from the list, the box left, or Enter pressed in it (eventFilter).
     connect(cboCustomerId, &QComboBox::activated, this, [this] { cboCustomerId_Click(); });
     connect(cboCustomerId->lineEdit(), &QLineEdit::editingFinished, this, [this] { cboCustomerId_Click(); });
+    cboCustomerId->installEventFilter(this);
+    cboCustomerId->lineEdit()->installEventFilter(this);
     resize(vb::twipsToPixels(6600), sizeHint().height());
+}
+
+bool frmAuctionEnded::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the buyer box looks the buyer up and stops there: it is not Update.
+    if ((watched == cboCustomerId || watched == cboCustomerId->lineEdit()) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            cboCustomerId_Click();
+            return true;
+        }
+    }
+    return TaskDialog::eventFilter(watched, event);
 }
 
 void frmAuctionEnded::FillCustomerCombo()

@@ -32,6 +32,9 @@ public:
     QPlainTextEdit* address() const { return txtDeliveryAddress; }
     AmountEdit* amount(int i) const { return numTotal[i]; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FillCustomerCombo();
     bool FailValidation(const QString& message);

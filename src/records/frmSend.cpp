@@ -29,7 +29,6 @@ frmSend::frmSend(QWidget* parent) : TaskDialog("frmSend", QStringLiteral("Send")
     txtDeliveryAddress = addressBox(txtName);
     auto* cmdLabel = new QPushButton(QStringLiteral("Print label"), this);
     cmdLabel->setObjectName(QStringLiteral("cmdLabel"));
-    cmdLabel->setAutoDefault(false);
     connect(cmdLabel, &QPushButton::clicked, this, [this] { cmdLabel_Click(); });
     txtTrackingNumber = lineBox("txtTrackingNumber", 50);
     dateSent = new NullableDateEdit(this);

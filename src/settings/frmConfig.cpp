@@ -89,7 +89,8 @@ frmConfig::frmConfig(QWidget* parent) : QDialog(parent)
     cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
     // Cancel never takes the focus, so leaving a field to cancel runs no field rule.
     cmdCancel->setFocusPolicy(Qt::NoFocus);
-    for (QPushButton* b : {cmdUpdate, cmdApply, cmdCancel}) b->setAutoDefault(false);
+    // Enter is OK, except in a box of several lines, where it starts a new one.
+    cmdUpdate->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdUpdate);
@@ -137,7 +138,6 @@ QWidget* frmConfig::buildGeneral()
     picColor->setFrameShape(QFrame::Box);
     picColor->setAutoFillBackground(true);
     cmdColor = named(new QPushButton(QStringLiteral("Change color"), page), "cmdColor");
-    cmdColor->setAutoDefault(false);
     auto* numbers = new QHBoxLayout;
     numbers->addWidget(numNextAuctionNumber);
     numbers->addWidget(new QLabel(QStringLiteral("  Increment"), page));

@@ -407,6 +407,37 @@ private slots:
         QCOMPARE(stepOf("2150001"), 13);
     }
 
+    // The caret starts at the kind of comment chosen; Enter in a custom
+    // comment starts a new line, Enter elsewhere is OK.
+    void singleKeyboard()
+    {
+        sale("2150001", 13, "kiri");
+        auto d = single("2150001", true);
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+        QCOMPARE(QApplication::focusWidget(), d->option(1));
+        d->customComment()->setFocus();
+        QTest::keyClicks(d->customComment(), "Lovely");
+        QTest::keyClick(d->customComment(), Qt::Key_Return);
+        QTest::keyClicks(d->customComment(), "to deal with");
+        QVERIFY(d->isVisible());
+        d->option(1)->setFocus();
+        QTest::keyClick(d->option(1), Qt::Key_Return);
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QCOMPARE(d->Comment(), QStringLiteral("Lovely\nto deal with"));
+
+        auto e = single("2150001", true);
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e.get()));
+        e->option(0)->click();
+        e->standardComments()->setCurrentIndex(1);
+        e->standardComments()->setFocus();
+        QTest::keyClick(e->standardComments(), Qt::Key_Return);
+        QVERIFY(!e->isVisible());
+        QCOMPARE(e->Comment(), QStringLiteral("Fast payment"));
+    }
+
     // ---- the bulk window ----
 
     // Due sales at the feedback step, by buyer; comments dealt in turn.

@@ -28,6 +28,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <memory>
@@ -203,6 +205,26 @@ private slots:
         QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), update ? 4 : 2);
         QCOMPARE(scalar("SELECT count(*) FROM History WHERE Description='Notification e-mail sent to winning bidder'").toInt(),
                  update ? 1 : 0);
+    }
+
+    // Enter in the message starts a new line; Enter in a one-line box sends.
+    void enterSends()
+    {
+        sale("900", 2);
+        auto d = open("900", 2, false);
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+        d->message()->setPlainText("Kia ora,");
+        d->message()->setFocus();
+        d->message()->moveCursor(QTextCursor::End);
+        QTest::keyClick(d->message(), Qt::Key_Return);
+        QTest::keyClicks(d->message(), "thanks.");
+        QVERIFY(d->isVisible());
+        d->subject()->setFocus();
+        d->subject()->setText("You won");
+        QTest::keyClick(d->subject(), Qt::Key_Return);
+        QVERIFY(sent(*d));
+        QCOMPARE(outbox(), QStringList{"shop@example.co.nz|kiri@example.co.nz|whanau@example.co.nz|You won|Kia ora,\r\nthanks."});
     }
 
     // The outbox cannot take the e-mail: said, the text kept, the buttons back, the task as it was.

@@ -26,6 +26,7 @@
 #include "records/frmPaid.h"
 #include "records/frmSend.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -34,7 +35,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
+#include <QToolButton>
 
 #include <functional>
 #include <memory>
@@ -63,6 +66,21 @@ class tst_taskdialogs : public QObject {
         d->setProperty("mAuctionId", id);
         d->show();  // loads the sale
         return d;
+    }
+    // Shows a window as the seller gets it, active; the control with the focus then.
+    static QWidget* showActive(QWidget* w)
+    {
+        w->show();
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w)) return nullptr;
+        return QApplication::focusWidget();
+    }
+    // The control a focused part belongs to (an editable list's own box, a date's).
+    static QWidget* fieldOf(QWidget* w)
+    {
+        if (w && w->parentWidget() && (qobject_cast<QComboBox*>(w->parentWidget()) || qobject_cast<QAbstractSpinBox*>(w->parentWidget())))
+            return w->parentWidget();
+        return w;
     }
     // Update was done: the dialog closed accepted.
     template <class Dialog>
@@ -701,6 +719,135 @@ private slots:
         t->tracking()->setFocus();
         QTest::keyClicks(t->tracking(), QString(60, u'7'));
         QCOMPARE(t->tracking()->text(), QString(50, u'7'));
+    }
+
+    // ---- the keyboard -----------------------------------------------------------
+
+    // Each dialog opens with the caret in its first box to type into (the
+    // buyer and the total of a payment are shown, not typed): a Space typed
+    // at once is text, not Update.
+    void keyboardOpensInTheFirstField_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("step");
+        QTest::newRow("auction ended") << "frmAuctionEnded" << "500" << "cboCustomerId" << 1;
+        QTest::newRow("paid, a method on the sale") << "frmPaid" << "600" << "txtName" << 7;
+        QTest::newRow("send") << "frmSend" << "700" << "txtName" << 11;
+    }
+    void keyboardOpensInTheFirstField()
+    {
+        QFETCH(QString, form);
+        QFETCH(QString, id);
+        QFETCH(QString, field);
+        QFETCH(int, step);
+        RecordsForms::Register();
+        buyer("kiri", "Kiri", "1 Road");
+        sale("500", 1, "");
+        sale("600", 7, "kiri", "1 Road");
+        QVERIFY(conn().Execute("UPDATE Auction SET PayId='BANK' WHERE AuctionId='600'"));
+        sale("700", 11, "kiri", "1 Road");
+        std::unique_ptr<QWidget> d(FormsRegistry::instance().create(form, {{"mAuctionId", id}}));
+        QWidget* typed = showActive(d.get());
+        QVERIFY(typed);
+        QCOMPARE(fieldOf(typed)->objectName(), field);
+        QTest::keyClick(typed, Qt::Key_Space);
+        QVERIFY(d->isVisible());
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId=?", {id}).toInt(), step);
+        QCOMPARE(scalar("SELECT count(*) FROM History").toInt(), 0);
+    }
+
+    // Tab goes through the boxes as they stand, the buttons last.
+    void keyboardTabOrder()
+    {
+        sale("500", 1, "");
+        auto d = open<frmAuctionEnded>("500");
+        QVERIFY(showActive(d.get()));
+        QStringList order;
+        for (int i = 0; i < 9; ++i) {
+            QWidget* at = fieldOf(QApplication::focusWidget());
+            order << (at->objectName() == "numTotal" ? "numTotal" + at->property("Index").toString() : at->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, (QStringList{"cboCustomerId", "txtName", "txtEmail", "txtDeliveryAddress", "numTotal0", "numTotal1", "cmdForm",
+                                     "cmdUpdate", "cmdCancel"}));
+        QCOMPARE(fieldOf(QApplication::focusWidget())->objectName(), QStringLiteral("cboCustomerId"));
+    }
+
+    // Enter updates from a one-line box and presses the button it stands on;
+    // in the address box it starts a new line; on ">>" it opens the editor.
+    void keyboardEnter()
+    {
+        buyer("kiri", "Kiri", "1 Road");
+        sale("700", 11, "kiri", "1 Road");
+        auto d = open<frmSend>("700");
+        QVERIFY(showActive(d.get()));
+        d->address()->setFocus();
+        d->address()->moveCursor(QTextCursor::End);
+        QTest::keyClick(d->address(), Qt::Key_Return);
+        QTest::keyClicks(d->address(), "Nelson");
+        QVERIFY(d->isVisible());
+        QCOMPARE(TaskDialog::addressText(d->address()), QStringLiteral("1 Road\r\nNelson"));
+
+        QString opened;
+        FormsRegistry::instance().overrideForm("frmCustomer", [&opened](QWidget* parent) {
+            auto* w = new QDialog(parent);
+            QTimer::singleShot(0, w, [w, &opened] {
+                opened = w->property("mRemoteId").toString();
+                w->reject();
+            });
+            return w;
+        });
+        auto* form = d->findChild<QToolButton*>("cmdForm");
+        form->setFocus();
+        QTest::keyClick(form, Qt::Key_Return);
+        QCOMPARE(opened, QStringLiteral("kiri"));
+        QVERIFY(d->isVisible());
+        QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), 11);
+
+        d->tracking()->setFocus();
+        QTest::keyClicks(d->tracking(), "NZ1");
+        messages().answer(vbmsg::No, "The customer address on file is different to the delivery address.");
+        QTest::keyClick(d->tracking(), Qt::Key_Return);
+        QVERIFY(messages().verifyDone());
+        QVERIFY(closed(*d));
+        QCOMPARE(table("SELECT TrackingNumber, DeliveryAddress, ActionId FROM Auction"), QStringList{"NZ1|1 Road\r\nNelson|12"});
+
+        // Enter on Cancel cancels.
+        sale("701", 11, "kiri", "1 Road");
+        auto e = open<frmSend>("701");
+        QVERIFY(showActive(e.get()));
+        auto* cancel = e->findChild<QPushButton*>("cmdCancel");
+        cancel->setFocus();
+        QTest::keyClick(cancel, Qt::Key_Return);
+        QVERIFY(!e->isVisible());
+        QCOMPARE(e->result(), int(QDialog::Rejected));
+        QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId='701'").toInt(), 11);
+    }
+
+    // Enter in the buyer box looks the buyer up and does nothing more; Enter
+    // in another box then ends the auction.
+    void keyboardEnterInTheBuyerBox()
+    {
+        buyer("kiri", "Kiri Ngata", "2 Beach Rd");
+        sale("500", 1, "");
+        auto d = open<frmAuctionEnded>("500");
+        QWidget* box = showActive(d.get());
+        QVERIFY(box);
+        QTest::keyClicks(box, "kiri");
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(d->isVisible());
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(d->name()->text(), QStringLiteral("Kiri Ngata"));
+        QCOMPARE(d->email()->text(), QStringLiteral("kiri@example.co.nz"));
+        QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), 1);
+
+        d->name()->setFocus();
+        QTest::keyClick(d->name(), Qt::Key_Return);
+        QVERIFY(closed(*d));
+        QCOMPARE(table("SELECT CustomerId, ActionId FROM Auction"), QStringList{"kiri|2"});
     }
 
     // ---- from the main window -------------------------------------------------

@@ -410,6 +410,40 @@ private slots:
         QVERIFY(env->messages().verifyDone());
     }
 
+    // Enter in a box of several lines starts a new line, Enter in a one-line
+    // box is OK, on Change color it chooses a colour.
+    void keyboard()
+    {
+        auto d = dialog();
+        d->show();
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+
+        d->cmdColor->setFocus();
+        env->messages().answerColor(QColor());
+        QTest::keyClick(d->cmdColor, Qt::Key_Return);
+        QVERIFY(env->messages().verifyDone());
+        QVERIFY(d->isVisible());
+
+        d->tabDetails->setCurrentIndex(5);
+        d->txtFeedback->setFocus();
+        d->txtFeedback->clear();
+        QTest::keyClicks(d->txtFeedback, "Great buyer");
+        QTest::keyClick(d->txtFeedback, Qt::Key_Return);
+        QTest::keyClicks(d->txtFeedback, "Fast payment");
+        QVERIFY(d->isVisible());
+
+        d->tabDetails->setCurrentIndex(0);
+        d->txtDatabaseDesc->setFocus();
+        d->txtDatabaseDesc->clear();
+        QTest::keyClicks(d->txtDatabaseDesc, "Winter shop");
+        QTest::keyClick(d->txtDatabaseDesc, Qt::Key_Return);
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QCOMPARE(stored("DatabaseDesc").toString(), QStringLiteral("Winter shop"));
+        QCOMPARE(stored("Feedback").toString(), QStringLiteral("Great buyer\r\nFast payment"));
+    }
+
     void textsAreSavedAsTheyShouldBe()
     {
         auto d = dialog();
