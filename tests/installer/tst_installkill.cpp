@@ -4,6 +4,7 @@
 // old program, which offers the update again), and the next run's start
 // leaves no temporary file or second name behind.
 
+#include "ChildLines.h"
 #include "TestEnvironment.h"
 #include "ZipFixture.h"
 #include "installer/PackageInstaller.h"
@@ -48,18 +49,6 @@ QByteArray noise(int size, quint32 seed)
     QRandomGenerator random(seed);
     random.fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
     return bytes;
-}
-bool readLine(QProcess& child, const QByteArray& wanted, int timeoutMs)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < timeoutMs) {
-        while (child.canReadLine())
-            if (child.readLine().trimmed() == wanted) return true;
-        if (child.state() == QProcess::NotRunning) return false;
-        child.waitForReadyRead(20);
-    }
-    return false;
 }
 }  // namespace
 
@@ -143,7 +132,7 @@ private slots:
         QFETCH(QString, item);
         resetFolder();
         std::unique_ptr<QProcess> child(start({item}));
-        QVERIFY2(readLine(*child, "renaming", 60000), "the child never got to put the file in place");
+        QVERIFY2(ChildLines::WaitFor(*child, "renaming", 60000), "the child never got to put the file in place");
         child->kill();
         QVERIFY(child->waitForFinished(10000));
         bool allNew = false;
@@ -154,7 +143,7 @@ private slots:
         QVERIFY(!hidden().isEmpty());  // what the killed run left
 
         std::unique_ptr<QProcess> next(start());
-        QVERIFY(readLine(*next, "done", 60000));
+        QVERIFY(ChildLines::WaitFor(*next, "done", 60000));
         QVERIFY(next->waitForFinished(10000));
         QVERIFY2(judge(&allNew).isEmpty() && allNew, "the next run did not install the update");
         QCOMPARE(hidden(), QStringList{});
@@ -171,10 +160,10 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             resetFolder();
             std::unique_ptr<QProcess> child(start());
-            QVERIFY(readLine(*child, "ready", 60000));
+            QVERIFY(ChildLines::WaitFor(*child, "ready", 60000));
             QElapsedTimer clock;
             clock.start();
-            QVERIFY(readLine(*child, "done", 60000));
+            QVERIFY(ChildLines::WaitFor(*child, "done", 60000));
             span = std::max(span, clock.nsecsElapsed() / 1000);
             QVERIFY(child->waitForFinished(10000));
         }
@@ -196,7 +185,7 @@ private slots:
             const double u = random.generateDouble();
             const qint64 delay = qint64(u * u * double(span) * 1.1);
             std::unique_ptr<QProcess> child(start());
-            QVERIFY(readLine(*child, "ready", 60000));
+            QVERIFY(ChildLines::WaitFor(*child, "ready", 60000));
             std::this_thread::sleep_for(std::chrono::microseconds(delay));
             child->kill();
             QVERIFY(child->waitForFinished(10000));

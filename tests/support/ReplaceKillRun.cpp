@@ -1,5 +1,6 @@
 #include "ReplaceKillRun.h"
 
+#include "ChildLines.h"
 #include "core/modDatabase.h"
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
@@ -45,18 +46,6 @@ bool makeDatabase(const QString& programFolder, const QString& path, const QStri
     return true;
 }
 
-bool readLine(QProcess& child, const QByteArray& wanted, int timeoutMs)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < timeoutMs) {
-        while (child.canReadLine())
-            if (child.readLine().trimmed() == wanted) return true;
-        if (child.state() == QProcess::NotRunning) return false;
-        child.waitForReadyRead(20);
-    }
-    return false;
-}
 }  // namespace
 
 QString ReplaceKillRun::Outcome::summary() const
@@ -119,7 +108,7 @@ qint64 ReplaceKillRun::once(qint64 delayUs, bool* killed, QString* error)
     child.start(QStringLiteral(VENDARO_REPLACE_CHILD), args);
     *killed = false;
     // Generous: a loaded two-core machine starts a Qt program slowly.
-    if (!child.waitForStarted(60000) || !readLine(child, "ready", 120000)) {
+    if (!child.waitForStarted(60000) || !ChildLines::WaitFor(child, "ready", 120000)) {
         *error = QStringLiteral("the child never got ready (exit %1): ").arg(child.exitCode()) + QString::fromLocal8Bit(child.readAllStandardError());
         child.kill();
         child.waitForFinished(5000);
@@ -134,7 +123,7 @@ qint64 ReplaceKillRun::once(qint64 delayUs, bool* killed, QString* error)
         child.waitForFinished(60000);
         *killed = !child.readAllStandardOutput().contains("done");
     } else {
-        if (!readLine(child, "done", 240000)) {
+        if (!ChildLines::WaitFor(child, "done", 240000)) {
             *error = QStringLiteral("the replacement failed: ") + QString::fromLocal8Bit(child.readAllStandardError());
             child.waitForFinished(5000);
             return -1;
