@@ -2,7 +2,7 @@
 
 #include "OfferCells.h"
 #include "RelistOptionRules.h"
-#include "core/HtmlTag.h"
+#include "platform/HtmlTag.h"
 #include "platform/Vb.h"
 
 #include <QList>

@@ -1,7 +1,7 @@
 #include "OfferPage.h"
 
 #include "OfferCells.h"
-#include "core/HtmlTag.h"
+#include "platform/HtmlTag.h"
 #include "core/modWebProcessing.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "HtmlScriptFilter.h"
 
-#include "HtmlTag.h"
+#include "platform/HtmlTag.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "modWebProcessing.h"
 
 #include "HtmlScriptFilter.h"
-#include "HtmlTag.h"
+#include "platform/HtmlTag.h"
 #include "ProgramContext.h"
 #include "WidgetCover.h"
 #include "modCommon.h"

@@ -1,5 +1,6 @@
 #include "WebEngineBrowser.h"
 
+#include "platform/HtmlTag.h"
 #include "platform/transfer/SiteCookieJar.h"
 
 #include <QFile>
@@ -7,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEnginePage>
@@ -42,18 +42,22 @@ bool fitsInAddress(const QString& content)
 // into attribute values read back.
 QString firstFormAction(const QString& content)
 {
-    static const QRegularExpression form(
-        QStringLiteral(R"re(<form\b(?:[^>"']|"[^"]*"|'[^']*')*?\saction\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))re"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = form.match(content);
-    if (!m.hasMatch()) return {};
-    QString action = m.captured(1) + m.captured(2) + m.captured(3);
-    action.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    action.replace(QLatin1String("&#39;"), QLatin1String("'"));
-    action.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    action.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    action.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return action.trimmed();
+    const HtmlTag form = HtmlTag::Find(content, QLatin1String("form"), 0);
+    if (!form.found()) return {};
+    qsizetype at = form.start + 1 + form.name.size();
+    HtmlTag::Attribute a;
+    while (HtmlTag::NextAttribute(content, at, a)) {
+        if (QStringView(content).sliced(a.start, a.nameEnd - a.start).compare(QLatin1String("action"), Qt::CaseInsensitive) != 0) continue;
+        if (a.valueStart < 0) return {};
+        QString action = content.sliced(a.valueStart, a.valueEnd - a.valueStart);
+        action.replace(QLatin1String("&quot;"), QLatin1String("\""));
+        action.replace(QLatin1String("&#39;"), QLatin1String("'"));
+        action.replace(QLatin1String("&lt;"), QLatin1String("<"));
+        action.replace(QLatin1String("&gt;"), QLatin1String(">"));
+        action.replace(QLatin1String("&amp;"), QLatin1String("&"));
+        return action.trimmed();
+    }
+    return {};
 }
 
 }  // namespace
