@@ -187,6 +187,8 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     SetEditMode();
     mHandlers = true;
     ssTab->setCurrentIndex(1);
+    // The lists once more: no step is shown until a sale is loaded or Add clears the fields.
+    RefreshCombos(false);
 }
 
 bool frmAuction::nonAuction() const { return windowTitle().contains(QLatin1String("Non")); }

@@ -158,6 +158,40 @@ private slots:
         QCOMPARE(scalar("SELECT COUNT(*) FROM History").toInt(), 0);
     }
 
+    // Opened with no sale, no step is chosen; Add proposes the first. A sale
+    // stored without a step shows none and is saved only once one is chosen.
+    void noStepUntilASale()
+    {
+        auto w = open();
+        QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+        QCOMPARE(w->steps()->currentIndex(), -1);
+        QCOMPARE(w->steps()->currentText(), QString());
+        QCOMPARE(w->steps()->count(), 16);
+        w->cmdAdd_Click();
+        QCOMPARE(w->step(), 1);
+        QCOMPARE(w->steps()->currentText(), QStringLiteral("Auction ends"));
+        w->cmdCancel_Click();
+
+        buyer("sean1");
+        sale("4101", 0, "sean1", "BANK");
+        w->codeBox()->setText("4101");
+        w->cmdEdit_Click();
+        QCOMPARE(w->editMode(), int(RecordEditor::Editing));
+        QCOMPARE(w->steps()->currentIndex(), -1);
+        messages().answer(vbmsg::OK, "Please set the Next action");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Editing));
+        QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), 0);
+        w->setStep(2);
+        w->cboActionId_Click();
+        messages().answer(vbmsg::No, "The customer address on file is different to the delivery address.");
+        w->cmdUpdate_Click();
+        QVERIFY(messages().verifyDone());
+        QCOMPARE(w->editMode(), int(RecordEditor::Browse));
+        QCOMPARE(scalar("SELECT ActionId FROM Auction").toInt(), 2);
+    }
+
     // A sale without buyer row or payment method shows neither, not those of the sale before.
     void nothingCarriedOverBetweenSales()
     {
