@@ -6,6 +6,7 @@
 #include "core/modWebProcessing.h"
 #include "platform/FocusChain.h"
 #include "platform/MessageService.h"
+#include "platform/ReadOnlyBox.h"
 #include "platform/Vb.h"
 #include "platform/browser/WebBrowser.h"
 #include "platform/db/Recordset.h"
@@ -34,7 +35,7 @@ frmFeedbackSingle::frmFeedbackSingle(QWidget* parent) : QDialog(parent)
     auto locked = [this](const char* name) {
         auto* box = new QLineEdit(this);
         box->setObjectName(QLatin1String(name));
-        box->setReadOnly(true);
+        ReadOnlyBox::Apply(box);
         return box;
     };
     txtAuction = locked("txtAuction");

@@ -6,6 +6,7 @@
 #include "core/ProgramContext.h"
 #include "platform/AmountText.h"
 #include "platform/MessageService.h"
+#include "platform/ReadOnlyBox.h"
 #include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 
@@ -66,7 +67,7 @@ frmRelistDetail::frmRelistDetail(QWidget* parent) : QDialog(parent)
     txtAuction = lineEdit("txtAuction", frameAuction);
     txtItemId = lineEdit("txtItemId", frameAuction);
     for (QLineEdit* e : {txtAuction, txtItemId}) {
-        e->setReadOnly(true);
+        ReadOnlyBox::Apply(e);
         e->setFocusPolicy(Qt::NoFocus);
     }
     txtTitle = lineEdit("txtTitle", frameAuction);

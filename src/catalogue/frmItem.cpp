@@ -7,6 +7,7 @@
 #include "core/modWebProcessing.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
+#include "platform/ReadOnlyBox.h"
 #include "platform/SpinButtons.h"
 #include "platform/TypingLimit.h"
 #include "platform/Vb.h"
@@ -152,7 +153,7 @@ frmItem::frmItem(QWidget* parent) : RecordEditor(itemSetup(), parent)
     auto countBox = [&](int row, const char* name, const QString& caption) {
         auto* box = new QLineEdit(stock);
         tagField(box, name, QStringLiteral("D  stock"));
-        box->setReadOnly(true);
+        ReadOnlyBox::Apply(box);
         box->setFixedWidth(vb::twipsToPixels(900));
         box->installEventFilter(this);
         stockGrid->addWidget(label(caption, box, QStringLiteral("D  stock")), row, 0);

@@ -6,6 +6,7 @@
 #include "platform/FocusChain.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
+#include "platform/ReadOnlyBox.h"
 #include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
@@ -92,7 +93,7 @@ QLineEdit* TaskDialog::lineBox(const char* name, int maxLength, bool readOnly)
     auto* box = new QLineEdit(this);
     box->setObjectName(QLatin1String(name));
     TypingLimit::Apply(box, maxLength);
-    box->setReadOnly(readOnly);
+    if (readOnly) ReadOnlyBox::Apply(box);
     return box;
 }
 

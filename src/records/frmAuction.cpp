@@ -15,6 +15,7 @@
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/NullableDateEdit.h"
+#include "platform/ReadOnlyBox.h"
 #include "platform/TypingLimit.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
@@ -146,7 +147,7 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
         }
         connect(numTotal[i], &QLineEdit::textChanged, this, [this] { recomputeTotal(); });
     }
-    numTotal[4]->setReadOnly(true);
+    ReadOnlyBox::Apply(numTotal[4]);
     cboPayId = new QComboBox(payment);
     tagField(cboPayId, "cboPayId", QStringLiteral("D"));
     datePaid = new NullableDateEdit(payment);

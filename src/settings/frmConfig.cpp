@@ -8,6 +8,7 @@
 #include "core/clsDatabase.h"
 #include "core/modCommon.h"
 #include "platform/MessageService.h"
+#include "platform/ReadOnlyBox.h"
 #include "platform/TypingLimit.h"
 #include "platform/ScreenFit.h"
 #include "platform/Vb.h"
@@ -207,6 +208,8 @@ QWidget* frmConfig::buildEmail()
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
     txtEmailFrom = named(new QLineEdit(page), "txtEmailFrom");
+    // Locked to the site's address while one is set: it then looks so.
+    ReadOnlyBox::Follow(txtEmailFrom);
     txtEmailCC = named(new QLineEdit(page), "txtEmailCC");
     txtEmailSignature = named(new QPlainTextEdit(page), "txtEmailSignature");
     txtEmailSignature->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

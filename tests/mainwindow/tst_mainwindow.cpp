@@ -1,3 +1,4 @@
+#include "BoxLook.h"
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
 #include "TestEnvironment.h"
@@ -54,22 +55,6 @@ const QString ListColumns = QStringLiteral(
     "SELECT Auction.AuctionId, Auction.ItemId, Auction.Description, Auction.CustomerId, Customer.Email, Auction.ActionId, "
     "Auction.DateNextAction, Auction.DateStart, Auction.Highlight, Auction.AuctionType "
     "FROM Auction LEFT JOIN Customer ON Customer.CustomerId = Auction.CustomerId ");
-
-// A dark desktop palette, as dark themes set it.
-QPalette darkPalette()
-{
-    QPalette p;
-    p.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
-    p.setColor(QPalette::WindowText, Qt::white);
-    p.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
-    p.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x42));
-    p.setColor(QPalette::Text, Qt::white);
-    p.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
-    p.setColor(QPalette::ButtonText, Qt::white);
-    p.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    return p;
-}
 
 // How well the text drawn in a cell stands out: the contrast between the
 // cell's most common colour (its background) and its colour furthest from it.
@@ -588,7 +573,7 @@ private slots:
         QFETCH(double, listColor);
         const QPalette light = QApplication::palette();
         const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
-        if (dark) QApplication::setPalette(darkPalette());
+        if (dark) QApplication::setPalette(BoxLook::dark());
         addSale("100", 4, vb::today(), "Blue teapot and matching cups", "ann", 45002);
         addSale("200", 4, vb::today(), "Kauri bowl with a long description", "ann", 45001);
         if (highlight) exec("UPDATE Auction SET Highlight=1, Bold=1");

@@ -3,6 +3,7 @@
 // windows open within the screen, their buttons in reach, and the batch
 // windows wide enough for their columns where the screen has the room.
 
+#include "BoxLook.h"
 #include "DatabaseFixture.h"
 #include "TestEnvironment.h"
 #include "automation/BatchQueueWindow.h"
@@ -217,16 +218,7 @@ private slots:
     void darkDesktopPictures()
     {
         const QPalette light = QApplication::palette();
-        QPalette dark;
-        dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
-        dark.setColor(QPalette::WindowText, Qt::white);
-        dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
-        dark.setColor(QPalette::Text, Qt::white);
-        dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
-        dark.setColor(QPalette::ButtonText, Qt::white);
-        dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-        dark.setColor(QPalette::HighlightedText, Qt::white);
-        QApplication::setPalette(dark);
+        QApplication::setPalette(BoxLook::dark());
         const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
 
         QString lines;

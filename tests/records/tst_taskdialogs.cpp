@@ -2,6 +2,7 @@
 // ended, a payment (with the pick-up chain), a dispatch; their checks, the
 // failures that keep them open, and the seller's way in from the main window.
 
+#include "BoxLook.h"
 #include "DatabaseFixture.h"
 #include "MainWindowDriver.h"
 #include "ModalDriver.h"
@@ -16,12 +17,15 @@
 #include "core/modDatabase.h"
 #include "mainwindow/frmMain.h"
 #include "platform/AmountEdit.h"
+#include "platform/ColorContrast.h"
+#include "platform/FocusChain.h"
 #include "platform/FormsRegistry.h"
 #include "platform/MessageService.h"
 #include "platform/NullableDateEdit.h"
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 #include "records/RecordsForms.h"
+#include "records/frmAuction.h"
 #include "records/frmAuctionEnded.h"
 #include "records/frmPaid.h"
 #include "records/frmSend.h"
@@ -31,9 +35,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
@@ -848,6 +854,74 @@ private slots:
         QTest::keyClick(d->name(), Qt::Key_Return);
         QVERIFY(closed(*d));
         QCOMPARE(table("SELECT CustomerId, ActionId FROM Auction"), QStringList{"kiri|2"});
+    }
+
+    // ---- the look -----------------------------------------------------------------
+
+    // The boxes shown but not typed into (the buyer a task is for, the total)
+    // are drawn apart from the boxes to type into, on a light desktop and a
+    // dark one, their text readable, and the caret does not start in them.
+    // Pictures of each: build/screenshots/readonly-*.png.
+    void readOnlyBoxes_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<bool>("dark");
+        for (bool dark : {false, true})
+            for (const char* form : {"frmAuction", "frmPaid", "frmSend"})
+                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(form), dark ? "dark" : "light"))) << QString(form) << dark;
+    }
+    void readOnlyBoxes()
+    {
+        QFETCH(QString, form);
+        QFETCH(bool, dark);
+        const QPalette light = QApplication::palette();
+        if (dark) QApplication::setPalette(BoxLook::dark());
+        const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
+        buyer("kiri", "Kiri Ngata", "1 Road");
+        sale("800", form == "frmSend" ? 11 : 7, "kiri", "1 Road");
+
+        std::unique_ptr<QWidget> w;
+        QList<QLineEdit*> shown;
+        QLineEdit* typed = nullptr;
+        if (form == "frmAuction") {
+            auto a = std::make_unique<frmAuction>();
+            a->setProperty("mRemoteId", "800");
+            a->setProperty("mRemoteEdit", true);
+            a->show();
+            a->Form_Activate();
+            a->tabs()->setCurrentIndex(2);
+            shown = {a->amount(4)};
+            typed = a->amount(0);
+            w = std::move(a);
+        } else if (form == "frmPaid") {
+            auto d = open<frmPaid>("800");
+            shown = {d->buyer(), d->total()};
+            typed = d->name();
+            w = std::move(d);
+        } else {
+            auto d = open<frmSend>("800");
+            shown = {d->buyer()};
+            typed = d->name();
+            w = std::move(d);
+        }
+        w->grab().save(QDir(TestEnvironment::screenshotFolder()).filePath(QStringLiteral("readonly-%1-%2.png").arg(form, dark ? "dark" : "light")));
+        QVERIFY(messages().verifyDone());
+
+        const QColor typedBackground = BoxLook::background(typed);
+        QCOMPARE(typedBackground, QApplication::palette().color(QPalette::Base));
+        for (QLineEdit* box : std::as_const(shown)) {
+            const QString name = box->objectName();
+            QVERIFY2(box->isReadOnly(), qPrintable(name));
+            QVERIFY2(!box->text().isEmpty(), qPrintable(name));
+            QVERIFY2(!FocusChain::IsField(box), qPrintable(name));
+            const QColor background = BoxLook::background(box);
+            QVERIFY2(background != typedBackground, qPrintable(name + " " + background.name()));
+            QCOMPARE(background, QApplication::palette().color(QPalette::Window));
+            QVERIFY2(ColorContrast::ratio(box->palette().color(QPalette::Text), background) >= ColorContrast::PlainText, qPrintable(name));
+        }
+        QWidget* first = FocusChain::FirstField(w.get());
+        QVERIFY(first);
+        QVERIFY2(!shown.contains(first), qPrintable(first->objectName()));
     }
 
     // ---- from the main window -------------------------------------------------
