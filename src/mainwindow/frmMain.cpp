@@ -5,6 +5,7 @@
 #include "MenuAccelerators.h"
 #include "SearchPanel.h"
 #include "core/ProgramContext.h"
+#include "core/TaskDue.h"
 #include "core/clsActions.h"
 #include "core/clsDatabase.h"
 #include "core/clsLinks.h"
@@ -548,10 +549,11 @@ void frmMain::Refreshlist()
     ProgramContext& ctx = ProgramContext::current();
     SqlCondition condition;
     if (!searchShown()) {
-        // Due means due by today (the day number of now).
-        if (mTaskShip) condition = {QStringLiteral("Auction.ActionId =11 AND Auction.DateNextAction<=?"), {vb::today()}};
-        else if (!mTaskList) condition.text = QStringLiteral("Auction.ActionId <> 15 ");
-        else condition = {QStringLiteral("Auction.ActionId <> 15 AND Auction.DateNextAction<=?"), {vb::today()}};
+        condition.text = mTaskShip ? QStringLiteral("Auction.ActionId =11 ") : QStringLiteral("Auction.ActionId <> 15 ");
+        if (mTaskShip || mTaskList) {
+            condition += QStringLiteral("AND ");
+            condition += TaskDue::Condition(QStringLiteral("Auction.DateNextAction"));
+        }
     } else {
         condition = picSearch->BuildCondition();
     }
@@ -704,7 +706,7 @@ void frmMain::RefreshListItem(const QString& AuctionId)
     if (!remove && !searchShown()) {
         const QVariant due = rs.value(QStringLiteral("DateNextAction"));
         const int step = rs.value(QStringLiteral("ActionId")).toInt();
-        remove = (mTaskList && !due.isNull() && due.toDouble() > vb::today()) || (mTaskShip && step != 11) || step == 15;
+        remove = (mTaskList && !due.isNull() && !TaskDue::IsDue(due, vb::now())) || (mTaskShip && step != 11) || step == 15;
     }
     const int selected = selectedRow();
     if (remove) {

@@ -2,6 +2,7 @@
 
 #include "ReportText.h"
 #include "core/ProgramContext.h"
+#include "core/TaskDue.h"
 #include "core/clsDatabase.h"
 #include "platform/Vb.h"
 #include "platform/db/Recordset.h"
@@ -17,12 +18,12 @@ bool differs(const QVariant& a, const QVariant& b)
 bool PickingListReport::Read(double today, QList<Row>* rows)
 {
     rows->clear();
-    // Due dates are whole days; a time later today still counts as due today.
-    const QString sql = QStringLiteral(
-        "SELECT ItemId, Description FROM Auction WHERE ActionId=11 AND DateNextAction<? ORDER BY ItemId, Description");
+    const SqlCondition due = TaskDue::Condition(QStringLiteral("DateNextAction"), today);
+    const QString sql = QStringLiteral("SELECT ItemId, Description FROM Auction WHERE ActionId=11 AND ") + due.text +
+                        QStringLiteral(" ORDER BY ItemId, Description");
     ProgramContext& ctx = ProgramContext::current();
     Recordset rs;
-    if (!ctx.gDatabase || !ctx.gDatabase->OpenDB(sql, {vb::Int(today) + 1}, false, true, true, &rs)) return false;
+    if (!ctx.gDatabase || !ctx.gDatabase->OpenDB(sql, due.binds, false, true, true, &rs)) return false;
     QList<Sale> sales;
     for (; !rs.isEOF(); rs.MoveNext()) sales.append({rs.value(0), rs.value(1)});
     *rows = Group(sales);

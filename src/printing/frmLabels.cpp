@@ -5,6 +5,7 @@
 #include "LabelRows.h"
 #include "platform/SpinButtons.h"
 #include "core/ProgramContext.h"
+#include "core/TaskDue.h"
 #include "core/clsDatabase.h"
 #include "core/clsLinks.h"
 #include "core/modWebProcessing.h"
@@ -173,9 +174,9 @@ void frmLabels::Form_Activate()
         sql += QStringLiteral("WHERE Auction.AuctionId=?");
         binds << pSingleAuctionNumber;
     } else {
-        // Due by the end of today: a due date with a time later today counts as today.
-        sql += QStringLiteral("WHERE Auction.ActionId=11 AND Auction.DateNextAction<? ORDER BY Customer.CustomerId");
-        binds << vb::today() + 1;
+        const SqlCondition due = TaskDue::Condition(QStringLiteral("Auction.DateNextAction"));
+        sql += QStringLiteral("WHERE Auction.ActionId=11 AND ") + due.text + QStringLiteral(" ORDER BY Customer.CustomerId");
+        binds << due.binds;
     }
     Recordset rs;
     if (ctx().gDatabase && ctx().gDatabase->OpenDB(sql, binds, false, true, true, &rs)) {

@@ -21,6 +21,7 @@
 #include "printing/frmLabels.h"
 #include "printing/frmLabelsSetup.h"
 #include "printing/reportLabels.h"
+#include "printing/reportPickingList.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,6 +31,7 @@
 #include <QTreeView>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardItemModel>
 #include <QTimer>
 #include <QToolButton>
@@ -448,6 +450,53 @@ private slots:
         d.show();
         QVERIFY(QTest::qWaitForWindowExposed(&d));
         d.grab().save(TestEnvironment::screenshotFolder() + "/frmLabelsSetup.png");
+    }
+
+    // The address labels, the picking list and the main window's Send items
+    // list take the same sales to send: due at or before the start of today
+    // (due dates are whole days; one with a time later in the day falls due
+    // the day after), whatever the time now.
+    void dueListsAgree()
+    {
+        vb::setClock(QDateTime(QDate(2026, 3, 14), QTime(10, 0)));
+        const auto restore = qScopeGuard([] { vb::setClock(QDateTime()); });
+        const double today = vb::today();
+        const struct {
+            const char* id;
+            double due;
+            bool listed;
+        } sales[] = {
+            {"301", today - 1, true},           // yesterday
+            {"302", today, true},               // today at 00:00
+            {"303", today + 9.0 / 24, false},   // today, before now
+            {"304", today + 23.5 / 24, false},  // today, late in the day
+            {"305", today + 1, false},          // tomorrow at 00:00
+        };
+        QStringList due;
+        for (const auto& s : sales) {
+            sale(s.id, "ann", QStringLiteral("Ann Smith\r\n%1 Main Rd").arg(QLatin1String(s.id)), 11, s.due);
+            if (s.listed) due << s.id;
+        }
+
+        auto labels = open();
+        QStringList labelled;
+        for (int r = 0; r < labels->model()->rowCount(); ++r) labelled << labels->model()->item(r, 0)->text();
+        labelled.sort();
+        QCOMPARE(labelled, due);
+
+        reportPickingList picking;
+        QStringList picked;
+        for (const PickingListReport::Row& row : picking.rows()) picked << row.Description.toString().remove("Sale ");
+        picked.sort();
+        QCOMPARE(picked, due);
+
+        mainWindow = MainWindowDriver::open(messages());
+        mainWindow->action("mnuTaskSend")->trigger();
+        QVERIFY(mainWindow->mTaskShip);
+        QStringList sent = MainWindowDriver::listedIds(*mainWindow);
+        sent.sort();
+        QCOMPARE(sent, due);
+        QVERIFY(messages().verifyDone());
     }
 
     // "Print single address label" lists the selected sale (at another step) and

@@ -131,13 +131,13 @@ private slots:
         const double today = vb::today();
         for (const char* id : {"1", "2", "3"}) sale(id, "A", "Red mug", 11, today - 1);
         sale("4", "A", "Blue mug", 11);
-        sale("5", "B", "Green jug", 11, today + 0.5);  // later today
+        sale("5", "B", "Green jug", 11, today + 0.5);  // noon today: due dates are whole days, so due tomorrow
         sale("6", "B", "Green jug", 11);
         sale("7", "B", "Green jug", 11, today + 1);    // tomorrow
         sale("8", "B", "Green jug", 10, today - 5);    // another task
         QList<PickingListReport::Row> rows;
         QVERIFY(PickingListReport::Read(today, &rows));
-        QCOMPARE(pickRows(rows), (QStringList{"1|A|Blue mug", "3|A|Red mug", "2|B|Green jug"}));
+        QCOMPARE(pickRows(rows), (QStringList{"1|A|Blue mug", "3|A|Red mug", "1|B|Green jug"}));
         reportPickingList report;
         QCOMPARE(report.windowTitle(), QStringLiteral("Picking List"));
         QCOMPARE(report.rows().size(), 3);
