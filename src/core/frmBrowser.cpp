@@ -438,8 +438,10 @@ void frmBrowser::LoadWindowPosition()
             // that its place is worked out for it.
             resize(QSize(twips("Width", width()), twips("Height", height())).expandedTo(normalMinimum()));
             QPoint place(twips("Left", x()), twips("Top", y()));
-            // A window opened beside another goes below and right of the last
-            // one, not on top of it; one that returns from its login look stays.
+            // A window opened beside another goes a title bar's height below
+            // and right of the last one, not on top of it (the desktop's title
+            // bar, at least the style's); one back from its login look takes
+            // the saved place again.
             if (!mPlaced && lastPlaced && lastPlaced != this && lastPlaced->isVisible() &&
                 !(lastPlaced->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
                 const QRect last = lastPlaced->frameGeometry();

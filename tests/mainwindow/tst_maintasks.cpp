@@ -947,22 +947,20 @@ private slots:
                                                            {"Width", "8000"}, {"Height", "6000"}});
         WebBrowser::setFactory([](QObject* parent) { return new FakeBrowser(parent); });
         const auto noFactory = qScopeGuard([] { WebBrowser::setFactory({}); });
-        QList<QPointer<frmBrowser>> opened;
-        FormsRegistry::instance().overrideForm("frmBrowser", [this, &opened](QWidget* parent) {
+        FormsRegistry::instance().overrideForm("frmBrowser", [this](QWidget* parent) {
             auto* b = new frmBrowser(parent);
-            opened << b;
             browserWindows << b;
             return b;
         });
-        frmMain& w = this->opened();
+        frmMain& w = opened();
         env->messages().answer(vbmsg::OK, "Maximum open browser windows reached (10)");
         w.action("mnuWebOpen")->trigger();
-        QCOMPARE(opened.size(), 10);
+        QCOMPARE(browserWindows.size(), 10);
         // Each has taken its place once it has loaded its page.
-        for (const QPointer<frmBrowser>& b : opened) QTRY_VERIFY(b && b->windowTitle().endsWith(ctx().gBrowserCaptionSuffix));
+        for (const QPointer<QWidget>& b : std::as_const(browserWindows)) QTRY_VERIFY(b && b->windowTitle().endsWith(ctx().gBrowserCaptionSuffix));
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         QList<QPoint> places;
-        for (const QPointer<frmBrowser>& b : opened) {
+        for (const QPointer<QWidget>& b : std::as_const(browserWindows)) {
             const QRect frame = b->frameGeometry();
             QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("window %1 at %2,%3 %4x%5 leaves the screen")
                                                           .arg(places.size() + 1).arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
