@@ -7,6 +7,7 @@
 #include "platform/MessageService.h"
 #include "platform/SiteConfig.h"
 #include "platform/Vb.h"
+#include "platform/WindowCascade.h"
 #include "platform/browser/WebBrowser.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
 const QString Section = QStringLiteral("Settings\\frmBrowser");
@@ -30,6 +33,12 @@ const char* const navigateTags[] = {"Back", "Next", "Refresh", "Search", "Home",
 enum Button { Back, Next, RefreshButton, Search, Home, StopButton, Go, TradeMe, LoginButton };
 
 QString loginPagePath() { return modWebProcessing::SubmitPagePath(QStringLiteral("VNTMLI")); }
+
+// The least size of the normal look.
+QSize normalMinimum() { return {vb::twipsToPixels(10000), vb::twipsToPixels(6000)}; }
+
+// The browser window placed last in its normal look: the next one goes beside it.
+QPointer<frmBrowser> lastPlaced;
 }  // namespace
 
 frmBrowser::frmBrowser(QWidget* parent) : QDialog(parent), web(WebBrowser::create(this)), loginTimer(new QTimer(this))
@@ -404,7 +413,7 @@ void frmBrowser::setLoginLook(bool login)
         setMinimumSize(0, 0);
         resize(vb::twipsToPixels(6500), vb::twipsToPixels(2100));
     } else {
-        setMinimumSize(vb::twipsToPixels(10000), vb::twipsToPixels(6000));
+        setMinimumSize(normalMinimum());
     }
 }
 
@@ -423,7 +432,26 @@ void frmBrowser::LoadWindowPosition()
             auto twips = [&](const char* key, int pixels) {
                 return vb::twipsToPixels(AppSettings::GetSetting(Section, QLatin1String(key), QString::number(vb::pixelsToTwips(pixels))).toDouble());
             };
-            setGeometry(twips("Left", x()), twips("Top", y()), twips("Width", width()), twips("Height", height()));
+            // Left and Top are the frame's corner, as x() and y() were saved:
+            // placing the inside there would move each window up by its title
+            // bar. The size is the one it keeps (no less than the least), so
+            // that its place is worked out for it.
+            resize(QSize(twips("Width", width()), twips("Height", height())).expandedTo(normalMinimum()));
+            QPoint place(twips("Left", x()), twips("Top", y()));
+            // A window opened beside another goes a title bar's height below
+            // and right of the last one, not on top of it (the desktop's title
+            // bar, at least the style's); one back from its login look takes
+            // the saved place again.
+            if (!mPlaced && lastPlaced && lastPlaced != this && lastPlaced->isVisible() &&
+                !(lastPlaced->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+                const QRect last = lastPlaced->frameGeometry();
+                const int titleBar = std::max(lastPlaced->geometry().top() - last.top(), style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+                const QScreen* screen = lastPlaced->screen();
+                place = WindowCascade::Next(last, frameGeometry().size(), screen ? screen->availableGeometry() : last, titleBar);
+            }
+            move(place);
+            mPlaced = true;
+            lastPlaced = this;
         }
     }
     setLoginLook(AutoLogin);

@@ -95,4 +95,5 @@ private:
     QTimer* loginTimer;
     int mLoginState = Browsing;
     bool mLoaded = false;
+    bool mPlaced = false;  // given its place in the normal look once
 };

@@ -98,7 +98,7 @@ public:
             return;
         }
         if (auto* scroll = qobject_cast<QScrollArea*>(w); scroll && scroll->widget()) {
-            contents(scroll->widget());
+            contents(w);
             return;
         }
         if (auto* splitter = qobject_cast<QSplitter*>(w)) {
@@ -117,6 +117,11 @@ public:
 
     void contents(QWidget* w)
     {
+        // A page that scrolls (a tab page too): what it scrolls.
+        if (auto* scroll = qobject_cast<QScrollArea*>(w); scroll && scroll->widget()) {
+            contents(scroll->widget());
+            return;
+        }
         if (w->layout()) layout(w->layout());
         else if (takesTab(w)) add(w);
     }

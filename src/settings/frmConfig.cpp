@@ -7,6 +7,7 @@
 #include "core/clsActions.h"
 #include "core/clsDatabase.h"
 #include "core/modCommon.h"
+#include "platform/FocusChain.h"
 #include "platform/MessageService.h"
 #include "platform/ReadOnlyBox.h"
 #include "platform/TypingLimit.h"
@@ -116,6 +117,12 @@ frmConfig::frmConfig(QWidget* parent) : QDialog(parent)
     // Within the screen, however large the desktop's scale: the pages scroll.
     resize(ScreenFit::within(this, QSize(780, 540)));
     Form_Load();
+    // The caret starts in the first page's first field, Tab going down the
+    // page as laid out, then to the buttons. Set once the pages are in the
+    // window: a field focused while its page is built apart loses the focus
+    // as the page moves in, and the window then gives it to its first Tab
+    // stop, the tab strip (made with the tab control, before any page).
+    FocusChain::Prepare(this);
 }
 
 QString frmConfig::title() const { return ProgramContext::current().gAppTitle; }

@@ -324,7 +324,8 @@ private slots:
         QCOMPARE(w->RemoteForm, nullptr);
         QVERIFY(w->findChild<QWidget*>("picControls")->isVisibleTo(w.get()));
         QVERIFY(!w->findChild<QWidget*>("lblMessage")->isVisibleTo(w.get()));
-        QCOMPARE(w->geometry(), QRect(100, 80, 800, 600));
+        // Left and Top are the frame's corner, the size the inside's.
+        QCOMPARE(QRect(w->pos(), w->size()), QRect(100, 80, 800, 600));
         w->close();
     }
 
@@ -503,6 +504,27 @@ private slots:
         QVERIFY(!loading->isVisible());
         QVERIFY(refresh->isVisible());
         w.close();
+    }
+
+    // A browser window opened again, one after another, opens where the last
+    // one closed: its frame's corner, not its inside, goes to the saved place,
+    // so it does not move up by its title bar each time.
+    void aBrowserOpenedAgainOpensWhereTheLastClosed()
+    {
+        AppSettings::SaveSettings("Settings\\frmBrowser", {{"WindowState", "0"}, {"Left", "1500"}, {"Top", "1800"},
+                                                           {"Width", "10000"}, {"Height", "6000"}});
+        for (int round = 1; round <= 3; ++round) {
+            frmBrowser w;
+            w.StartingAddress = Site + "/Browse/Listing.aspx?id=5";
+            fake(&w)->setHandler([this](const QString& a, const QString& c) { return site.answer(a, c); });
+            w.show();
+            QTRY_COMPARE(w.windowTitle(), QStringLiteral("Somewhere") + ctx().gBrowserCaptionSuffix);
+            QCOMPARE(w.pos(), QPoint(100, 120));
+            QCOMPARE(w.frameGeometry().topLeft(), QPoint(100, 120));
+            w.close();
+            QCOMPARE(AppSettings::GetSetting("Settings\\frmBrowser", "Top"), QStringLiteral("1800"));
+            QCOMPARE(AppSettings::GetSetting("Settings\\frmBrowser", "Left"), QStringLiteral("1500"));
+        }
     }
 
     void plainBrowserKeepsItsPlace()

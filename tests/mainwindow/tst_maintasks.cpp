@@ -5,13 +5,16 @@
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
 #include "core/clsDatabase.h"
+#include "core/frmBrowser.h"
 #include "core/frmUndo.h"
 #include "core/modDatabase.h"
 #include "email/clsEmails.h"
 #include "mainwindow/AuctionListModel.h"
 #include "mainwindow/frmMain.h"
+#include "platform/AppSettings.h"
 #include "platform/FormsRegistry.h"
 #include "platform/Vb.h"
+#include "platform/browser/FakeBrowser.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Recordset.h"
 
@@ -27,12 +30,14 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScopeGuard>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -928,6 +933,47 @@ private slots:
         // The list starts over afterwards.
         QCOMPARE(listedIds(), ids);
         QCOMPARE(selectedId(), ids.first());
+    }
+
+    // Open all gives ten browser windows the seller can tell apart: each a
+    // step down and right of the one before, starting over at the screen's
+    // edge, every one whole on the screen.
+    void openAllCascadesTheWindowsWithinTheScreen()
+    {
+        for (int i = 1; i <= 10; ++i) addSale(QStringLiteral("%1").arg(8000 + i), 4, vb::today(), 45100 - i);
+        // The window's place as the seller left it: low on the screen, so the
+        // windows must start over; narrower than a browser window may be.
+        AppSettings::SaveSettings("Settings\\frmBrowser", {{"WindowState", "0"}, {"Left", "1500"}, {"Top", "5400"},
+                                                           {"Width", "8000"}, {"Height", "6000"}});
+        WebBrowser::setFactory([](QObject* parent) { return new FakeBrowser(parent); });
+        const auto noFactory = qScopeGuard([] { WebBrowser::setFactory({}); });
+        FormsRegistry::instance().overrideForm("frmBrowser", [this](QWidget* parent) {
+            auto* b = new frmBrowser(parent);
+            browserWindows << b;
+            return b;
+        });
+        frmMain& w = opened();
+        env->messages().answer(vbmsg::OK, "Maximum open browser windows reached (10)");
+        w.action("mnuWebOpen")->trigger();
+        QCOMPARE(browserWindows.size(), 10);
+        // Each has taken its place once it has loaded its page.
+        for (const QPointer<QWidget>& b : std::as_const(browserWindows)) QTRY_VERIFY(b && b->windowTitle().endsWith(ctx().gBrowserCaptionSuffix));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QList<QPoint> places;
+        for (const QPointer<QWidget>& b : std::as_const(browserWindows)) {
+            const QRect frame = b->frameGeometry();
+            QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("window %1 at %2,%3 %4x%5 leaves the screen")
+                                                          .arg(places.size() + 1).arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+            QVERIFY2(!places.contains(frame.topLeft()), qPrintable(QStringLiteral("window %1 on another").arg(places.size() + 1)));
+            places << frame.topLeft();
+        }
+        // The first where the seller left the window, the next one down and right of it.
+        QCOMPARE(places[0], QPoint(100, 360));
+        QVERIFY(places[1].x() > places[0].x() && places[1].y() > places[0].y());
+        // Some started over at the top, some at the left edge.
+        QVERIFY(std::any_of(places.begin(), places.end(), [&](const QPoint& p) { return p.y() == area.top(); }));
+        QVERIFY(std::any_of(places.begin(), places.end(), [&](const QPoint& p) { return p.x() == area.left(); }));
+        QVERIFY(env->messages().verifyDone());
     }
 
     // The product's and the site's entries, in the Web menu and the Web

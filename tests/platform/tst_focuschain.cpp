@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -94,9 +95,25 @@ private slots:
         QVERIFY(sent->isAncestorOf(afterPicked));
     }
 
-    // Each page of a tab control after its strip; only the page shown takes Tab.
+    // Each page of a tab control after its strip; only the page shown takes
+    // Tab. Also pages in scroll areas (a window that fits a small screen).
+    void tabPages_data()
+    {
+        QTest::addColumn<bool>("scrolling");
+        QTest::newRow("pages") << false;
+        QTest::newRow("pages that scroll") << true;
+    }
     void tabPages()
     {
+        QFETCH(bool, scrolling);
+        auto page = [scrolling](QWidget* contents) -> QWidget* {
+            if (!scrolling) return contents;
+            auto* area = new QScrollArea;
+            area->setWidget(contents);
+            area->setWidgetResizable(true);
+            area->setFocusPolicy(Qt::NoFocus);
+            return area;
+        };
         QDialog d;
         auto* ok = named(new QPushButton("OK", &d), "ok");
         auto* tabs = new QTabWidget(&d);
@@ -106,8 +123,8 @@ private slots:
         firstLayout->addWidget(named(new QPushButton("Colour"), "colour"));
         auto* second = new QWidget;
         (new QVBoxLayout(second))->addWidget(named(new QLineEdit, "email"));
-        tabs->addTab(first, "General");
-        tabs->addTab(second, "Email");
+        tabs->addTab(page(first), "General");
+        tabs->addTab(page(second), "Email");
         tabs->tabBar()->setObjectName("tabs");
         auto* outer = new QVBoxLayout(&d);
         outer->addWidget(tabs);

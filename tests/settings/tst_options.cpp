@@ -1,12 +1,15 @@
 // The options dialog and its task chain rows, on a real database.
 
 #include "DatabaseFixture.h"
+#include "ModalDriver.h"
 #include "RecordingMainWindow.h"
 #include "TestEnvironment.h"
 #include "core/ProgramContext.h"
 #include "core/clsActions.h"
 #include "core/modDatabase.h"
+#include "platform/FormsRegistry.h"
 #include "platform/db/Connection.h"
+#include "settings/SettingsForms.h"
 #include "settings/SettingsRules.h"
 #include "settings/TaskChain.h"
 #include "settings/frmAbout.h"
@@ -20,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 
 #include <memory>
@@ -407,6 +411,50 @@ private slots:
         d->txtEmailCC->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(d->txtEmailCC, Qt::Key_Backtab);
         QCOMPARE(env->messages().prompts().size(), 2);
+        QVERIFY(env->messages().verifyDone());
+    }
+
+    // Options opens as the main window opens it, modal over the main window,
+    // with the caret in its first field: what the seller types lands there.
+    // Tab goes down the page as it is laid out, then to the buttons, on the
+    // first page and on a page opened later.
+    void opensWithTheCaretInItsFirstField()
+    {
+        SettingsForms::Register();
+        QWidget mainWindow;
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowActive(&mainWindow));
+        QString typed;
+        QStringList general, tradeMe;
+        // The names the focus goes through from where it is, one Tab each.
+        auto route = [](int stops) {
+            QStringList names;
+            for (int i = 0; i < stops; ++i) {
+                QWidget* at = QApplication::focusWidget();
+                names << (at ? at->objectName() : QStringLiteral("<nothing>"));
+                if (!at) break;
+                QTest::keyClick(at, Qt::Key_Tab);
+            }
+            return names;
+        };
+        const bool opened = ModalDriver::OnModal<frmConfig>(
+            [&] { FormsRegistry::instance().showModal("frmConfig", {}, &mainWindow); },
+            [&](frmConfig* d) {
+                const auto close = qScopeGuard([d] { d->cmdCancel_Click(); });
+                QTRY_VERIFY(QApplication::focusWidget());
+                d->txtDatabaseDesc->clear();
+                QTest::keyClicks(QApplication::focusWidget(), "Winter shop");
+                typed = d->txtDatabaseDesc->text();
+                general = route(11);
+                d->tabDetails->setCurrentIndex(frmConfig::TradeMe);
+                tradeMe = route(11);
+            });
+        QVERIFY(opened);
+        QCOMPARE(typed, QStringLiteral("Winter shop"));
+        QCOMPARE(general, (QStringList{"txtDatabaseDesc", "cboDefault", "numNextAuctionNumber", "numNextAuctionNumberStep", "chkShowGrid",
+                                       "chkDefaultList", "cmdColor", "cmdUpdate", "cmdApply", "qt_tabwidget_tabbar", "txtDatabaseDesc"}));
+        QCOMPARE(tradeMe, (QStringList{"txtTradeMeUserId", "txtTradeMePassword", "txtTradeMeEmail", "txtBankAccountName", "txtBankAccountNumber",
+                                       "chkOfferSold", "chkOfferUnsold", "cboDefaultFPOdays", "chkRelistUnsold", "cmdUpdate", "cmdApply"}));
         QVERIFY(env->messages().verifyDone());
     }
 
