@@ -105,7 +105,7 @@ class tst_batchqueue : public QObject {
     static void run(QueueWindow& w)
     {
         w.cmdOK_Click();
-        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 60000);
     }
 
 private slots:

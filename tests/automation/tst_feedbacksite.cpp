@@ -37,7 +37,7 @@
 #include <optional>
 
 namespace {
-constexpr int Patience = 60000;
+constexpr int Patience = 120000;
 const QString Confirm = QStringLiteral("feedback comments.\r\n\r\nAre you sure you want to continue?");
 }  // namespace
 

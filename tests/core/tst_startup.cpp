@@ -102,7 +102,7 @@ private slots:
         modStart::CreateDesktopShortcut();
         QProcess validate;
         validate.start(validator, {modStart::DesktopShortcutPath()});
-        QVERIFY(validate.waitForFinished());
+        QVERIFY(validate.waitForFinished(60000));
         const QString report = QString::fromUtf8(validate.readAllStandardOutput() + validate.readAllStandardError());
         QVERIFY2(validate.exitCode() == 0 && !report.contains("error:"), qPrintable(readShortcut() + "\n" + report));
         QVERIFY(readShortcut().contains("\nIcon="));

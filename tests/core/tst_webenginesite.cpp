@@ -27,7 +27,7 @@
 #include <optional>
 
 namespace {
-constexpr int Patience = 30000;
+constexpr int Patience = 90000;
 }
 
 class tst_webenginesite : public QObject {
@@ -106,7 +106,7 @@ private slots:
             if (r.method == "POST") QCOMPARE(r.form.value("password"), QStringLiteral("pa\"ss<word"));
         // The session the browser got also authorises the program's downloads.
         Downloader::Result r;
-        QTRY_VERIFY_WITH_TIMEOUT((r = Downloader::Get(QUrl(site.baseUrl() + "/MyTradeMe/Selling.aspx"))).ok, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((r = Downloader::Get(QUrl(site.baseUrl() + "/MyTradeMe/Selling.aspx"))).ok, Patience);
         QVERIFY(r.data.contains("Items I'm selling"));
     }
 

@@ -8,7 +8,6 @@
 #include "platform/browser/FakeBrowser.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
@@ -410,17 +409,19 @@ private slots:
         QVERIFY(out == extracted(ListingTag, fields));
     }
 
-    // A kind of field the form lacks is not looked for again at every field.
-    void extractFormOfManyFieldsTakesLinearTime()
+    // A form of many fields, with a long page after it: every field, in
+    // order, and nothing past the form. (bench_extractform times the walk,
+    // which must grow with the page, not with fields times page.)
+    void extractFormOfManyFields()
     {
         QString page = ListingTag + CrLf;
         for (int i = 0; i < 20000; ++i) page += QStringLiteral("<p><input name=\"f%1\" onclick=\"x()\"></p>\r\n").arg(i);
         page += "</form>" + QString(200000, u'z');
-        QElapsedTimer clock;
-        clock.start();
         const QString out = ExtractForm(page, "newlisting_form", false);
-        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(out.count(CrLf), 20000 + 1);
+        QVERIFY(out.contains(QStringLiteral("<input name=\"f0\" >\r\n<input name=\"f1\" >")));
+        QVERIFY(out.endsWith(QStringLiteral("<input name=\"f19999\" >\r\n</form>")));
+        QVERIFY(!out.contains(u'z'));
         QVERIFY(!out.contains("onclick"));
     }
 
@@ -590,6 +591,7 @@ private slots:
         const QString comment = "Great \"kiwi\" buyer & quick <3";
         const QTime before = QTime::currentTime();
         QVERIFY(CreateFeedbackPage("VNTMFB", "2150001", comment, "123", "offer_recipient"));
+        const QTime after = QTime::currentTime();
 
         const QString page = readFile(programFile("VNTMFB.sub"));
         QVERIFY2(page.contains("action=\"" + (siteUrl.isEmpty() ? Site : siteUrl) + "/MyTradeMe/Feedback/Place.aspx\""), qPrintable(page));
@@ -605,10 +607,13 @@ private slots:
         QVERIFY2(QRegularExpression("^(1[0-2]|[1-9]):[0-5][0-9]:[0-5][0-9] (AM|PM)$").match(time).hasMatch(), qPrintable(time));
         const QTime placed = QTime::fromString(time, "h:mm:ss AP");
         QVERIFY(placed.isValid());
-        // Times are to the nearest second; midnight may pass meanwhile.
-        int late = (before.secsTo(placed) + 86400) % 86400;
-        if (late > 43200) late -= 86400;
-        QVERIFY2(late >= -1 && late <= 2, qPrintable(time));
+        // A time while the page was made, to the nearest second, however long
+        // that took; midnight may pass meanwhile.
+        const auto since = [&before](const QTime& t) {
+            int secs = (before.secsTo(t) + 86400) % 86400;
+            return secs > 43200 ? secs - 86400 : secs;
+        };
+        QVERIFY2(since(placed) >= -1 && since(placed) <= since(after) + 1, qPrintable(time));
     }
 
     void filledValuesAreNeverRewritten()

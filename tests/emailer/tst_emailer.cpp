@@ -382,7 +382,7 @@ private slots:
         OutboxSender sender(folder());
         sender.setReplyTimeoutMs(5000);
         QVERIFY(start(sender));
-        QTRY_VERIFY_WITH_TIMEOUT(sender.isFinished(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(sender.isFinished(), 60000);
         QCOMPARE(queued().size(), 0);
     }
 
@@ -405,7 +405,7 @@ private slots:
         env->messages().answer(vbmsg::OK, QStringLiteral("was sent, but it could not be removed from the outbox"));
         OutboxSender sender(folder());
         QVERIFY(start(sender));
-        QTRY_VERIFY_WITH_TIMEOUT(sender.isFinished(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(sender.isFinished(), 60000);
         QVERIFY(reader && reader->held());
         QCOMPARE(posts(), 1);
         reader.reset();

@@ -62,7 +62,7 @@ class tst_installerprogram : public QObject {
         p.setWorkingDirectory(work.path());  // not the program folder: the installer works in its own
         p.setProcessChannelMode(QProcess::ForwardedChannels);
         p.start(QDir(installed).filePath(QStringLiteral("VendaroInstaller")), {});
-        if (!p.waitForFinished(60000)) {
+        if (!p.waitForFinished(120000)) {
             p.kill();
             p.waitForFinished();
             return -1;
@@ -160,7 +160,7 @@ private slots:
         // What the main program started, for real.
         QCOMPARE(runInstaller(), 0);
         QCOMPARE(readFile(QDir(installed).filePath("vendaro")), readFile(QDir(release).filePath("vendaro")));
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(QDir(installed).filePath("started-here")).trimmed(), QFile::encodeName(installed), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(QDir(installed).filePath("started-here")).trimmed(), QFile::encodeName(installed), 60000);
         QCOMPARE(messages().size(), 1);
         QCOMPARE(messages().first().value("text").toString(), QStringLiteral("Update completed"));
         QVERIFY(!AppSettings::HasSetting("Settings", "action"));
@@ -181,7 +181,7 @@ private slots:
         QVERIFY(!dir.exists("files.info"));
         QVERIFY(!QDir(work.path()).exists("vendaro.zip"));
         // The new main program was started in its folder.
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(dir.filePath("started-here")).trimmed(), QFile::encodeName(installed), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(dir.filePath("started-here")).trimmed(), QFile::encodeName(installed), 60000);
         const auto said = messages();
         QCOMPARE(said.size(), 1);
         QCOMPARE(said[0].value("text").toString(), QStringLiteral("Update completed"));
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(writeFile(standIn, "#!/bin/sh\npwd > \"$0.ran\"\n", true));
         order(QStringLiteral("Install"));
         QCOMPARE(runInstaller({QStringLiteral("VENDARO_START_PROGRAM=") + standIn}), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(standIn + QStringLiteral(".ran")).trimmed(), QFile::encodeName(installed), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(standIn + QStringLiteral(".ran")).trimmed(), QFile::encodeName(installed), 60000);
         QVERIFY(messages().isEmpty());
         QCOMPARE(readFile(QDir(installed).filePath("vendaro")), readFile(QDir(release).filePath("vendaro")));
         QVERIFY(!QFileInfo::exists(QDir(installed).filePath("started-here")));

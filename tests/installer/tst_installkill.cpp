@@ -132,9 +132,9 @@ private slots:
         QFETCH(QString, item);
         resetFolder();
         std::unique_ptr<QProcess> child(start({item}));
-        QVERIFY2(ChildLines::WaitFor(*child, "renaming", 60000), "the child never got to put the file in place");
+        QVERIFY2(ChildLines::WaitFor(*child, "renaming"), "the child never got to put the file in place");
         child->kill();
-        QVERIFY(child->waitForFinished(10000));
+        QVERIFY(child->waitForFinished(60000));
         bool allNew = false;
         const QString fault = judge(&allNew);
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
@@ -143,8 +143,8 @@ private slots:
         QVERIFY(!hidden().isEmpty());  // what the killed run left
 
         std::unique_ptr<QProcess> next(start());
-        QVERIFY(ChildLines::WaitFor(*next, "done", 60000));
-        QVERIFY(next->waitForFinished(10000));
+        QVERIFY(ChildLines::WaitFor(*next, "done"));
+        QVERIFY(next->waitForFinished(60000));
         QVERIFY2(judge(&allNew).isEmpty() && allNew, "the next run did not install the update");
         QCOMPARE(hidden(), QStringList{});
     }
@@ -160,12 +160,12 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             resetFolder();
             std::unique_ptr<QProcess> child(start());
-            QVERIFY(ChildLines::WaitFor(*child, "ready", 60000));
+            QVERIFY(ChildLines::WaitFor(*child, "ready"));
             QElapsedTimer clock;
             clock.start();
-            QVERIFY(ChildLines::WaitFor(*child, "done", 60000));
+            QVERIFY(ChildLines::WaitFor(*child, "done"));
             span = std::max(span, clock.nsecsElapsed() / 1000);
-            QVERIFY(child->waitForFinished(10000));
+            QVERIFY(child->waitForFinished(60000));
         }
         bool allNew = false;
         QVERIFY(judge(&allNew).isEmpty() && allNew);
@@ -185,10 +185,10 @@ private slots:
             const double u = random.generateDouble();
             const qint64 delay = qint64(u * u * double(span) * 1.1);
             std::unique_ptr<QProcess> child(start());
-            QVERIFY(ChildLines::WaitFor(*child, "ready", 60000));
+            QVERIFY(ChildLines::WaitFor(*child, "ready"));
             std::this_thread::sleep_for(std::chrono::microseconds(delay));
             child->kill();
-            QVERIFY(child->waitForFinished(10000));
+            QVERIFY(child->waitForFinished(60000));
             if (!child->readAllStandardOutput().contains("done")) ++killedMidway;
             QString fault = judge(&allNew);
             PackageInstaller::ClearLeftovers(folder);  // the next run's start

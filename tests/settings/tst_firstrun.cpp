@@ -32,7 +32,7 @@
 #include <optional>
 
 namespace {
-constexpr int Patience = 30000;
+constexpr int Patience = 90000;
 const QString StartHint = QStringLiteral("To get started, click the UPDATE button");
 
 template <typename W>

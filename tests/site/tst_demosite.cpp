@@ -34,7 +34,7 @@
 #include <optional>
 
 namespace {
-constexpr int Patience = 60000;
+constexpr int Patience = 120000;
 
 DemoDataOptions demoOptions()
 {

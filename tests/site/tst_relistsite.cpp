@@ -24,7 +24,7 @@
 #include <optional>
 
 namespace {
-constexpr int Patience = 30000;
+constexpr int Patience = 90000;
 }
 
 class tst_relistsite : public QObject {

@@ -3,6 +3,8 @@
 #include "StandInSite.h"
 #include "TestEnvironment.h"
 
+#include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -26,8 +28,9 @@ class tst_siteprogram : public QObject {
     static bool start(QProcess& site, const QStringList& arguments, const QString& portFile)
     {
         site.start(program(), arguments + QStringList{"--port-file", portFile});
-        if (!site.waitForStarted()) return false;
-        for (int i = 0; i < 100 && !QFileInfo(portFile).size() && site.state() == QProcess::Running; ++i) site.waitForFinished(50);
+        if (!site.waitForStarted(60000)) return false;
+        const QDeadlineTimer patience(60000);
+        while (!QFileInfo(portFile).size() && site.state() == QProcess::Running && !patience.hasExpired()) site.waitForFinished(50);
         return QFileInfo(portFile).size() > 0;
     }
 
@@ -82,7 +85,7 @@ private slots:
         login.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
         std::unique_ptr<QNetworkReply> reply(nam.post(login, QByteArrayLiteral("email=k%40example.co.nz&password=p")));
         QSignalSpy finished(reply.get(), &QNetworkReply::finished);
-        QVERIFY(reply->isFinished() || finished.wait(10000));
+        QVERIFY(reply->isFinished() || finished.wait(60000));
         QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 302);
         const QByteArray cookie = reply->rawHeader("Set-Cookie");
         QVERIFY2(cookie.startsWith("vsession=") && cookie.endsWith(attribute), cookie.constData());

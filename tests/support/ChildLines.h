@@ -6,20 +6,27 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
+#include <algorithm>
+
 namespace ChildLines {
 
-// Whether the child printed the line within the time (false once it has ended without it).
-inline bool WaitFor(QProcess& child, const QByteArray& wanted, int timeoutMs)
+// A wait for a child's line that a loaded machine does not outlast: a Qt
+// program starting on a busy two-core machine can take most of a minute.
+constexpr int GenerousMs = 120000;
+
+// Whether the child printed the line within the time (false once it has ended
+// without it). Lines it printed just before it ended are still read.
+inline bool WaitFor(QProcess& child, const QByteArray& wanted, int timeoutMs = GenerousMs)
 {
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < timeoutMs) {
+    for (;;) {
+        const bool ended = child.state() == QProcess::NotRunning;
         while (child.canReadLine())
             if (child.readLine().trimmed() == wanted) return true;
-        if (child.state() == QProcess::NotRunning) return false;
-        child.waitForReadyRead(20);
+        if (ended || waited.elapsed() >= timeoutMs) return false;
+        child.waitForReadyRead(int(std::min<qint64>(100, timeoutMs - waited.elapsed())));
     }
-    return false;
 }
 
 }  // namespace ChildLines

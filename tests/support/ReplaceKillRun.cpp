@@ -108,10 +108,10 @@ qint64 ReplaceKillRun::once(qint64 delayUs, bool* killed, QString* error)
     child.start(QStringLiteral(VENDARO_REPLACE_CHILD), args);
     *killed = false;
     // Generous: a loaded two-core machine starts a Qt program slowly.
-    if (!child.waitForStarted(60000) || !ChildLines::WaitFor(child, "ready", 120000)) {
+    if (!child.waitForStarted(60000) || !ChildLines::WaitFor(child, "ready")) {
         *error = QStringLiteral("the child never got ready (exit %1): ").arg(child.exitCode()) + QString::fromLocal8Bit(child.readAllStandardError());
         child.kill();
-        child.waitForFinished(5000);
+        child.waitForFinished(60000);
         return -1;
     }
     QElapsedTimer clock;
@@ -123,9 +123,9 @@ qint64 ReplaceKillRun::once(qint64 delayUs, bool* killed, QString* error)
         child.waitForFinished(60000);
         *killed = !child.readAllStandardOutput().contains("done");
     } else {
-        if (!ChildLines::WaitFor(child, "done", 240000)) {
+        if (!ChildLines::WaitFor(child, "done", 2 * ChildLines::GenerousMs)) {
             *error = QStringLiteral("the replacement failed: ") + QString::fromLocal8Bit(child.readAllStandardError());
-            child.waitForFinished(5000);
+            child.waitForFinished(60000);
             return -1;
         }
         took = clock.nsecsElapsed() / 1000;

@@ -183,13 +183,13 @@ class tst_frmupdate : public QObject {
     {
         QSignalSpy ended(&w, &frmUpdate::runEnded);
         if (!w.isVisible()) w.show();
-        return ended.wait(20000);
+        return ended.wait(60000);
     }
     bool rerun(frmUpdate& w, const std::function<void()>& action)
     {
         QSignalSpy ended(&w, &frmUpdate::runEnded);
         action();
-        return ended.wait(20000);
+        return ended.wait(60000);
     }
     int exportRequests()
     {
@@ -316,7 +316,7 @@ private slots:
 
         QSignalSpy finished(&w, &QDialog::finished);
         w.saveButton()->click();
-        QVERIFY(finished.wait(5000));
+        QVERIFY(finished.wait(60000));
         QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), 5);
         QCOMPARE(scalar("SELECT CustomerId FROM Auction WHERE AuctionId='2900000101'").toString(), QStringLiteral("o'brien_fan"));
         QCOMPARE(scalar("SELECT ActionId FROM Auction WHERE AuctionId='2900000102'").toInt(), 15);
@@ -333,7 +333,7 @@ private slots:
             QVERIFY(run(w));
             QSignalSpy finished(&w, &QDialog::finished);
             w.saveButton()->click();
-            QVERIFY(finished.wait(5000));
+            QVERIFY(finished.wait(60000));
         }
         ctx().gConfiguration.DateLastUpdate = vb::now() - 1;
         const double before = ctx().gConfiguration.DateLastUpdate;
@@ -454,7 +454,7 @@ private slots:
         lock.reset();
         QSignalSpy finished(&w, &QDialog::finished);
         w.saveButton()->click();
-        QVERIFY(finished.wait(5000));
+        QVERIFY(finished.wait(60000));
         QCOMPARE(scalar("SELECT COUNT(*) FROM Auction").toInt(), 5);
     }
 
@@ -620,7 +620,7 @@ private slots:
         QCOMPARE(w.listModel(1).CellText(row(), 9), shown);
         QSignalSpy finished(&w, &QDialog::finished);
         w.saveButton()->click();
-        QVERIFY(finished.wait(5000));
+        QVERIFY(finished.wait(60000));
         QCOMPARE(vb::formatNumber(scalar("SELECT Shipping FROM Auction WHERE AuctionId='2900000102'").toDouble(), "$0.00"), shown);
     }
 

@@ -10,7 +10,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QColor>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QSignalSpy>
 
@@ -530,7 +529,8 @@ private slots:
         QCOMPARE(model.CellText(model.RowOfRecord(1), 3), QStringLiteral("Blue teapot"));
     }
 
-    // 5,000 listings fill at once: one reset, no per-row signal.
+    // 5,000 listings fill at once: one reset, no per-row signal, every row in
+    // its sorted place. (bench_reviewlists times the fill and the sort.)
     void fillsManyRowsAtOnce()
     {
         QVector<Values> records;
@@ -549,10 +549,7 @@ private slots:
         ReviewListModel model(ListingRecordsets::Sold);
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-        QElapsedTimer timer;
-        timer.start();
         model.Fill(*rs);
-        const qint64 fill = timer.elapsed();
         // Sales of one day keep their record order under the latest-first sort.
         QHash<int, int> rowBefore;
         for (int row = 0; row < model.rowCount(); ++row) {
@@ -562,9 +559,7 @@ private slots:
             else if (row > 0)
                 QVERIFY(model.CellText(row, 0) < model.CellText(row - 1, 0));
         }
-        timer.restart();
         model.sort(7, Qt::AscendingOrder);
-        const qint64 sort = timer.elapsed();
         // Equal prices keep the order they had.
         for (int row = 1; row < model.rowCount(); ++row) {
             const double price = model.data(model.index(row, 7), Qt::UserRole).toDouble();
@@ -573,14 +568,11 @@ private slots:
             if (previous == price)
                 QVERIFY(rowBefore.value(model.RecordPosition(row)) > rowBefore.value(model.RecordPosition(row - 1)));
         }
-        qInfo("fill %lld ms, sort %lld ms", fill, sort);
         QCOMPARE(model.rowCount(), 5000);
         QCOMPARE(reset.count(), 1);
         QCOMPARE(inserted.count(), 0);
         QCOMPARE(model.Count(), 1667);
         QVERIFY(model.ShippingNote());
-        QVERIFY2(fill < 1000, qPrintable(QStringLiteral("fill took %1 ms").arg(fill)));
-        QVERIFY2(sort < 500, qPrintable(QStringLiteral("sort took %1 ms").arg(sort)));
     }
 };
 

@@ -41,7 +41,7 @@
 #include <optional>
 
 namespace {
-constexpr int Patience = 60000;
+constexpr int Patience = 120000;
 }
 
 class tst_syncrun : public QObject {

@@ -26,7 +26,7 @@
 #include <optional>
 
 namespace {
-constexpr int Patience = 30000;
+constexpr int Patience = 90000;
 }
 
 class tst_unsoldsite : public QObject {
