@@ -870,8 +870,11 @@ void StandInSite::Impl::routes()
 
     // For the download tests: an empty answer, and a slow one.
     server.Get("/_test/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
-    server.Get("/_test/slow", [](const httplib::Request& req, httplib::Response& res) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000")));
+    server.Get("/_test/slow", [this](const httplib::Request& req, httplib::Response& res) {
+        // Waited in steps: stop() ends the wait (the server waits for every answer before it stops).
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000"));
+        while (!stopping && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         res.set_content("late", "text/plain");
     });
 
