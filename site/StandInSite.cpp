@@ -21,7 +21,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -61,6 +63,53 @@ QMap<QString, QString> formFields(const httplib::Request& req)
     for (const auto& [k, v] : form) fields.insert(q(k), q(v));
     return fields;
 }
+
+// How much of a posted form the site reads, or that it was cut off.
+enum class FormRead { Whole, TooLarge, Broken };
+
+// Reads a posted body into the request as the library's own reading would:
+// the body, its url-encoded fields among the params, multipart parts among
+// the files. Past the site's limit the rest is read and dropped, so the
+// connection stays usable for the answer and the requests after it.
+FormRead readForm(httplib::Request& req, const httplib::ContentReader& reader)
+{
+    size_t taken = 0;
+    const auto fits = [&taken](size_t n) {
+        taken += n;
+        return taken <= size_t(StandInSite::MaxPostBytes);
+    };
+    bool read;
+    if (req.is_multipart_form_data()) {
+        auto part = req.files.end();
+        read = reader(
+            [&](const httplib::MultipartFormData& header) {
+                part = req.files.emplace(header.name, header);
+                return true;
+            },
+            [&](const char* data, size_t n) {
+                if (fits(n)) part->second.content.append(data, n);
+                return true;
+            });
+    } else {
+        read = reader([&](const char* data, size_t n) {
+            if (fits(n)) req.body.append(data, n);
+            return true;
+        });
+    }
+    if (!read) return FormRead::Broken;
+    if (taken > size_t(StandInSite::MaxPostBytes)) {
+        req.body.clear();
+        req.files.clear();
+        return FormRead::TooLarge;
+    }
+    if (req.get_header_value("Content-Type").find("application/x-www-form-urlencoded") == 0)
+        httplib::detail::parse_query_text(req.body, req.params);
+    return FormRead::Whole;
+}
+
+// The request a form route has recorded itself, whole, on this thread: the
+// post-routing hook, which sees the library's request without the form, skips it.
+thread_local const httplib::Request* recordedPost = nullptr;
 
 // The pages of the listing flow start with the site's search box, as every
 // page of the real site does: the program must pick its own form out of them.
@@ -334,6 +383,9 @@ struct StandInSite::Impl {
     }
 
     void routes();
+    // A form's answer when it is larger than the site takes.
+    using TooLarge = std::function<void(httplib::Response&)>;
+    void formRoute(const std::string& pattern, httplib::Server::Handler handler, TooLarge tooLarge = {});
 };
 
 QString StandInSite::sessionCookieName() { return QStringLiteral("vsession"); }
@@ -619,10 +671,45 @@ QString StandInSite::openSession(const QString& userId)
     return d->newSession(userId);
 }
 
+// A route that takes a posted form. The form is read here rather than by the
+// library, whose own reading answers every url-encoded form over 8 KB with 413
+// before any handler runs: the site's forms carry long e-mails, descriptions
+// and view states. The handler sees the request with its form read; a form
+// over the limit is answered by tooLarge (413 and a page unless given), and
+// one cut off on the way is never acted on.
+void StandInSite::Impl::formRoute(const std::string& pattern, httplib::Server::Handler handler, TooLarge tooLarge)
+{
+    server.Post(pattern, [this, handler, tooLarge](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+        httplib::Request whole = req;
+        switch (readForm(whole, reader)) {
+        case FormRead::Whole:
+            handler(whole, res);
+            break;
+        case FormRead::TooLarge:
+            if (tooLarge) {
+                tooLarge(res);
+            } else {
+                res.status = 413;
+                res.set_content(page(QStringLiteral("Request too large - TradeMe"),
+                                     QStringLiteral("<p>The form you sent is larger than %1 MB.</p>").arg(StandInSite::MaxPostBytes / (1024 * 1024))),
+                                "text/html; charset=utf-8");
+            }
+            break;
+        case FormRead::Broken:
+            res.status = 400;
+            break;
+        }
+        QMutexLocker lock(&mutex);
+        record(whole);
+        recordedPost = &req;
+    });
+}
+
 void StandInSite::Impl::routes()
 {
-    // Every request is recorded once it has been read whole (posted forms too).
+    // Every request is recorded once it has been read whole (posted forms by their routes).
     server.set_post_routing_handler([this](const httplib::Request& req, httplib::Response&) {
+        if (std::exchange(recordedPost, nullptr) == &req) return;
         QMutexLocker lock(&mutex);
         record(req);
     });
@@ -648,7 +735,7 @@ void StandInSite::Impl::routes()
     server.Get(loginPath, [loginForm](const httplib::Request&, httplib::Response& res) {
         res.set_content(loginForm(QString()), "text/html; charset=utf-8");
     });
-    server.Post(loginPath, [this, loginForm](const httplib::Request& req, httplib::Response& res) {
+    formRoute(loginPath, [this, loginForm](const httplib::Request& req, httplib::Response& res) {
         const QMap<QString, QString> form = formFields(req);
         const QString email = form.value(QStringLiteral("email")), password = form.value(QStringLiteral("password"));
         QMutexLocker lock(&mutex);
@@ -741,7 +828,12 @@ void StandInSite::Impl::routes()
     });
 
     // The maker's mail-form service (the outbox sender's page posts here).
-    server.Post("/mailform/send.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+    // Always 200, past the size the site takes too: a refusal the sender reads as one.
+    const auto mailTooLarge = [](httplib::Response& res) {
+        res.set_content(mailPage(QStringLiteral("Your email was not sent: the email is larger than %1 MB.").arg(StandInSite::MaxPostBytes / (1024 * 1024))),
+                        "text/html; charset=utf-8");
+    };
+    formRoute("/mailform/send.aspx", [this](const httplib::Request& req, httplib::Response& res) {
         // No reply: held while the mode lasts, then answered as the mode then says.
         for (;;) {
             {
@@ -762,7 +854,7 @@ void StandInSite::Impl::routes()
         if (!refusal.isEmpty()) return res.set_content(mailPage(QStringLiteral("Your email was not sent: ") + refusal), "text/html; charset=utf-8");
         mail.append(m);
         res.set_content(mailPage(QStringLiteral("[success] Your email to %1 has been sent.").arg(m.to)), "text/html; charset=utf-8");
-    });
+    }, mailTooLarge);
     // What the mail-form service has accepted, for tests of the program outside the process.
     server.Get("/_test/mail", [this](const httplib::Request&, httplib::Response& res) {
         QMutexLocker lock(&mutex);
@@ -778,8 +870,11 @@ void StandInSite::Impl::routes()
 
     // For the download tests: an empty answer, and a slow one.
     server.Get("/_test/empty", [](const httplib::Request&, httplib::Response& res) { res.set_content("", "text/plain"); });
-    server.Get("/_test/slow", [](const httplib::Request& req, httplib::Response& res) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000")));
+    server.Get("/_test/slow", [this](const httplib::Request& req, httplib::Response& res) {
+        // Waited in steps: stop() ends the wait (the server waits for every answer before it stops).
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::milliseconds(std::stoi(req.has_param("ms") ? req.get_param_value("ms") : "2000"));
+        while (!stopping && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         res.set_content("late", "text/plain");
     });
 
@@ -847,7 +942,7 @@ void StandInSite::Impl::routes()
     });
 
     // Placing feedback (the program's VNTMFB page posts here): once per auction.
-    server.Post("/MyTradeMe/Feedback/Place.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+    formRoute("/MyTradeMe/Feedback/Place.aspx", [this](const httplib::Request& req, httplib::Response& res) {
         QMutexLocker lock(&mutex);
         const Account* a = sessionAccount(req);
         if (!a) return refuse(res);
@@ -959,7 +1054,7 @@ void StandInSite::Impl::routes()
                         "text/html; charset=utf-8");
     });
     // The offer posted: sent to the ticked bidders and watchers at the price and days given.
-    server.Post("/MyTradeMe/MakeAnOffer.aspx", [this](const httplib::Request& req, httplib::Response& res) {
+    formRoute("/MyTradeMe/MakeAnOffer.aspx", [this](const httplib::Request& req, httplib::Response& res) {
         QMutexLocker lock(&mutex);
         const Account* a = sessionAccount(req);
         if (!a) return refuse(res);
@@ -1010,6 +1105,10 @@ void StandInSite::Impl::routes()
                             "text/html; charset=utf-8");
         });
     }
+
+    // A post to any other address: 404 with no body, as any other address
+    // answers, whatever its size (the library's own reading would answer 413).
+    formRoute(".*", [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
 }
 
 // The listing flow of a relist or "sell similar": the listing form, the photo
@@ -1043,7 +1142,7 @@ void StandInSite::Impl::sellRoutes()
     });
 
     // The listing form posted: checked, then the photo page.
-    server.Post(detailsPath, [this, html, error](const httplib::Request& req, httplib::Response& res) {
+    formRoute(detailsPath, [this, html, error](const httplib::Request& req, httplib::Response& res) {
         QMap<QString, QString> form = formFields(req);
         const QString id = form.value(QStringLiteral("listingid"));
         holdWhileSilent(id, SellPage::Photos);
@@ -1072,7 +1171,7 @@ void StandInSite::Impl::sellRoutes()
     });
 
     // The photo page posted (the extras follow), and the extras posted (the confirmation follows).
-    server.Post(R"(/[Ss]ell/[Ee]xtras2\.aspx)", [this, html, error](const httplib::Request& req, httplib::Response& res) {
+    formRoute(R"(/[Ss]ell/[Ee]xtras2\.aspx)", [this, html, error](const httplib::Request& req, httplib::Response& res) {
         const QMap<QString, QString> form = formFields(req);
         const QString draftId = form.value(QStringLiteral("draft"));
         const bool photos = form.value(QStringLiteral("step")) == QLatin1String("photos");
@@ -1118,7 +1217,7 @@ void StandInSite::Impl::sellRoutes()
     });
 
     // The confirmation posted: the listing is made, and the result page names it.
-    server.Post(R"(/[Ss]ell/[Cc]onfirm2\.aspx)", [this, html, error](const httplib::Request& req, httplib::Response& res) {
+    formRoute(R"(/[Ss]ell/[Cc]onfirm2\.aspx)", [this, html, error](const httplib::Request& req, httplib::Response& res) {
         const QString draftId = formFields(req).value(QStringLiteral("draft"));
         QString templateId;
         {

@@ -91,6 +91,9 @@ public:
         Stalled,         // the header line is sent, then nothing more, until the client leaves or the site stops
     };
 
+    // The largest posted form the site takes (README.md, "Posted forms").
+    static constexpr qint64 MaxPostBytes = 10 * 1024 * 1024;
+
     StandInSite();
     ~StandInSite();
     StandInSite(const StandInSite&) = delete;

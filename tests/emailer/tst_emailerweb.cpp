@@ -90,9 +90,13 @@ private slots:
         const QString subject = QStringLiteral("Your purchase: O'Brien's \"fish\" & <chips>");
         queue(QStringLiteral("buyer@example.com"), QStringLiteral("copy@example.com, seller@example.co.nz"), subject, awkwardBody);
         queue(QStringLiteral("second@example.com"), QString(), QStringLiteral("Second"), QStringLiteral("Line 1\r\nLine 2"));
+        // A long e-mail (a seller's terms, a list of items) arrives whole.
+        QString longBody;
+        while (longBody.size() < 12 * 1024) longBody += awkwardBody;
+        queue(QStringLiteral("third@example.com"), QString(), QStringLiteral("Long"), longBody);
         run();
         const QList<StandInSite::MailMessage> mail = site.mailMessages();
-        QCOMPARE(mail.size(), 2);
+        QCOMPARE(mail.size(), 3);
         QCOMPARE(mail[0].from, QStringLiteral("seller@example.co.nz"));
         QCOMPARE(mail[0].to, QStringLiteral("buyer@example.com"));
         QCOMPARE(mail[0].cc, QStringLiteral("copy@example.com, seller@example.co.nz"));
@@ -101,6 +105,8 @@ private slots:
         QCOMPARE(mail[1].to, QStringLiteral("second@example.com"));
         QCOMPARE(mail[1].cc, QString());
         QCOMPARE(mail[1].body, QStringLiteral("Line 1\r\nLine 2"));
+        QCOMPARE(mail[2].body.size(), longBody.size());
+        QVERIFY(mail[2].body == longBody);
         QCOMPARE(queued(), 0);
     }
 
