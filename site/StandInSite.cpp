@@ -207,26 +207,27 @@ std::string mailPage(const QString& text)
 }
 
 // Why no fixed price offer can be made for a listing ("" when one can): the
-// site's own wording, which the program reads.
-QString offerRefusal(const StandInSite::Listing* l)
+// site's own wording, which the program reads. recipients: the member
+// numbers of its bidders and watchers.
+QString offerRefusal(const StandInSite::Listing* l, const QStringList& recipients)
 {
     if (!l || l->kind == QLatin1String("current") || l->offerClosed)
         return QStringLiteral("You can no longer place a fixed price offer for this listing.");
     if (!l->relistedAs.isEmpty()) return QStringLiteral("Sorry, the auction has been relisted as #%1.").arg(l->relistedAs);
     if (l->offerPrice > 0) return QStringLiteral("You have already made an offer on this listing.");
-    if (l->biddersWatchers <= 0) return QStringLiteral("All bidders and watchers have removed themselves from this listing.");
+    if (recipients.isEmpty()) return QStringLiteral("All bidders and watchers have removed themselves from this listing.");
     return {};
 }
 
 // The offer form: a box for each bidder and watcher (ticked), then the
 // "hasbidders" marker, the price, the days and the listing number.
-QString offerForm(const StandInSite::Listing& l)
+QString offerForm(const StandInSite::Listing& l, const QStringList& recipients)
 {
     QString boxes;
-    for (int n = 1; n <= l.biddersWatchers; ++n)
+    for (qsizetype n = 0; n < recipients.size(); ++n)
         boxes += QStringLiteral("<input name=\"bidder_id_%1\" type=\"checkbox\" value=\"%2\" checked> Member %2<br>\n")
-                     .arg(n)
-                     .arg(StandInSite::bidderMember(n));
+                     .arg(n + 1)
+                     .arg(esc(recipients[n]));
     return QStringLiteral("<form method=\"post\" action=\"/MyTradeMe/MakeAnOffer.aspx\" id=\"offerform\">\n"
                           "<p>Send the offer to:</p>\n%1"
                           "<input name=\"hasbidders\" type=\"hidden\" value=\"1\">\n"
@@ -344,6 +345,22 @@ struct StandInSite::Impl {
             if (sessions.contains(token)) return accountByUser(sessions.value(token));
         }
         return nullptr;
+    }
+
+    // The member numbers a fixed price offer on a listing goes to: its named
+    // bidders and watchers who are members, else the numbered ones.
+    QStringList offerRecipients(const Listing& l) const
+    {
+        QStringList members;
+        if (l.bidders.isEmpty()) {
+            for (int n = 1; n <= l.biddersWatchers; ++n) members << StandInSite::bidderMember(n);
+            return members;
+        }
+        for (const QString& name : l.bidders) {
+            const QString member = buyers.value(name.toLower()).member;
+            if (!member.isEmpty() && !members.contains(member)) members << member;
+        }
+        return members;
     }
 
     // The session seller's sold or unsold listing of a number; a further
@@ -497,12 +514,16 @@ void StandInSite::setExportFault(ExportFault fault)
 namespace {
 
 // Fixture times are days from now (negative: past), so the listings keep
-// their ages whenever the site starts.
+// their ages whenever the site starts; or, with "fromMidnight", days from the
+// start of today, the whole days counted on the calendar (the demo's sales,
+// whose database counts from the start of the day it was made).
 QDateTime fixtureTime(const QJsonObject& o, const char* key, const QDateTime& now)
 {
     const QJsonValue v = o.value(QLatin1String(key));
     if (!v.isDouble()) return QDateTime();
-    return now.addSecs(qint64(std::llround(v.toDouble() * 86400.0)));
+    if (!o.value(QLatin1String("fromMidnight")).toBool()) return now.addSecs(qint64(std::llround(v.toDouble() * 86400.0)));
+    const double whole = std::floor(v.toDouble());
+    return QDateTime(now.date().addDays(qint64(whole)), QTime(0, 0)).addSecs(qint64(std::llround((v.toDouble() - whole) * 86400.0)));
 }
 
 StandInSite::Listing fixtureListing(const QJsonObject& o, const QDateTime& now)
@@ -521,7 +542,9 @@ StandInSite::Listing fixtureListing(const QJsonObject& o, const QDateTime& now)
     l.reservePrice = number("reservePrice");
     l.buyNowPrice = number("buyNowPrice");
     l.maxBid = number("maxBid");
-    l.biddersWatchers = o.value(QLatin1String("biddersWatchers")).toInt();
+    for (const QJsonValue b : o.value(QLatin1String("bidders")).toArray()) l.bidders << b.toString();
+    // Named bidders and watchers are counted unless the count is given.
+    l.biddersWatchers = o.contains(QLatin1String("biddersWatchers")) ? o.value(QLatin1String("biddersWatchers")).toInt() : int(l.bidders.size());
     l.length = text("length");
     l.featured = flag("featured");
     l.gallery = flag("gallery");
@@ -1044,12 +1067,13 @@ void StandInSite::Impl::routes()
         if (!a) return refuse(res);
         const QString id = q(req.get_param_value("id"));
         const Listing* l = offerListing(*a, id);
-        const QString refusal = offerRefusal(l);
+        const QStringList recipients = l ? offerRecipients(*l) : QStringList();
+        const QString refusal = offerRefusal(l, recipients);
         res.set_content(page(QStringLiteral("Fixed price offer - TradeMe"),
                              QStringLiteral("<form method=\"get\" action=\"/Browse/SearchResults.aspx\"><input name=\"searchstring\" "
                                             "type=\"text\"></form>\n<h1>Fixed price offer</h1>\n<p>Member %1</p>\n<p>Auction %2</p>\n%3")
                                  .arg(esc(a->userId), esc(id),
-                                      refusal.isEmpty() ? QStringLiteral("<h2>%1</h2>\n").arg(esc(l->title)) + offerForm(*l)
+                                      refusal.isEmpty() ? QStringLiteral("<h2>%1</h2>\n").arg(esc(l->title)) + offerForm(*l, recipients)
                                                         : QStringLiteral("<p class=\"error\">%1</p>").arg(esc(refusal)))),
                         "text/html; charset=utf-8");
     });
@@ -1060,7 +1084,8 @@ void StandInSite::Impl::routes()
         if (!a) return refuse(res);
         const QMap<QString, QString> form = formFields(req);
         Listing* l = offerListing(*a, form.value(QStringLiteral("auction_id")));
-        QString text = offerRefusal(l);
+        const QStringList members = l ? offerRecipients(*l) : QStringList();
+        QString text = offerRefusal(l, members);
         if (text.isEmpty()) {
             bool priced = false;
             const double price = form.value(QStringLiteral("offer_price")).toDouble(&priced);
@@ -1069,9 +1094,7 @@ void StandInSite::Impl::routes()
             bool strangers = false;
             for (auto it = form.cbegin(); it != form.cend(); ++it) {
                 if (!it.key().startsWith(QLatin1String("bidder_id_"))) continue;
-                bool known = false;
-                for (int n = 1; n <= l->biddersWatchers; ++n) known = known || it.value() == bidderMember(n);
-                if (known) ++recipients;
+                if (members.contains(it.value())) ++recipients;
                 else strangers = true;
             }
             if (!priced || !(price > 0) || !QStringList{"1", "3", "7"}.contains(days) || recipients == 0 || strangers) {

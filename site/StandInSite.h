@@ -33,6 +33,10 @@ public:
         double buyNowPrice = 0;  // 0: none
         double maxBid = 0;       // the top bid; 0: no bids
         int biddersWatchers = 0;
+        // The member names of its bidders and watchers (a sale's buyer not
+        // among them): a fixed price offer goes to them. None named: to
+        // biddersWatchers numbered ones (bidderMember).
+        QStringList bidders;
         QString length;          // "7 days", "10 days", "Scheduled enddate"
         bool featured = false;
         bool gallery = false;

@@ -59,6 +59,8 @@ QString DemoData::itemTitle(int n)
     return n <= int(goods.size()) ? base : QStringLiteral("%1 #%2").arg(base).arg(n);
 }
 
+QString DemoSale::extraFeatures() const { return gallery ? QStringLiteral(",Gallery,") : QStringLiteral(","); }
+
 QList<DemoBuyer> DemoData::Buyers(const DemoDataOptions& options)
 {
     const int count = options.buyers > 0 ? options.buyers : std::max(1, options.sales / 3);
@@ -68,17 +70,86 @@ QList<DemoBuyer> DemoData::Buyers(const DemoDataOptions& options)
         const QString first = QString::fromUtf8(firstNames[b % firstNames.size()]);
         const QString last = QString::fromUtf8(lastNames[(b / 10) % lastNames.size()]);
         const QString id = QStringLiteral("%1%2").arg(first.toLower()).arg(b);
-        buyers.append({id, first + u' ' + last, id + QStringLiteral("@example.co.nz"), QString::number(3000000 + b)});
+        const QString lines = QStringLiteral("%1 Main Road\r\n%2").arg(b % 200 + 1).arg(QString::fromUtf8(towns[b % towns.size()]));
+        buyers.append({id, first + u' ' + last, id + QStringLiteral("@example.co.nz"), QString::number(3000000 + b), lines});
     }
     return buyers;
 }
 
-bool DemoData::Fill(Connection& connection, const DemoDataOptions& options, QString* error)
+namespace {
+
+struct DemoItem {
+    bool stocked = false;
+    bool useStock = false;
+    int stock = 0;
+};
+
+// The one stream of the data: the items' stock, then the sales, drawn in
+// this order from the seed.
+QList<DemoSale> generate(const DemoDataOptions& options, QList<DemoItem>* items)
 {
     QRandomGenerator rng(options.seed);
     const double today = options.today != 0 ? options.today : vb::today();
-    const QList<DemoBuyer> people = Buyers(options);
+    const QList<DemoBuyer> people = DemoData::Buyers(options);
     const int buyers = int(people.size());
+
+    for (int n = 1; n <= options.items; ++n) {
+        DemoItem item;
+        item.stocked = n % 3 != 0;
+        item.useStock = item.stocked && n % 2 == 1;
+        item.stock = item.useStock ? rng.bounded(0, 40) : 0;
+        if (items) items->append(item);
+    }
+
+    QList<DemoSale> sales;
+    sales.reserve(options.sales);
+    for (int s = 1; s <= options.sales; ++s) {
+        DemoSale sale;
+        sale.step = pickStep(rng);
+        const int n = options.items > 0 ? rng.bounded(options.items + 1) : 0;  // 0 = MISC
+        sale.itemId = n == 0 ? QStringLiteral("MISC") : DemoData::itemId(n);
+        sale.title = n == 0 ? QStringLiteral("Odds and ends lot %1").arg(s) : DemoData::itemTitle(n);
+        // Ended sales ended at least a few days ago: nothing they did lies in the future.
+        sale.started = sale.running() ? today - rng.bounded(6) : today - 12 - rng.bounded(720);
+        sale.closes = sale.started + 7 + 20.5 / 24;
+        const bool sold = sale.sold();
+        const int buyer = rng.bounded(buyers) + 1;
+        if (sold) sale.buyer = people[buyer - 1].customerId;
+        sale.winningBid = sold ? 5 + rng.bounded(40000) / 100.0 : 0;
+        sale.paid = sold && (sale.step == 7 || sale.step >= 10);
+        sale.sent = sold && sale.step >= 12;
+        sale.nextAction = sale.running()      ? vb::Int(sale.closes)
+                          : sale.step == 15 ? vb::Int(sale.closes) + 14
+                                            : today - 3 + rng.bounded(10);
+        sale.auctionId = QString::number(100000000 + s * 7);
+        sale.offerType = rng.bounded(20) == 0;
+        sale.shipping = sold ? 4.5 + rng.bounded(3) * 2.5 : 0.0;
+        if (s % 9 == 0) sale.notes = QStringLiteral("Buyer says: \"leave at the door\" - 50% deposit paid");
+        // Sent where the buyer lives, unless the buyer gave no address.
+        if (sold && s % 4 != 0) sale.deliveryAddress = people[buyer - 1].addressLines;
+        if (sale.sent) sale.trackingNumber = QStringLiteral("NZ%1").arg(s, 8, 10, QLatin1Char('0'));
+        sale.nonAuction = s % 25 == 0;
+        sale.highlighted = s % 13 == 0;
+        sale.gallery = s % 5 == 0;
+        // One to three others, spread over the buyers and never the sale's own.
+        for (int k = 1; k < buyers && sale.bidders.size() < 1 + s % 3; ++k) {
+            const QString other = people[(buyer - 1 + k * 17) % buyers].customerId;
+            if (other != people[buyer - 1].customerId && !sale.bidders.contains(other)) sale.bidders << other;
+        }
+        sales.append(sale);
+    }
+    return sales;
+}
+
+}  // namespace
+
+QList<DemoSale> DemoData::Sales(const DemoDataOptions& options) { return generate(options, nullptr); }
+
+bool DemoData::Fill(Connection& connection, const DemoDataOptions& options, QString* error)
+{
+    QList<DemoItem> items;
+    const QList<DemoSale> sales = generate(options, &items);
+    const QList<DemoBuyer> people = Buyers(options);
     auto failed = [&](const QString& why) {
         if (error) *error = why;
         return false;
@@ -91,20 +162,18 @@ bool DemoData::Fill(Connection& connection, const DemoDataOptions& options, QStr
                 "INSERT INTO Item (ItemId, Description, Stocked, UseStock, Stock, StockWarning, MaxListings, EndDay) "
                 "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     for (int n = 1; n <= options.items; ++n) {
-        const bool stocked = n % 3 != 0;
-        const bool useStock = stocked && n % 2 == 1;
-        if (!item.run({itemId(n), itemTitle(n), stocked, useStock, useStock ? rng.bounded(0, 40) : 0, useStock ? 3 : 0,
-                       stocked ? 5 : 0, stocked ? QStringLiteral(",Sun,") : QStringLiteral(",")}))
+        const DemoItem& it = items[n - 1];
+        if (!item.run({itemId(n), itemTitle(n), it.stocked, it.useStock, it.stock, it.useStock ? 3 : 0, it.stocked ? 5 : 0,
+                       it.stocked ? QStringLiteral(",Sun,") : QStringLiteral(",")}))
             return failed(item.error());
     }
 
     Insert customer(connection, "INSERT INTO Customer (CustomerId, Name, Email, EmailCC, Address, Comment, DontEmail) "
                                 "VALUES (?, ?, ?, ?, ?, ?, 0)");
-    for (int b = 1; b <= buyers; ++b) {
+    for (int b = 1; b <= int(people.size()); ++b) {
         const DemoBuyer& p = people[b - 1];
-        const QString address = QStringLiteral("%1\r\n%2 Main Road\r\n%3").arg(p.name).arg(b % 200 + 1).arg(QString::fromUtf8(towns[b % towns.size()]));
         const QVariant cc = b % 7 == 0 ? QVariant(QStringLiteral("%1.copy@example.net").arg(p.customerId)) : QVariant();
-        if (!customer.run({p.customerId, p.name, p.email, cc, address,
+        if (!customer.run({p.customerId, p.name, p.email, cc, p.name + QStringLiteral("\r\n") + p.addressLines,
                            b % 11 == 0 ? QVariant(QStringLiteral("Prefers \"courier\" delivery")) : QVariant()}))
             return failed(customer.error());
     }
@@ -113,45 +182,31 @@ bool DemoData::Fill(Connection& connection, const DemoDataOptions& options, QStr
                 "INSERT INTO Auction (AuctionId, AuctionType, ItemId, Description, dateStart, CustomerId, Winningbid, "
                 "Shipping, StartPrice, ReservePrice, MaxBidAmount, PayId, datePaid, dateSent, DateEnded, dateNextAction, "
                 "ActionId, Notes, DeliveryAddress, TrackingNumber, NonAuction, Bold, Highlight, FixedPriceOffered, HasBids, "
-                "DurationFixed, DurationDays, DurationTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, 0, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                "?, 0, ?, ?, ?, 1, 7, 0)");
+                "ExtraFeatures, DurationFixed, DurationDays, DurationTime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                "?, ?, ?, ?, ?, ?, 0, ?, ?, ?, 1, 7, 0)");
     Insert history(connection, "INSERT INTO History (AuctionId, \"Date\", Description, Changed) VALUES (?, ?, ?, ?)");
     const QVariant null;
-    for (int s = 1; s <= options.sales; ++s) {
-        const int step = pickStep(rng);
-        const bool running = step == 1;
-        const bool unsold = step == 16;
-        const int n = options.items > 0 ? rng.bounded(options.items + 1) : 0;  // 0 = MISC
-        const QString itemCode = n == 0 ? QStringLiteral("MISC") : itemId(n);
-        const QString title = n == 0 ? QStringLiteral("Odds and ends lot %1").arg(s) : itemTitle(n);
-        // Ended sales ended at least a few days ago: nothing they did lies in the future.
-        const double start = running ? today - rng.bounded(6) : today - 12 - rng.bounded(720);
-        const double ended = start + 7 + 20.5 / 24;
-        const bool sold = !running && !unsold;
-        const int buyer = rng.bounded(buyers) + 1;
-        const QString buyerId = people[buyer - 1].customerId;
-        const double bid = sold ? 5 + rng.bounded(40000) / 100.0 : 0;
-        const bool paid = sold && (step == 7 || step >= 10);
-        const bool sent = sold && (step >= 12 && step != 16);
-        const double next = running ? vb::Int(ended) : step == 15 ? vb::Int(ended) + 14 : today - 3 + rng.bounded(10);
-        const QString auctionId = QString::number(100000000 + s * 7);
-        if (!sale.run({auctionId, rng.bounded(20) == 0 ? QVariant(QStringLiteral("O")) : null, itemCode, title, start,
-                       sold ? QVariant(buyerId) : null, bid, sold ? 4.5 + rng.bounded(3) * 2.5 : 0.0, 1.0, running ? bid : 0.0,
-                       paid ? QVariant(QStringLiteral("BANK")) : null, paid ? QVariant(ended + 2) : null,
-                       sent ? QVariant(ended + 4) : null, running ? null : QVariant(ended), next, step,
-                       s % 9 == 0 ? QVariant(QStringLiteral("Buyer says: \"leave at the door\" - 50% deposit paid")) : null,
-                       sold && s % 4 != 0 ? QVariant(QStringLiteral("%1 Main Road\r\n%2").arg(s % 300 + 1).arg(QString::fromUtf8(towns[s % towns.size()]))) : null,
-                       sent ? QVariant(QStringLiteral("NZ%1").arg(s, 8, 10, QLatin1Char('0'))) : QVariant(QString()),
-                       s % 25 == 0, s % 13 == 0, false, sold}))
+    for (const DemoSale& s : sales) {
+        const bool sold = s.sold();
+        const auto optional = [](const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); };
+        // A sale made by fixed price offer is one an offer was made for.
+        if (!sale.run({s.auctionId, s.offerType ? QVariant(QStringLiteral("O")) : null, s.itemId, s.title, s.started,
+                       optional(s.buyer), s.winningBid, s.shipping, s.startPrice, s.startPrice, s.winningBid,
+                       s.paid ? QVariant(QStringLiteral("BANK")) : null, s.paid ? QVariant(s.closes + 2) : null,
+                       s.sent ? QVariant(s.closes + 4) : null, s.running() ? null : QVariant(s.closes), s.nextAction, s.step,
+                       optional(s.notes), optional(s.deliveryAddress), s.trackingNumber, s.nonAuction, s.highlighted,
+                       sold && s.offerType, sold, s.extraFeatures()}))
             return failed(sale.error());
 
-        if (!history.run({auctionId, start, QStringLiteral("Auction listed"), QStringLiteral("[DELETE]")})) return failed(history.error());
-        if (!running &&
-            !history.run({auctionId, ended, sold ? QStringLiteral("Auction ended successfully") : QStringLiteral("Auction ended - No bids"),
-                          QStringLiteral("ActionId=1,DateNextAction=%1,CustomerId=Null").arg(vb::Int(ended))}))
+        if (!history.run({s.auctionId, s.started, QStringLiteral("Auction listed"), QStringLiteral("[DELETE]")}))
             return failed(history.error());
-        if (paid && !history.run({auctionId, ended + 2, QStringLiteral("Payment received"),
-                                  QStringLiteral("ActionId=7,DateNextAction=%1").arg(vb::Int(ended) + 2)}))
+        if (!s.running() &&
+            !history.run({s.auctionId, s.closes,
+                          sold ? QStringLiteral("Auction ended successfully") : QStringLiteral("Auction ended - No bids"),
+                          QStringLiteral("ActionId=1,DateNextAction=%1,CustomerId=Null").arg(vb::Int(s.closes))}))
+            return failed(history.error());
+        if (s.paid && !history.run({s.auctionId, s.closes + 2, QStringLiteral("Payment received"),
+                                    QStringLiteral("ActionId=7,DateNextAction=%1").arg(vb::Int(s.closes) + 2)}))
             return failed(history.error());
     }
     if (!tx.Commit()) return failed(tx.lastError());

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class Connection;
 
@@ -25,12 +26,47 @@ struct DemoBuyer {
     QString name;
     QString email;
     QString member;      // the member number
+    QString addressLines;  // the address without the name, lines separated by CR LF
+};
+
+// A sale as Fill writes it (dates as the database's day numbers), and what
+// the demo's stand-in site knows of its listing.
+struct DemoSale {
+    QString auctionId;
+    int step = 1;           // ActionId
+    QString itemId;         // "MISC" for an odds-and-ends lot
+    QString title;
+    QString buyer;          // CustomerId; "" unless sold
+    bool offerType = false; // AuctionType "O": a sale of it was made by fixed price offer
+    double started = 0;
+    double closes = 0;      // the listing's close, also when it still runs
+    double nextAction = 0;
+    double winningBid = 0;
+    double shipping = 0;
+    double startPrice = 1;  // also the reserve: none above it
+    bool paid = false;
+    bool sent = false;
+    QString notes;
+    QString deliveryAddress;  // the buyer's address lines; "" none given
+    QString trackingNumber;
+    bool nonAuction = false;
+    bool highlighted = false;
+    bool gallery = false;
+    // Other members who bid on or watched the listing (customer ids, never
+    // the buyer): a fixed price offer on it goes to them.
+    QStringList bidders;
+
+    bool running() const { return step == 1; }
+    bool unsold() const { return step == 16; }
+    bool sold() const { return !running() && !unsold(); }
+    // ExtraFeatures, as the synchronisation writes a listing's features.
+    QString extraFeatures() const;
 };
 
 class DemoData {
 public:
-    // The number of sales of the demo database (scripts/run); its buyers are
-    // the stand-in's (`mkdemo --site-buyers` writes them for its fixture).
+    // The number of sales of the demo database (scripts/run); its buyers and
+    // sales are the stand-in's (`mkdemo --site-fixture` writes its fixture).
     static constexpr int DemoSales = 400;
 
     // Adds the data to an open database built from the template, in one
@@ -39,6 +75,8 @@ public:
 
     // The buyers Fill writes, in order (buyer n at index n - 1).
     static QList<DemoBuyer> Buyers(const DemoDataOptions& options);
+    // The sales Fill writes, in order.
+    static QList<DemoSale> Sales(const DemoDataOptions& options);
 
     // The ItemId of item n (1-based) and its title, as Fill writes them.
     static QString itemId(int n);

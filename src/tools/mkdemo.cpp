@@ -1,12 +1,14 @@
 // Makes a demo database: a copy of the template data.mdb filled with
 // realistic data, set up for a seller account of the stand-in site.
 // Usage: mkdemo TEMPLATE OUTPUT [SALES [USERID EMAIL PASSWORD MEMBER]]
-//        mkdemo --site-buyers [SALES]
-// The second form writes the demo's buyers as entries of the stand-in's
-// fixture "buyers" list (site/fixtures/demo.json), one a line, for the demo's
-// number of sales unless given.
+//        mkdemo --site-fixture BASE [SALES]
+// The second form writes the stand-in's demo fixture: the hand-written
+// fixture BASE with the demo database's buyers and sales added, for the
+// demo's number of sales unless given:
+//   build/tools/mkdemo --site-fixture site/fixtures/demo-base.json > site/fixtures/demo.json
 
 #include "DemoData.h"
+#include "DemoSiteFixture.h"
 #include "platform/db/Connection.h"
 
 #include <QCoreApplication>
@@ -20,22 +22,29 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
-    if (args.value(1) == QLatin1String("--site-buyers")) {
+    if (args.value(1) == QLatin1String("--site-fixture") && args.size() > 2) {
+        QFile base(args[2]);
+        QJsonParseError parse;
+        const QJsonDocument doc = base.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(base.readAll(), &parse) : QJsonDocument();
+        if (!doc.isObject()) {
+            const QString why = !base.isOpen() ? base.errorString()
+                                : parse.error != QJsonParseError::NoError ? parse.errorString()
+                                                                          : QStringLiteral("not a JSON object");
+            err << "mkdemo: " << args[2] << ": " << why << "\n";
+            return 1;
+        }
         DemoDataOptions options;
-        options.sales = args.size() > 2 ? args[2].toInt() : DemoData::DemoSales;
-        QTextStream out(stdout);
-        const QList<DemoBuyer> buyers = DemoData::Buyers(options);
-        for (qsizetype i = 0; i < buyers.size(); ++i) {
-            const QJsonObject entry{{QStringLiteral("userId"), buyers[i].customerId},
-                                    {QStringLiteral("member"), buyers[i].member},
-                                    {QStringLiteral("name"), buyers[i].name}};
-            out << "    " << QJsonDocument(entry).toJson(QJsonDocument::Compact) << (i + 1 < buyers.size() ? ",\n" : "\n");
+        options.sales = args.size() > 3 ? args[3].toInt() : DemoData::DemoSales;
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(DemoSiteFixture::Text(DemoSiteFixture::Fixture(doc.object(), options))) < 0) {
+            err << "mkdemo: cannot write the fixture\n";
+            return 1;
         }
         return 0;
     }
     if (args.size() < 3) {
         err << "usage: mkdemo TEMPLATE OUTPUT [SALES [USERID EMAIL PASSWORD MEMBER]]\n"
-               "       mkdemo --site-buyers [SALES]\n";
+               "       mkdemo --site-fixture BASE [SALES]\n";
         return 2;
     }
     const QString output = args[2];

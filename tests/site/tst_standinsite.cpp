@@ -1459,6 +1459,56 @@ private slots:
         s.stop();
     }
 
+    // Listings that name their bidders and watchers, from a fixture with
+    // times counted from the start of the day: the offer form holds the
+    // named members' numbers in order, those who are not members left out;
+    // an offer goes to them only; with none a member no offer can be made.
+    void namedBiddersGetTheOffer()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bidders.json");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(R"({"accounts": [{"userId": "kiwi_seller", "email": "k@example.com", "password": "p", "member": "1"}],
+                    "buyers": [{"userId": "Sean1", "member": "3000001"}, {"userId": "mere2", "member": "3000002"}],
+                    "listings": [{"seller": "kiwi_seller", "id": "6201", "kind": "sold", "title": "Spoon", "fromMidnight": true,
+                                  "startDays": -9, "endDays": -1.5, "buyerName": "tama_k", "bidders": ["mere2", "nobody", "sean1"]},
+                                 {"seller": "kiwi_seller", "id": "6202", "kind": "unsold", "title": "Box", "bidders": ["nobody"]},
+                                 {"seller": "kiwi_seller", "id": "6203", "kind": "unsold", "title": "Cup", "bidders": ["mere2"],
+                                  "biddersWatchers": 4}]})");
+        f.close();
+        StandInSite s;
+        QString error;
+        QVERIFY2(s.loadFixture(path, &error), qPrintable(error));
+        const QList<StandInSite::Listing> listed = s.listings("kiwi_seller");
+        QCOMPARE(listed[0].bidders, (QStringList{"mere2", "nobody", "sean1"}));
+        QCOMPARE(listed[0].biddersWatchers, 3);
+        QCOMPARE(listed[2].biddersWatchers, 4);
+        QCOMPARE(listed[0].start, QDateTime(QDate::currentDate().addDays(-9), QTime(0, 0)));
+        QCOMPARE(listed[0].end, QDateTime(QDate::currentDate().addDays(-2), QTime(12, 0)));
+        QVERIFY(s.start());
+        const QByteArray session = sessionHeader(s.openSession("kiwi_seller"));
+        const QString page = send(at("/MyTradeMe/FixedPriceOffer.aspx?id=6201", s), session).text();
+        QVERIFY(page.contains("<input name=\"bidder_id_1\" type=\"checkbox\" value=\"3000002\" checked>"));
+        QVERIFY(page.contains("<input name=\"bidder_id_2\" type=\"checkbox\" value=\"3000001\" checked>"));
+        QVERIFY(!page.contains("bidder_id_3"));
+        auto post = [&](const QString& members) {
+            return send(at("/MyTradeMe/MakeAnOffer.aspx", s), session,
+                        ("auction_id=6201&hasbidders=1&offer_price=20&duration=3" + members).toLatin1())
+                .text();
+        };
+        QVERIFY(post("&bidder_id_1=7000001").contains("Sorry, that offer could not be made."));
+        QVERIFY(post("&bidder_id_1=3000002&bidder_id_2=3000001").contains("Your offer has been sent to 2 bidders and watchers."));
+        QVERIFY(send(at("/MyTradeMe/FixedPriceOffer.aspx?id=6202", s), session)
+                    .text()
+                    .contains("All bidders and watchers have removed themselves from this listing."));
+        // Named bidders are the ones an offer goes to, whatever the count says.
+        const QString cup = send(at("/MyTradeMe/FixedPriceOffer.aspx?id=6203", s), session).text();
+        QVERIFY(cup.contains("value=\"3000002\"") && !cup.contains("bidder_id_2"));
+        dropConnections();
+        s.stop();
+    }
+
     // The offer page of each kind of listing, and the offer posted to it.
     void fixedPriceOffers_data()
     {

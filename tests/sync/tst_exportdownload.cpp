@@ -13,6 +13,7 @@
 #include "sync/ListingRecordsets.h"
 #include "sync/SiteText.h"
 #include "sync/UpdateSession.h"
+#include "tools/DemoData.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +67,11 @@ private slots:
         SiteCookieJar::instance()->clear();
         site = std::make_unique<StandInSite>();
         QString error;
+        // The demo fixture's hand-written listings; most of their buyers are the demo's.
         QVERIFY2(site->loadFixture(QStringLiteral(VENDARO_SITE_FIXTURE), &error), qPrintable(error));
+        DemoDataOptions demo;
+        demo.sales = DemoData::DemoSales;
+        for (const DemoBuyer& b : DemoData::Buyers(demo)) site->addBuyer(b.customerId, b.member, b.name);
         QVERIFY(site->start());
         qputenv("VENDARO_SITE_URL", site->baseUrl().toUtf8());
         session = std::make_unique<UpdateSession>(nullptr, nullptr);

@@ -1,6 +1,6 @@
-// The unsold pages of the stand-in site (the demo fixture's seller) in the
-// real browser: what the page's body text gives the reader, and a run paging
-// through it.
+// The unsold pages of the stand-in site (the hand-written listings of the demo
+// fixture's seller) in the real browser: what the page's body text gives the
+// reader, and a run paging through it.
 
 #include "DatabaseFixture.h"
 #include "RecordingUpdateView.h"
@@ -67,7 +67,7 @@ private slots:
     void initTestCase()
     {
         QString error;
-        QVERIFY2(site.loadFixture(QStringLiteral(VENDARO_DEMO_FIXTURE), &error), qPrintable(error));
+        QVERIFY2(site.loadFixture(QStringLiteral(VENDARO_DEMO_BASE_FIXTURE), &error), qPrintable(error));
         QVERIFY(site.start());
         qputenv("VENDARO_SITE_URL", site.baseUrl().toUtf8());
         // The fixture spans more than the 45-day window and more than one page.
