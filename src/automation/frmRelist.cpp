@@ -176,11 +176,14 @@ void frmRelist::FillRelistList()
         if (row.red) SetRowRed(cells);
     }
     setFilling(false);
+    // Sorted and the row selected again before the wait panel lets events run:
+    // a row picked then must stay where it was picked.
+    if (rowCount() > 0) {
+        m->sort(ColItem, Qt::AscendingOrder);
+        mSelectedRow = std::min(mSelectedRow, rowCount());
+        if (mSelectedRow > 0) view->setCurrentIndex(m->index(mSelectedRow - 1, 0));
+    }
     ShowWait(QString());
-    if (rowCount() == 0) return;
-    m->sort(ColItem, Qt::AscendingOrder);
-    mSelectedRow = std::min(mSelectedRow, rowCount());
-    if (mSelectedRow > 0) view->setCurrentIndex(m->index(mSelectedRow - 1, 0));
 }
 
 void frmRelist::SetRowRed(const QList<QStandardItem*>& cells)

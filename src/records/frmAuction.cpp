@@ -192,6 +192,15 @@ frmAuction::frmAuction(QWidget* parent) : RecordEditor(auctionSetup(), parent)
     RefreshCombos(false);
 }
 
+// QDialog's destructor hides the window, and a buyer box that held the caret
+// then finishes its editing (and its completer picks an entry): by that time
+// this part of the window is gone, so the look-up must not run.
+frmAuction::~frmAuction()
+{
+    cboCustomerId->disconnect(this);
+    cboCustomerId->lineEdit()->disconnect(this);
+}
+
 bool frmAuction::nonAuction() const { return windowTitle().contains(QLatin1String("Non")); }
 
 int frmAuction::step() const { return cboActionId->currentIndex() + 1; }

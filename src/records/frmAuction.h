@@ -27,6 +27,7 @@ class frmAuction : public RecordEditor {
 
 public:
     explicit frmAuction(QWidget* parent = nullptr);
+    ~frmAuction() override;
 
     bool mRemoteEdit = false;
     bool mRemotePrivate = false;

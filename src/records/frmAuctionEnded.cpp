@@ -58,6 +58,15 @@ frmAuctionEnded::frmAuctionEnded(QWidget* parent) : TaskDialog("frmAuctionEnded"
     resize(vb::twipsToPixels(6600), sizeHint().height());
 }
 
+// QDialog's destructor hides the window, and a buyer box that held the caret
+// then finishes its editing (and its completer picks an entry): by that time
+// this part of the dialog is gone, so the look-up must not run.
+frmAuctionEnded::~frmAuctionEnded()
+{
+    cboCustomerId->disconnect(this);
+    cboCustomerId->lineEdit()->disconnect(this);
+}
+
 bool frmAuctionEnded::eventFilter(QObject* watched, QEvent* event)
 {
     // Enter in the buyer box looks the buyer up and stops there: it is not Update.

@@ -17,6 +17,7 @@ class frmAuctionEnded : public TaskDialog {
     Q_OBJECT
 public:
     explicit frmAuctionEnded(QWidget* parent = nullptr);
+    ~frmAuctionEnded() override;
 
     void Form_Load() override;
     void cmdUpdate_Click() override;

@@ -16,6 +16,7 @@
 #include "platform/Vb.h"
 #include "platform/db/Connection.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFile>
@@ -162,6 +163,43 @@ private slots:
         w->LoadRelistList(true);
         QCOMPARE(w->rowCount(), 3);
         QVERIFY(messages().verifyDone());
+    }
+
+    // The window lets events run once its list is filled; by then the list
+    // is sorted and the edited row selected again, so what the seller picks
+    // then is the row that stays there.
+    void listReadyBeforeEventsRun()
+    {
+        stocked("Z", "300");
+        stocked("M", "200");
+        stocked("A", "100");
+        QStringList seen;
+        QTimer peek;
+        peek.setInterval(0);
+        connect(&peek, &QTimer::timeout, this, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* w = qobject_cast<frmRelist*>(top);
+                if (!w || !w->isVisible() || w->rowCount() == 0 || w->waitPanel()->isVisible()) continue;
+                QStringList items;
+                for (int r = 0; r < w->rowCount(); ++r) items << w->cell(r, 1)->text();
+                const QModelIndex current = w->list()->currentIndex();
+                const QString shown = items.join(u',') + " at " + (current.isValid() ? w->cell(current.row(), 1)->text() : "-");
+                if (seen.value(seen.size() - 1) != shown) seen << shown;
+            }
+        });
+        peek.start();
+        auto w = open();
+        select(*w, 1);
+        QVERIFY(ModalDriver::OnModal<frmRelistDetail>([&] { popupItem(*w, "mnuPopupEdit")->trigger(); },
+                                                      [](frmRelistDetail* d) {
+                                                          d->title()->setText("Better title");
+                                                          d->cmdOK_Click();
+                                                      }));
+        peek.stop();
+        QCOMPARE(w->cell(1, 2)->text(), "Better title");
+        QVERIFY(!seen.isEmpty());
+        for (const QString& shown : std::as_const(seen)) QVERIFY2(shown.startsWith("A,M,Z at "), qPrintable(seen.join(" | ")));
+        QCOMPARE(seen.last(), "A,M,Z at M");
     }
 
     // Nothing to relist but exclusions: the notice, the message, then the

@@ -226,7 +226,8 @@ private slots:
         QCOMPARE(start->text(), QStringLiteral("23"));
 
         // The setup makes the sheet smaller: the start comes into the new range.
-        capture("frmLabelsSetup", new QVariantMap, [this] { exec("UPDATE Configuration SET LabelCols=2, LabelRows=3"); });
+        QVariantMap told;
+        capture("frmLabelsSetup", &told, [this] { exec("UPDATE Configuration SET LabelCols=2, LabelRows=3"); });
         w->findChild<QPushButton*>("cmdSetup")->click();
         QCOMPARE(w->labelsPerSheet(), 6);
         QCOMPARE(start->text(), QStringLiteral("6"));

@@ -539,6 +539,24 @@ private slots:
         QCOMPARE(w->email()->text(), QString());
         QCOMPARE(w->name()->text(), QString());
     }
+
+    // A window closed for good with the caret in the buyer box: the box's
+    // editing ends as the window goes, and no look-up runs on what is left of it
+    // (the sanitized run reports one).
+    void destroyedWithTheCaretInTheBuyerBox()
+    {
+        buyer("sean1");
+        auto w = open();
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->cmdAdd_Click();
+        w->tabs()->setCurrentIndex(1);
+        w->buyer()->setFocus();
+        QTest::keyClicks(w->buyer()->lineEdit(), "sean1");
+        QVERIFY(w->buyer()->hasFocus());
+        w.reset();
+        QVERIFY(messages().verifyDone());
+    }
 };
 
 VENDARO_TEST_MAIN(tst_frmauction)

@@ -494,14 +494,7 @@ private slots:
     {
         QFETCH(QString, stage);
         ScriptedMessages& messages = env->messages();
-        auto w = std::make_unique<frmUpdate>();
-        QSignalSpy ended(w.get(), &frmUpdate::runEnded);
-        QSignalSpy finished(w.get(), &QDialog::finished);
-        if (stage == "current") {
-            site->setExportFault(StandInSite::ExportFault::Stalled);
-            w->show();
-            QVERIFY(QTest::qWaitFor([&] { return w->waitMessage() == "Downloading current listings" && exportRequests() > 0; }, 5000));
-        } else if (stage == "unsold") {
+        if (stage == "unsold") {
             WebBrowser::setFactory([](QObject* parent) {
                 auto* browser = new FakeBrowser(parent);
                 browser->setHandler([](const QString&, const QString&) {
@@ -511,8 +504,15 @@ private slots:
                 });
                 return browser;
             });
-            w = std::make_unique<frmUpdate>();
-            new QSignalSpy(w.get(), &frmUpdate::runEnded);
+        }
+        auto w = std::make_unique<frmUpdate>();
+        QSignalSpy ended(w.get(), &frmUpdate::runEnded);
+        QSignalSpy finished(w.get(), &QDialog::finished);
+        if (stage == "current") {
+            site->setExportFault(StandInSite::ExportFault::Stalled);
+            w->show();
+            QVERIFY(QTest::qWaitFor([&] { return w->waitMessage() == "Downloading current listings" && exportRequests() > 0; }, 5000));
+        } else if (stage == "unsold") {
             w->show();
             QVERIFY(QTest::qWaitFor([&] { return w->waitMessage().startsWith("Downloading unsold listings (Page 1)"); }, 10000));
         } else {
