@@ -176,11 +176,14 @@ void frmRelist::FillRelistList()
         if (row.red) SetRowRed(cells);
     }
     setFilling(false);
+    if (rowCount() > 0) {
+        m->sort(ColItem, Qt::AscendingOrder);
+        mSelectedRow = std::min(mSelectedRow, rowCount());
+        if (mSelectedRow > 0) view->setCurrentIndex(m->index(mSelectedRow - 1, 0));
+    }
+    // The panel goes (and events run) only once the rows stand in their order:
+    // a click meanwhile must find the row it sees.
     ShowWait(QString());
-    if (rowCount() == 0) return;
-    m->sort(ColItem, Qt::AscendingOrder);
-    mSelectedRow = std::min(mSelectedRow, rowCount());
-    if (mSelectedRow > 0) view->setCurrentIndex(m->index(mSelectedRow - 1, 0));
 }
 
 void frmRelist::SetRowRed(const QList<QStandardItem*>& cells)
