@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,6 +36,20 @@ const QString CrLf = QStringLiteral("\r\n");
 const QString NoOfferNotice = QStringLiteral("One or more of the auctions listed have not had a fixed price offer made.");
 const QString ExcludedNotice = QStringLiteral("One or more auctions could not be relisted.");
 const QString NoneToRelist = QStringLiteral("There are no auctions to relist.");
+
+// Calls back each time its widget is hidden.
+class HideWatch : public QObject {
+public:
+    HideWatch(QWidget* widget, std::function<void()> hidden) : m_hidden(std::move(hidden)) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide) m_hidden();
+        return false;
+    }
+
+private:
+    std::function<void()> m_hidden;
+};
 }  // namespace
 
 class tst_relistwindow : public QObject {
@@ -200,6 +215,31 @@ private slots:
         QVERIFY(!seen.isEmpty());
         for (const QString& shown : std::as_const(seen)) QVERIFY2(shown.startsWith("A,M,Z at "), qPrintable(seen.join(" | ")));
         QCOMPARE(seen.last(), "A,M,Z at M");
+    }
+
+    // The wait panel goes only once the list stands in its order: the seller
+    // (and events run while the panel goes) never meet the rows unsorted.
+    void listShowsOnlyInItsOrder()
+    {
+        stocked("Z", "300");
+        stocked("A", "100");
+        unsold("M", "200", true);
+        auto w = std::make_unique<frmRelist>();
+        QStringList shown;  // the items as the list stood each time the wait panel went
+        HideWatch watch(w->waitPanel(), [&] {
+            QStringList items;
+            for (int r = 0; r < w->rowCount(); ++r) items << w->cell(r, 1)->text();
+            shown << items.join(u',');
+        });
+        w->show();
+        QCOMPARE(w->rowCount(), 3);
+        QVERIFY(!shown.isEmpty());
+        for (const QString& items : std::as_const(shown)) QCOMPARE(items, "A,M,Z");
+        // So is a rebuild.
+        shown.clear();
+        w->LoadRelistList(false);
+        QVERIFY(!shown.isEmpty());
+        for (const QString& items : std::as_const(shown)) QCOMPARE(items, "A,M,Z");
     }
 
     // Nothing to relist but exclusions: the notice, the message, then the
