@@ -60,6 +60,16 @@ struct Answer {
     }
 };
 
+// Loads a fixture written out to a file first, as the program's switch reads one.
+bool loadFixtureText(StandInSite& site, const QByteArray& json, QString* error = nullptr)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("fixture.json")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size()) return false;
+    file.close();
+    return site.loadFixture(file.fileName(), error);
+}
+
 QByteArray sessionHeader(const QString& token)
 {
     return (StandInSite::sessionCookieName() + u'=' + token).toLatin1();
@@ -854,16 +864,12 @@ private slots:
 
     void fixtureProvidesTheAccounts()
     {
-        const QString path = QDir(env->programFolder()).filePath(QStringLiteral("site.json"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(R"({ "accounts": [
-            { "userId": "fixture_seller", "email": "fixture@example.co.nz", "password": "fixture-pass", "member": "555" } ] })");
-        file.close();
-
         StandInSite fromFixture;
         QString error;
-        QVERIFY2(fromFixture.loadFixture(path, &error), qPrintable(error));
+        QVERIFY2(loadFixtureText(fromFixture, R"({ "accounts": [
+            { "userId": "fixture_seller", "email": "fixture@example.co.nz", "password": "fixture-pass", "member": "555" } ] })",
+                                 &error),
+                 qPrintable(error));
         QVERIFY(fromFixture.start());
         const Answer login = postLogin(QStringLiteral("fixture@example.co.nz"), QStringLiteral("fixture-pass"), &fromFixture);
         QCOMPARE(login.status, 302);
@@ -893,14 +899,10 @@ private slots:
         QFETCH(QString, scenario);
         QFETCH(QString, first);
         QFETCH(QString, second);
-        const QString path = QDir(env->programFolder()).filePath(QStringLiteral("site.json"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral(R"({ "accounts": [ { "userId": "kiwi_seller", "email": "k@example.co.nz", "password": "p", "member": "1" } ],
-            "feedback": [ { "auction": "2150001", "scenario": "%1" } ] })").arg(scenario).toUtf8());
-        file.close();
         StandInSite fromFixture;
-        QVERIFY(fromFixture.loadFixture(path));
+        QVERIFY(loadFixtureText(fromFixture,
+                                QStringLiteral(R"({ "accounts": [ { "userId": "kiwi_seller", "email": "k@example.co.nz", "password": "p", "member": "1" } ],
+            "feedback": [ { "auction": "2150001", "scenario": "%1" } ] })").arg(scenario).toUtf8()));
         QVERIFY(fromFixture.start());
         QUrlQuery form;
         for (const auto& [name, value] : {std::pair{"memberid", "3000001"}, {"auctionid", "2150001"}, {"rating", "positive"},
@@ -1432,21 +1434,15 @@ private slots:
     // Relist faults and listing descriptions from a fixture.
     void fixtureProvidesRelistFaults()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("relist.json");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(R"({"accounts": [{"userId": "kiwi_seller", "email": "k@example.com", "password": "p", "member": "1"}],
+        StandInSite s;
+        QString error;
+        QVERIFY2(loadFixtureText(s, R"({"accounts": [{"userId": "kiwi_seller", "email": "k@example.com", "password": "p", "member": "1"}],
                     "listings": [{"seller": "kiwi_seller", "id": "6101", "kind": "unsold", "title": "Bowl", "startPrice": 20,
                                   "body": "Turned & oiled"},
                                  {"seller": "kiwi_seller", "id": "6102", "kind": "unsold", "title": "Cup", "startPrice": 5}],
                     "relistFaults": [{"listing": "6101", "fault": "underOffer"},
                                      {"listing": "6102", "fault": "changed", "page": "extras"},
-                                     {"listing": "6103", "fault": "unknown"}]})");
-        f.close();
-        StandInSite s;
-        QString error;
-        QVERIFY2(s.loadFixture(path, &error), qPrintable(error));
+                                     {"listing": "6103", "fault": "unknown"}]})", &error), qPrintable(error));
         QVERIFY(s.start());
         const QByteArray session = sessionHeader(s.openSession("kiwi_seller"));
         QVERIFY(send(at("/Sell/Details2.aspx?action=relist&listingid=6101", s), session).text().contains("under offer"));
@@ -1465,21 +1461,15 @@ private slots:
     // an offer goes to them only; with none a member no offer can be made.
     void namedBiddersGetTheOffer()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("bidders.json");
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(R"({"accounts": [{"userId": "kiwi_seller", "email": "k@example.com", "password": "p", "member": "1"}],
+        StandInSite s;
+        QString error;
+        QVERIFY2(loadFixtureText(s, R"({"accounts": [{"userId": "kiwi_seller", "email": "k@example.com", "password": "p", "member": "1"}],
                     "buyers": [{"userId": "Sean1", "member": "3000001"}, {"userId": "mere2", "member": "3000002"}],
                     "listings": [{"seller": "kiwi_seller", "id": "6201", "kind": "sold", "title": "Spoon", "fromMidnight": true,
                                   "startDays": -9, "endDays": -1.5, "buyerName": "tama_k", "bidders": ["mere2", "nobody", "sean1"]},
                                  {"seller": "kiwi_seller", "id": "6202", "kind": "unsold", "title": "Box", "bidders": ["nobody"]},
                                  {"seller": "kiwi_seller", "id": "6203", "kind": "unsold", "title": "Cup", "bidders": ["mere2"],
-                                  "biddersWatchers": 4}]})");
-        f.close();
-        StandInSite s;
-        QString error;
-        QVERIFY2(s.loadFixture(path, &error), qPrintable(error));
+                                  "biddersWatchers": 4}]})", &error), qPrintable(error));
         const QList<StandInSite::Listing> listed = s.listings("kiwi_seller");
         QCOMPARE(listed[0].bidders, (QStringList{"mere2", "nobody", "sean1"}));
         QCOMPARE(listed[0].biddersWatchers, 3);
