@@ -73,6 +73,13 @@ class tst_relistwindowsite : public QObject {
             if (auto* w = qobject_cast<W*>(top); w && w->isVisible()) return w;
         return nullptr;
     }
+    // The relist window once its list stands: it fills behind a wait panel
+    // that lets events run.
+    static frmRelist* listedRelistWindow()
+    {
+        frmRelist* w = visible<frmRelist>();
+        return w && w->rowCount() > 0 && !w->waitPanel()->isVisible() ? w : nullptr;
+    }
 
     // A check that fails while a window is worked ends the windows still
     // open, innermost first, once they wait in their own event loops (a
@@ -160,8 +167,8 @@ private slots:
         QTimer poll;
         poll.setInterval(20);
         connect(&poll, &QTimer::timeout, this, [&] {
-            frmRelist* w = visible<frmRelist>();
-            if (!w || w->rowCount() == 0 || w->waitPanel()->isVisible()) return;
+            frmRelist* w = listedRelistWindow();
+            if (!w) return;
             poll.stop();
             opened = true;
             const auto endOnFailure = endIfFailed(w);
@@ -234,8 +241,8 @@ private slots:
         QTimer poll;
         poll.setInterval(20);
         connect(&poll, &QTimer::timeout, this, [&] {
-            frmRelist* w = visible<frmRelist>();
-            if (!w || w->rowCount() == 0 || w->waitPanel()->isVisible()) return;
+            frmRelist* w = listedRelistWindow();
+            if (!w) return;
             poll.stop();
             opened = true;
             const auto endOnFailure = endIfFailed(w);
@@ -276,8 +283,8 @@ private slots:
         poll.setInterval(50);
         connect(&poll, &QTimer::timeout, this, [&] {
             if (!relisted) {
-                frmRelist* w = visible<frmRelist>();
-                if (!w || w->rowCount() == 0 || w->waitPanel()->isVisible()) return;
+                frmRelist* w = listedRelistWindow();
+                if (!w) return;
                 relisted = true;
                 const auto endOnFailure = endIfFailed(w);
                 w->cell(0, 0)->setCheckState(Qt::Checked);
